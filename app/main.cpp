@@ -1,0 +1,63 @@
+// Program entry: prepares the process and runs one top-level screen, chosen by how the
+// program was started. The timed launch starts it with the exact command line "AppRunAtTime".
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "app/process_state.h"
+#include "platform/system/text.h"
+#include "platform/ui/application.h"
+#include "store/schedule_store.h"
+#include "store/wakeup_scheduler.h"
+
+namespace {
+
+constexpr std::u16string_view kTimedLaunchCommandLine = u"AppRunAtTime";
+
+// The command line as the phone would hand it over: the arguments joined by single blanks.
+std::u16string CommandLineOf(int argc, char** argv) {
+  std::string line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) {
+      line += ' ';
+    }
+    line += argv[i];
+  }
+  return FromUtf8(line);
+}
+
+void RunTimedLaunch() {
+  // The incoming-call screen is not part of the program yet: this launch shows nothing.
+}
+
+void RunUserLaunch() {
+  // The main screen is not part of the program yet: this launch shows nothing.
+}
+
+int Entry(const void* instance, std::u16string_view commandLine) {
+  State().instance = instance;
+  if (commandLine == kTimedLaunchCommandLine) {
+    RunTimedLaunch();
+  } else {
+    RunUserLaunch();
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool timedLaunch = CommandLineOf(argc, argv) == kTimedLaunchCommandLine;
+  std::string why;
+  if (!StartScreenPlatform(argc, argv, &why)) {
+    std::fprintf(stderr, "pelorin: cannot show its screens: %s\n", why.c_str());
+    if (timedLaunch) {
+      // The call cannot ring without a screen, but the calls after it must stay armed.
+      ScheduleStore store;
+      WakeupScheduler(store);
+    }
+    return -1;
+  }
+  static const char kInstance = 0;
+  return Entry(&kInstance, CommandLineOf(argc, argv));
+}

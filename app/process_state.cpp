@@ -1,0 +1,6 @@
+#include "process_state.h"
+
+ProcessState& State() {
+  static ProcessState state;
+  return state;
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Everything the program keeps for the life of the process, in one place. Created zeroed at
+// start and never freed before exit; screens keep their state here, not in members.
+#include <cstdint>
+#include <string>
+
+#include "platform/system/module_path.h"
+#include "store/call_record.h"
+
+class ContactSession;
+
+struct ProcessState {
+  // The module whose resources every screen loads. The program has only its own.
+  const void* instance = nullptr;
+  CallRecord editedRecord{};  // the call being entered on the new call screen
+  CallRecord dueRecord{};     // the call found due at a timed launch
+  std::uint32_t vibrationTicks = 0;
+  std::u16string chosenCallerName;
+  std::u16string browseDirectory;
+  std::u16string chosenRingtonePath;
+  ContactSession* contactSession = nullptr;  // only while the caller picker is open
+};
+
+ProcessState& State();

@@ -1,0 +1,15 @@
+#pragma once
+// The timed launch: starts an executable at a local calendar time with the command line
+// "AppRunAtTime". One launch is pending per executable; arming again replaces it.
+#include <functional>
+#include <string>
+
+#include "platform/system/phone_types.h"
+
+// Arms the launch. False when it could not be armed; the reason is written as one line on
+// stderr (the program shows nothing).
+bool CeRunAppAtTime(const std::u16string& executable, const SYSTEMTIME* localTime);
+
+// Tests put a recorder in the place of the real service; an empty function restores it.
+using TimedLaunchService = std::function<bool(const std::u16string&, const SYSTEMTIME&)>;
+void SetTimedLaunchService(TimedLaunchService service);

@@ -1,0 +1,123 @@
+#include "clock.h"
+
+#include <ctime>
+#include <mutex>
+
+namespace {
+
+constexpr std::uint64_t kTicksPerMillisecond = 10'000;
+constexpr std::uint64_t kTicksPerSecond = 10'000'000;
+constexpr std::uint64_t kTicksPerDay = 86'400 * kTicksPerSecond;
+
+std::mutex sourceMutex;
+std::function<SYSTEMTIME()> localTimeSource;
+
+bool IsLeapYear(long year) {
+  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(long year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+// Days from 1970-01-01 to the given proleptic Gregorian date (Howard Hinnant's algorithm).
+long long DaysFromCivil(long long year, unsigned month, unsigned day) {
+  year -= month <= 2;
+  const long long era = (year >= 0 ? year : year - 399) / 400;
+  const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
+  const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + static_cast<long long>(dayOfEra) - 719468;
+}
+
+void CivilFromDays(long long days, long long* year, unsigned* month, unsigned* day) {
+  days += 719468;
+  const long long era = (days >= 0 ? days : days - 146096) / 146097;
+  const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
+  const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const unsigned monthIndex = (5 * dayOfYear + 2) / 153;
+  *day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+  *month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+  *year = static_cast<long long>(yearOfEra) + era * 400 + (*month <= 2);
+}
+
+const long long kDaysFrom1601To1970 = -DaysFromCivil(1601, 1, 1);
+
+}  // namespace
+
+void SetLocalTimeSource(std::function<SYSTEMTIME()> source) {
+  std::lock_guard lock(sourceMutex);
+  localTimeSource = std::move(source);
+}
+
+void GetLocalTime(SYSTEMTIME* now) {
+  {
+    std::lock_guard lock(sourceMutex);
+    if (localTimeSource) {
+      *now = localTimeSource();
+      return;
+    }
+  }
+  timespec spec{};
+  clock_gettime(CLOCK_REALTIME, &spec);
+  tm local{};
+  localtime_r(&spec.tv_sec, &local);
+  now->wYear = static_cast<std::uint16_t>(local.tm_year + 1900);
+  now->wMonth = static_cast<std::uint16_t>(local.tm_mon + 1);
+  now->wDayOfWeek = static_cast<std::uint16_t>(local.tm_wday);
+  now->wDay = static_cast<std::uint16_t>(local.tm_mday);
+  now->wHour = static_cast<std::uint16_t>(local.tm_hour);
+  now->wMinute = static_cast<std::uint16_t>(local.tm_min);
+  // A leap second shows as 59 so that the value stays convertible.
+  now->wSecond = static_cast<std::uint16_t>(local.tm_sec > 59 ? 59 : local.tm_sec);
+  now->wMilliseconds = static_cast<std::uint16_t>(spec.tv_nsec / 1'000'000);
+}
+
+bool SystemTimeToFileTime(const SYSTEMTIME* calendar, FILETIME* file) {
+  const SYSTEMTIME& c = *calendar;
+  if (c.wYear < 1601 || c.wYear > 30827 || c.wMonth < 1 || c.wMonth > 12 || c.wDay < 1 ||
+      c.wDay > DaysInMonth(c.wYear, c.wMonth) || c.wHour > 23 || c.wMinute > 59 ||
+      c.wSecond > 59 || c.wMilliseconds > 999) {
+    return false;
+  }
+  const long long days = DaysFromCivil(c.wYear, c.wMonth, c.wDay) + kDaysFrom1601To1970;
+  const std::uint64_t ticks = static_cast<std::uint64_t>(days) * kTicksPerDay +
+                              (c.wHour * 3600ull + c.wMinute * 60ull + c.wSecond) * kTicksPerSecond +
+                              c.wMilliseconds * kTicksPerMillisecond;
+  *file = Uint64ToFileTime(ticks);
+  return true;
+}
+
+bool FileTimeToSystemTime(const FILETIME* file, SYSTEMTIME* calendar) {
+  const std::uint64_t ticks = FileTimeToUint64(*file);
+  if (ticks > 0x7FFFFFFFFFFFFFFFull) {
+    return false;
+  }
+  const long long days = static_cast<long long>(ticks / kTicksPerDay);
+  std::uint64_t rest = ticks % kTicksPerDay;
+  long long year = 0;
+  unsigned month = 0;
+  unsigned day = 0;
+  CivilFromDays(days - kDaysFrom1601To1970, &year, &month, &day);
+  calendar->wYear = static_cast<std::uint16_t>(year);
+  calendar->wMonth = static_cast<std::uint16_t>(month);
+  calendar->wDay = static_cast<std::uint16_t>(day);
+  // 1 January 1601 was a Monday.
+  calendar->wDayOfWeek = static_cast<std::uint16_t>((days + 1) % 7);
+  calendar->wHour = static_cast<std::uint16_t>(rest / (3600 * kTicksPerSecond));
+  rest %= 3600 * kTicksPerSecond;
+  calendar->wMinute = static_cast<std::uint16_t>(rest / (60 * kTicksPerSecond));
+  rest %= 60 * kTicksPerSecond;
+  calendar->wSecond = static_cast<std::uint16_t>(rest / kTicksPerSecond);
+  rest %= kTicksPerSecond;
+  calendar->wMilliseconds = static_cast<std::uint16_t>(rest / kTicksPerMillisecond);
+  return true;
+}
+
+long CompareFileTime(const FILETIME* first, const FILETIME* second) {
+  const std::uint64_t a = FileTimeToUint64(*first);
+  const std::uint64_t b = FileTimeToUint64(*second);
+  return a < b ? -1 : (a > b ? 1 : 0);
+}

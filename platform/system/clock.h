@@ -1,0 +1,22 @@
+#pragma once
+// Local time and file-time arithmetic. All times here are local: a file time made from a
+// local calendar time is never converted to or from universal time.
+#include <functional>
+
+#include "phone_types.h"
+
+// The present local time from the system clock, in the machine's time zone.
+void GetLocalTime(SYSTEMTIME* now);
+
+// Exact conversions between a calendar time and a file time. Both refuse (false) a value
+// they cannot represent: a field out of range, a day past the end of its month, a year before
+// 1601 or after 30827, a file time with its top bit set. wDayOfWeek is ignored on the way in
+// and computed on the way out.
+bool SystemTimeToFileTime(const SYSTEMTIME* calendar, FILETIME* file);
+bool FileTimeToSystemTime(const FILETIME* file, SYSTEMTIME* calendar);
+
+// -1, 0 or 1 for first earlier than, equal to or later than second, as unsigned 64-bit numbers.
+long CompareFileTime(const FILETIME* first, const FILETIME* second);
+
+// Tests replace the clock with their own source; an empty function restores the real one.
+void SetLocalTimeSource(std::function<SYSTEMTIME()> source);

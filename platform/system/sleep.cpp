@@ -1,0 +1,8 @@
+#include "sleep.h"
+
+#include <chrono>
+#include <thread>
+
+void Sleep(std::uint32_t milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The only code that touches the schedule file "pelorin.xml" beside the executable. Every
+// operation loads the whole file afresh; the changing ones save it back before returning.
+#include <string>
+
+#include "call_record.h"
+
+class ScheduleStore {
+ public:
+  ScheduleStore();
+  virtual ~ScheduleStore();
+  ScheduleStore(const ScheduleStore&) = delete;
+  ScheduleStore& operator=(const ScheduleStore&) = delete;
+
+  // Number of children of the container, whatever they are; 0 when the file cannot be opened.
+  int CountCalls();
+  // Fills the record from the child at a 0-based position.
+  bool ReadCall(int position, CallRecord& record);
+  // The first call whose ring time lies less than 10 seconds from now, either side.
+  bool FindDueCall(CallRecord& record);
+  // Removes every call not later than limit + 10 s. 0 done (or no file), -1 stopped at a
+  // child that is not an element, nothing saved.
+  int PurgeCalls(FILETIME limit);
+  // Removes the child at a position, if there is one; true when the file was opened and saved.
+  bool DeleteCall(int position);
+  // Removes the child at a position only when it still holds the call `shown` (name, ring time,
+  // index); false and nothing saved when the file changed underneath.
+  bool DeleteCall(int position, const CallRecord& shown);
+  // 0 appended and saved, -1 file not opened.
+  int AppendCall(const CallRecord& record);
+  // 0 and the earliest ring time, -1 when there is none.
+  int FindEarliestCall(FILETIME& time);
+
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};

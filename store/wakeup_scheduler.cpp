@@ -1,0 +1,1 @@
+#include "wakeup_scheduler.h"
