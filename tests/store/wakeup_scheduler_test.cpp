@@ -1,1 +1,73 @@
-#include <gtest/gtest.h>
+#include "store/wakeup_scheduler.h"
+
+#include <gmock/gmock.h>
+
+#include <vector>
+
+#include "platform/launch/timed_launch.h"
+#include "tests/support/schedule_fixture.h"
+
+namespace {
+
+struct Arming {
+  std::u16string executable;
+  SYSTEMTIME time;
+};
+
+class WakeupSchedulerTest : public ScheduleFixture {
+ protected:
+  void SetUp() override {
+    ScheduleFixture::SetUp();
+    SetTimedLaunchService([this](const std::u16string& executable, const SYSTEMTIME& time) {
+      armings_.push_back({executable, time});
+      return true;
+    });
+  }
+  void TearDown() override {
+    SetTimedLaunchService({});
+    ScheduleFixture::TearDown();
+  }
+  std::vector<Arming> armings_;
+};
+
+TEST_F(WakeupSchedulerTest, PurgesDueCallsThenArmsTheEarliestLeft) {
+  WriteSchedule("<CallInfo>" + Call("past", NowPlus(-100)) + Call("late", NowPlus(7200)) +
+                Call("soon", NowPlus(5)) + Call("next", NowPlus(65)) + "</CallInfo>");
+  ScheduleStore store;
+  WakeupScheduler(store);
+  EXPECT_EQ(store.CountCalls(), 2);
+  ASSERT_EQ(armings_.size(), 1u);
+  EXPECT_EQ(armings_[0].executable, FromUtf8((directory_ / "pelorin").string()));
+  const SYSTEMTIME& t = armings_[0].time;
+  // Now is 2026-12-07 12:00:00; the earliest call left rings 65 seconds later.
+  EXPECT_EQ(t.wYear, 2026);
+  EXPECT_EQ(t.wMonth, 12);
+  EXPECT_EQ(t.wDay, 7);
+  EXPECT_EQ(t.wHour, 12);
+  EXPECT_EQ(t.wMinute, 1);
+  EXPECT_EQ(t.wSecond, 5);
+}
+
+TEST_F(WakeupSchedulerTest, ArmsNothingWhenNoCallIsLeftOrTheFileIsUnusable) {
+  for (const std::string& content :
+       {std::string("<CallInfo>") + Call("gone", NowPlus(10)) + "</CallInfo>",
+        std::string("<CallInfo/>"), std::string("<broken"),
+        std::string("<CallInfo>text") + Call("kept", NowPlus(600)) + "</CallInfo>"}) {
+    SCOPED_TRACE(content);
+    WriteSchedule(content);
+    ScheduleStore store;
+    WakeupScheduler(store);
+    EXPECT_TRUE(armings_.empty());
+  }
+}
+
+TEST_F(WakeupSchedulerTest, TwoCallsAtOneTimeArmOnce) {
+  WriteSchedule("<CallInfo>" + Call("a", NowPlus(120)) + Call("b", NowPlus(120)) + "</CallInfo>");
+  ScheduleStore store;
+  WakeupScheduler(store);
+  ASSERT_EQ(armings_.size(), 1u);
+  EXPECT_EQ(armings_[0].time.wMinute, 2);
+  EXPECT_EQ(store.CountCalls(), 2);
+}
+
+}  // namespace
