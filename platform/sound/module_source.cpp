@@ -1,0 +1,98 @@
+#include "module_source.h"
+
+#include <libopenmpt/libopenmpt.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "fsound.h"
+#include "sound_file.h"
+
+namespace {
+
+// Larger than any ringtone module; keeps a huge file from being read into memory.
+constexpr std::size_t kMaximumModuleBytes = 64u << 20;
+constexpr int kFullVolume = 256;
+
+int TypeFromName(const char* name) {
+  if (name == nullptr) {
+    return FMUSIC_TYPE_NONE;
+  }
+  if (std::strcmp(name, "mod") == 0) {
+    return FMUSIC_TYPE_MOD;
+  }
+  if (std::strcmp(name, "s3m") == 0) {
+    return FMUSIC_TYPE_S3M;
+  }
+  if (std::strcmp(name, "xm") == 0) {
+    return FMUSIC_TYPE_XM;
+  }
+  if (std::strcmp(name, "it") == 0) {
+    return FMUSIC_TYPE_IT;
+  }
+  return FMUSIC_TYPE_NONE;
+}
+
+}  // namespace
+
+std::unique_ptr<ModuleSource> ModuleSource::Load(const char* path, int deviceRate) {
+  std::vector<char> contents;
+  if (!ReadWholeFile(path, kMaximumModuleBytes, &contents)) {
+    return nullptr;
+  }
+  int error = 0;
+  openmpt_module* module = openmpt_module_create_from_memory2(
+      contents.data(), contents.size(), openmpt_log_func_silent, nullptr, openmpt_error_func_ignore,
+      nullptr, &error, nullptr, nullptr);
+  if (module == nullptr) {
+    return nullptr;
+  }
+  const char* typeName = openmpt_module_get_metadata(module, "type");
+  const int type = TypeFromName(typeName);
+  openmpt_free_string(typeName);
+  // Other formats libopenmpt knows stay out: the caller then tries the file as a stream.
+  if (type == FMUSIC_TYPE_NONE) {
+    openmpt_module_destroy(module);
+    return nullptr;
+  }
+  openmpt_module_set_repeat_count(module, -1);
+  return std::unique_ptr<ModuleSource>(new ModuleSource(module, type, deviceRate));
+}
+
+ModuleSource::ModuleSource(openmpt_module* module, int type, int deviceRate)
+    : module_(module), type_(type), deviceRate_(deviceRate) {}
+
+ModuleSource::~ModuleSource() {
+  openmpt_module_destroy(module_);
+}
+
+void ModuleSource::SetMasterVolume(int volume) {
+  gain_ = static_cast<float>(std::clamp(volume, 0, kFullVolume)) / kFullVolume;
+}
+
+void ModuleSource::SetPanSeparation(float separation) {
+  if (std::isnan(separation)) {
+    return;
+  }
+  const auto percent =
+      static_cast<std::int32_t>(std::lround(std::clamp(separation, 0.0f, 1.0f) * 100));
+  openmpt_module_set_render_param(module_, OPENMPT_MODULE_RENDER_STEREOSEPARATION_PERCENT, percent);
+}
+
+bool ModuleSource::MixInto(float* mix, float* scratch, int frames) {
+  int done = 0;
+  while (done < frames) {
+    const std::size_t rendered = openmpt_module_read_interleaved_float_stereo(
+        module_, deviceRate_, static_cast<std::size_t>(frames - done), scratch);
+    if (rendered == 0) {
+      return false;
+    }
+    for (std::size_t i = 0; i < rendered * 2; ++i) {
+      mix[done * 2 + static_cast<int>(i)] += scratch[i] * gain_;
+    }
+    done += static_cast<int>(rendered);
+  }
+  return true;
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The real sound library: one SDL audio device, mixed on SDL's audio thread from the playing
+// modules and stream channels.
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "module_source.h"
+#include "sound_library.h"
+#include "stream_source.h"
+
+class SdlSoundLibrary : public SoundLibrary {
+ public:
+  SdlSoundLibrary() = default;
+  ~SdlSoundLibrary() override;
+
+  bool SetBufferSize(int milliseconds) override;
+  bool Init(int mixRate, int maxSoftwareChannels, unsigned int flags) override;
+  void Close() override;
+  FMUSIC_MODULE* LoadSong(const char* name) override;
+  int GetType(FMUSIC_MODULE* module) override;
+  bool SetMasterVolume(FMUSIC_MODULE* module, int volume) override;
+  bool SetPanSeparation(FMUSIC_MODULE* module, float separation) override;
+  bool PlaySong(FMUSIC_MODULE* module) override;
+  FSOUND_STREAM* StreamOpen(const char* name, unsigned int mode, int offset, int length) override;
+  int StreamPlay(int channel, FSOUND_STREAM* stream) override;
+
+ private:
+  static void FillDevice(void* self, std::uint8_t* bytes, int length);
+  void Mix(std::int16_t* out, int frames);
+  // Handles are checked against what this library gave out, so a stale or foreign one is
+  // refused instead of followed. Call with the lock held.
+  ModuleSource* FindModule(FMUSIC_MODULE* module);
+  StreamSource* FindStream(FSOUND_STREAM* stream);
+  // The device starts with the first sound, so that sound is in its first buffer. Call
+  // without the lock.
+  void StartDevice();
+
+  std::mutex mutex_;  // between the program's thread and the audio thread
+  int bufferMilliseconds_ = 200;
+  std::uint32_t device_ = 0;  // 0 while not started
+  int rate_ = 0;
+  bool deviceRunning_ = false;
+  std::vector<std::unique_ptr<ModuleSource>> modules_;
+  std::vector<std::unique_ptr<StreamSource>> streams_;
+  std::vector<ModuleSource*> playingModules_;
+  std::vector<StreamSource*> channels_;  // null where a channel is free
+  std::vector<float> mixBuffer_;
+  std::vector<float> scratch_;
+};

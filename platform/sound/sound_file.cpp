@@ -1,0 +1,38 @@
+#include "sound_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+bool IsRegularFile(const char* path) {
+  struct stat status {};
+  return path != nullptr && stat(path, &status) == 0 && S_ISREG(status.st_mode);
+}
+
+bool ReadWholeFile(const char* path, std::size_t maximumBytes, std::vector<char>* contents) {
+  if (!IsRegularFile(path)) {
+    return false;
+  }
+  // O_NONBLOCK: if the name was swapped for a pipe after the check, open does not wait.
+  const int descriptor = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (descriptor < 0) {
+    return false;
+  }
+  struct stat status {};
+  bool readAll = fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0 &&
+                 static_cast<std::size_t>(status.st_size) <= maximumBytes;
+  if (readAll) {
+    contents->resize(static_cast<std::size_t>(status.st_size));
+    std::size_t done = 0;
+    while (done < contents->size()) {
+      const ssize_t count = read(descriptor, contents->data() + done, contents->size() - done);
+      if (count <= 0) {
+        break;
+      }
+      done += static_cast<std::size_t>(count);
+    }
+    readAll = done == contents->size();
+  }
+  close(descriptor);
+  return readAll;
+}
