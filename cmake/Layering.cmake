@@ -7,9 +7,10 @@ set(PELORIN_LAYERS
   "pelorin_sound:pelorin_system"
   "pelorin_ui:pelorin_system"
   "pelorin_contacts:pelorin_system"
+  "pelorin_power:pelorin_system"
   "pelorin_store:pelorin_system,pelorin_launch"
   "pelorin_app:pelorin_system,pelorin_store,pelorin_ui,pelorin_sound"
-  "pelorin_incoming:pelorin_system,pelorin_store,pelorin_app,pelorin_ui,pelorin_sound"
+  "pelorin_incoming:pelorin_system,pelorin_store,pelorin_app,pelorin_ui,pelorin_sound,pelorin_power"
   "pelorin_screens:pelorin_system,pelorin_store,pelorin_app,pelorin_ui,pelorin_sound,pelorin_contacts"
   "pelorin:pelorin_app,pelorin_incoming,pelorin_screens,pelorin_ui,pelorin_system,pelorin_store"
 )
@@ -38,7 +39,7 @@ function(pelorin_check_layering)
         if(NOT link IN_LIST allowed)
           message(FATAL_ERROR "${target} must not depend on ${link}")
         endif()
-      elseif(NOT target MATCHES "^pelorin_(system|launch|sound|ui|contacts)$")
+      elseif(NOT target MATCHES "^pelorin_(system|launch|sound|ui|contacts|files|sim|power)$")
         if(target STREQUAL "pelorin_store" AND link IN_LIST PELORIN_STORE_OUTSIDE)
           continue()
         endif()
