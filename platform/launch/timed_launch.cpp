@@ -1,11 +1,67 @@
 #include "timed_launch.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
+#include <string_view>
+
+#include "platform/system/clock.h"
+#include "platform/system/module_path.h"
+#include "platform/system/text.h"
+#include "systemd_timer.h"
+#include "waiter_launch.h"
 
 namespace {
+
 std::mutex serviceMutex;
 TimedLaunchService service;
+
+enum class Backend { kSystemd, kWaiter };
+
+Backend ChooseBackend() {
+  const char* choice = std::getenv("PELORIN_TIMED_LAUNCH");
+  const std::string_view chosen = choice ? choice : "";
+  if (chosen == "systemd") {
+    return Backend::kSystemd;
+  }
+  if (chosen == "waiter") {
+    return Backend::kWaiter;
+  }
+  return UserSystemdAnswers() ? Backend::kSystemd : Backend::kWaiter;
+}
+
+// One line, whatever the path holds.
+std::string Printable(std::string_view text) {
+  std::string line;
+  for (const char character : text) {
+    const auto byte = static_cast<unsigned char>(character);
+    line += byte < 0x20 || byte == 0x7f ? '?' : character;
+  }
+  return line;
+}
+
+bool ReportFailure(const std::string& executable, const std::string& reason) {
+  std::fprintf(stderr, "pelorin: cannot arm the timed launch of '%s': %s\n",
+               Printable(executable).c_str(), Printable(reason).c_str());
+  return false;
+}
+
+std::string CheckRequest(const std::string& executable, const SYSTEMTIME* localTime) {
+  FILETIME valid{};
+  if (localTime == nullptr || !SystemTimeToFileTime(localTime, &valid)) {
+    return "the launch time is not a valid calendar time";
+  }
+  if (executable.empty() || executable.front() != '/') {
+    return "the program path is not absolute";
+  }
+  if (access(executable.c_str(), X_OK) != 0) {
+    return "the program cannot be run";
+  }
+  return {};
+}
+
 }  // namespace
 
 void SetTimedLaunchService(TimedLaunchService replacement) {
@@ -17,9 +73,22 @@ bool CeRunAppAtTime(const std::u16string& executable, const SYSTEMTIME* localTim
   {
     std::lock_guard lock(serviceMutex);
     if (service) {
-      return service(executable, *localTime);
+      return localTime != nullptr && service(executable, *localTime);
     }
   }
-  std::fprintf(stderr, "pelorin: the timed launch is not available yet\n");
-  return false;
+  const std::string path = ToUtf8(executable);
+  if (const std::string problem = CheckRequest(path, localTime); !problem.empty()) {
+    return ReportFailure(path, problem);
+  }
+  // The waiter is installed beside the program; the systemd service uses it too, to start
+  // the launch without holding the service open while the call rings.
+  const std::string waiter = ToUtf8(GetApplicationDirectory()) + "pelorin-waiter";
+  if (access(waiter.c_str(), X_OK) != 0) {
+    return ReportFailure(path, "no pelorin-waiter beside the program (" + waiter + ")");
+  }
+  std::string failure;
+  const bool armed = ChooseBackend() == Backend::kSystemd
+                         ? ArmSystemdTimer(path, waiter, *localTime, &failure)
+                         : ArmWaiter(path, waiter, *localTime, &failure);
+  return armed || ReportFailure(path, failure);
 }

@@ -1,6 +1,12 @@
 #pragma once
 // The timed launch: starts an executable at a local calendar time with the command line
 // "AppRunAtTime". One launch is pending per executable; arming again replaces it.
+//
+// Where the user's systemd manager answers, the launch is a timer and service unit pair in
+// the user's unit directory; elsewhere it is a pelorin-waiter process, found beside the
+// running program, that sleeps until the time. The environment variable
+// PELORIN_TIMED_LAUNCH=systemd or =waiter chooses one of them without asking the manager
+// (tests and machines whose manager answers but should not be used).
 #include <functional>
 #include <string>
 

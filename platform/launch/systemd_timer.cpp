@@ -1,0 +1,141 @@
+#include "systemd_timer.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <vector>
+
+#include "command.h"
+#include "launch_time.h"
+#include "systemd_units.h"
+
+namespace {
+
+constexpr int kProbeMilliseconds = 2000;
+constexpr int kCommandMilliseconds = 15000;
+
+std::string HomeDirectory() {
+  if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
+    return home;
+  }
+  if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) {
+    return entry->pw_dir;
+  }
+  return {};
+}
+
+bool WriteAll(int descriptor, const std::string& text) {
+  std::size_t written = 0;
+  while (written < text.size()) {
+    const ssize_t count = write(descriptor, text.data() + written, text.size() - written);
+    if (count < 0 && errno == EINTR) {
+      continue;
+    }
+    if (count <= 0) {
+      return false;
+    }
+    written += static_cast<std::size_t>(count);
+  }
+  return true;
+}
+
+// A temporary file in the same directory, flushed, then renamed over the unit: the manager
+// never reads half a unit, even when it reloads on its own.
+bool WriteFileAtomically(const std::string& directory, const std::string& name,
+                         const std::string& text, std::string* failure) {
+  std::string temporary = directory + "/." + name + ".XXXXXX";
+  const int descriptor = mkstemp(temporary.data());
+  if (descriptor < 0) {
+    *failure = "cannot write in " + directory + ": " + std::strerror(errno);
+    return false;
+  }
+  const bool written =
+      fchmod(descriptor, 0644) == 0 && WriteAll(descriptor, text) && fsync(descriptor) == 0;
+  const int error = errno;
+  close(descriptor);
+  if (!written || rename(temporary.c_str(), (directory + "/" + name).c_str()) != 0) {
+    *failure = "cannot write " + directory + "/" + name + ": " +
+               std::strerror(written ? errno : error);
+    unlink(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool RunSystemctl(const std::vector<std::string>& arguments, std::string* failure) {
+  std::vector<std::string> command = {"systemctl", "--user"};
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  const CommandResult result = RunCommand(command, kCommandMilliseconds, false);
+  if (!Succeeded(result)) {
+    *failure = DescribeFailure(command, result);
+    return false;
+  }
+  return true;
+}
+
+bool HasControlCharacter(const std::string& text) {
+  for (const char character : text) {
+    const auto byte = static_cast<unsigned char>(character);
+    if (byte < 0x20 || byte == 0x7f) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string UserUnitDirectory() {
+  const char* configuration = std::getenv("XDG_CONFIG_HOME");
+  if (configuration && configuration[0] == '/') {
+    return std::string(configuration) + "/systemd/user";
+  }
+  const std::string home = HomeDirectory();
+  return home.empty() ? std::string() : home + "/.config/systemd/user";
+}
+
+bool UserSystemdAnswers() {
+  return Succeeded(RunCommand({"systemctl", "--user", "show-environment"}, kProbeMilliseconds,
+                              false));
+}
+
+bool ArmSystemdTimer(const std::string& executable, const std::string& waiter,
+                     const SYSTEMTIME& time, std::string* failure) {
+  // systemd refuses control characters in the program it runs, and would then leave the
+  // timer armed for a service that cannot start.
+  if (HasControlCharacter(waiter)) {
+    *failure = "the path of pelorin-waiter holds control characters";
+    return false;
+  }
+  const std::string directory = UserUnitDirectory();
+  if (directory.empty()) {
+    *failure = "no home directory for the user's systemd units";
+    return false;
+  }
+  std::error_code error;
+  std::filesystem::create_directories(directory, error);
+  if (error) {
+    *failure = "cannot create " + directory + ": " + error.message();
+    return false;
+  }
+  const UnitPair units = ComposeUnits(executable, waiter, FormatLaunchTime(time));
+  if (!WriteFileAtomically(directory, units.serviceName, units.serviceText, failure) ||
+      !WriteFileAtomically(directory, units.timerName, units.timerText, failure) ||
+      !RunSystemctl({"daemon-reload"}, failure) ||
+      !RunSystemctl({"enable", units.timerName}, failure) ||
+      !RunSystemctl({"restart", units.timerName}, failure)) {
+    return false;
+  }
+  // A calendar time already past never elapses; the launch is due, so it starts now.
+  if (LocalCalendarToEpoch(time) <= std::time(nullptr)) {
+    return RunSystemctl({"start", units.serviceName}, failure);
+  }
+  return true;
+}

@@ -1,0 +1,127 @@
+#include "systemd_units.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "launch_name.h"
+
+namespace {
+
+// What the started program needs to show its window on the user's screen, reach the session
+// bus (screen-saver inhibit) and play its ringtone. A user service gets none of these from
+// the manager on every desktop, so they are copied from the process that arms the launch.
+constexpr const char* kCarriedVariables[] = {
+    "DISPLAY",          "WAYLAND_DISPLAY",      "XAUTHORITY",
+    "DBUS_SESSION_BUS_ADDRESS",                 "XDG_RUNTIME_DIR",
+    "XDG_SESSION_TYPE", "XDG_CURRENT_DESKTOP",  "XDG_DATA_HOME",
+    "PULSE_SERVER",     "PULSE_COOKIE",         "PIPEWIRE_RUNTIME_DIR",
+    "PIPEWIRE_REMOTE",  "SDL_AUDIODRIVER",      "QT_QPA_PLATFORM",
+    "QT_QPA_PLATFORMTHEME",                     "QT_SCALE_FACTOR",
+    "QT_SCREEN_SCALE_FACTORS",                  "LANG",
+    "LC_ALL",           "TZ",
+};
+
+// A description is shown by systemctl; it keeps the path readable but can never break the
+// line or end it with a continuation backslash.
+std::string DescribePath(std::string_view path) {
+  std::string text;
+  for (const char character : path) {
+    const auto byte = static_cast<unsigned char>(character);
+    if (byte < 0x20 || byte == 0x7f) {
+      text += '?';
+    } else if (character == '%') {
+      text += "%%";
+    } else {
+      text += character;
+    }
+  }
+  return text;
+}
+
+std::string EnvironmentLines() {
+  std::string lines;
+  for (const char* name : kCarriedVariables) {
+    if (const char* value = std::getenv(name)) {
+      lines += "Environment=" + QuoteUnitWord(std::string(name) + "=" + value, false) + "\n";
+    }
+  }
+  return lines;
+}
+
+}  // namespace
+
+std::string QuoteUnitWord(std::string_view text, bool expandsVariables) {
+  std::string word = "\"";
+  for (const char character : text) {
+    const auto byte = static_cast<unsigned char>(character);
+    switch (character) {
+      case '\\':
+        word += "\\\\";
+        break;
+      case '"':
+        word += "\\\"";
+        break;
+      case '%':
+        word += "%%";
+        break;
+      case '$':
+        word += expandsVariables ? "$$" : "$";
+        break;
+      case '\n':
+        word += "\\n";
+        break;
+      case '\t':
+        word += "\\t";
+        break;
+      default:
+        if (byte < 0x20 || byte == 0x7f) {
+          char escape[5];
+          std::snprintf(escape, sizeof escape, "\\x%02x", byte);
+          word += escape;
+        } else {
+          word += character;
+        }
+    }
+  }
+  return word + "\"";
+}
+
+UnitPair ComposeUnits(const std::string& executable, const std::string& waiter,
+                      const std::string& launchTime) {
+  const std::string name = LaunchName(executable);
+  UnitPair units;
+  units.timerName = name + ".timer";
+  units.serviceName = name + ".service";
+  const std::string description =
+      "Description=Pelorin timed launch of " + DescribePath(executable) + " (" + name + ")\n";
+
+  // The default accuracy is a minute; the launched program looks for a call due within ten
+  // seconds. RemainAfterElapse=no lets a restart arm an elapsed timer afresh.
+  units.timerText = "[Unit]\n" + description +
+                    "\n"
+                    "[Timer]\n"
+                    "OnCalendar=" +
+                    launchTime +
+                    "\n"
+                    "AccuracySec=1s\n"
+                    "RemainAfterElapse=no\n"
+                    "Unit=" +
+                    units.serviceName +
+                    "\n"
+                    "\n"
+                    "[Install]\n"
+                    "WantedBy=timers.target\n";
+
+  // The waiter starts the program in a session of its own and returns at once, so the
+  // service is over before the call rings: a launch that falls while an earlier call is
+  // still on screen starts a second process, and KillMode=process leaves the first alone.
+  units.serviceText = "[Unit]\n" + description +
+                      "\n"
+                      "[Service]\n"
+                      "Type=oneshot\n"
+                      "KillMode=process\n"
+                      "ExecStart=" +
+                      QuoteUnitWord(waiter, false) + " --now " + QuoteUnitWord(executable, true) +
+                      "\n" + EnvironmentLines();
+  return units;
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The text of the systemd unit pair that launches one executable at one local time.
+#include <string>
+#include <string_view>
+
+struct UnitPair {
+  std::string timerName;    // "pelorin-<hash>.timer"
+  std::string serviceName;  // "pelorin-<hash>.service"
+  std::string timerText;
+  std::string serviceText;
+};
+
+// `launchTime` is local calendar text ("2024-06-15 08:05:00"). The service asks `waiter` to
+// start `executable` with "AppRunAtTime", carrying the display, sound and session-bus
+// variables of the calling process.
+UnitPair ComposeUnits(const std::string& executable, const std::string& waiter,
+                      const std::string& launchTime);
+
+// One word of a unit file line, in double quotes, read back by systemd as exactly `text`:
+// backslashes, quotes and control characters escaped, "%" doubled (specifiers), and "$"
+// doubled where systemd expands variables (the arguments of a command line, not the program
+// to run and not an Environment= assignment).
+std::string QuoteUnitWord(std::string_view text, bool expandsVariables);

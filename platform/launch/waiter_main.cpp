@@ -1,0 +1,165 @@
+// pelorin-waiter: starts a program with the command line "AppRunAtTime" at a local time.
+//
+//   pelorin-waiter EXECUTABLE "YYYY-MM-DD HH:MM:SS"
+//       Ends the earlier waiter for EXECUTABLE, if any, and returns at once; a process of its
+//       own sleeps until that local time (at once when it is past) and then becomes
+//       EXECUTABLE AppRunAtTime.
+//   pelorin-waiter --now EXECUTABLE
+//       Starts EXECUTABLE AppRunAtTime in a session of its own and returns (the systemd
+//       service's way to start a launch without waiting for it to end).
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "platform/launch/launch_time.h"
+#include "platform/launch/waiter_state.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr const char* kLaunchArgument = "AppRunAtTime";
+// The waiter wakes at least this often to read the time zone again: the local time it waits
+// for moves when the zone changes (daylight saving time rules, a move to another zone).
+constexpr std::time_t kLongestSleepSeconds = 60;
+
+int Fail(const std::string& reason) {
+  std::fprintf(stderr, "pelorin-waiter: %s\n", reason.c_str());
+  return 1;
+}
+
+void ResetSignals(posix_spawnattr_t* attributes) {
+  sigset_t none;
+  sigset_t all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(attributes, &none);
+  posix_spawnattr_setsigdefault(attributes, &all);
+  posix_spawnattr_setflags(attributes,
+                           POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
+}
+
+int StartNow(const std::string& executable) {
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  ResetSignals(&attributes);
+  char* arguments[] = {const_cast<char*>(executable.c_str()), const_cast<char*>(kLaunchArgument),
+                       nullptr};
+  pid_t child = 0;
+  const int error =
+      posix_spawn(&child, executable.c_str(), nullptr, &attributes, arguments, environ);
+  posix_spawnattr_destroy(&attributes);
+  return error == 0 ? 0 : Fail("cannot start " + executable + ": " + std::strerror(error));
+}
+
+void DetachFromCaller() {
+  setsid();
+  const int nothing = open("/dev/null", O_RDWR);
+  if (nothing >= 0) {
+    dup2(nothing, 0);
+    dup2(nothing, 1);
+    dup2(nothing, 2);
+    if (nothing > 2) {
+      close(nothing);
+    }
+  }
+  if (chdir("/") != 0) {
+    // Staying in the caller's directory only keeps it busy.
+  }
+}
+
+// Absolute sleeps on the real-time clock, so a change of the system time is followed.
+void WaitUntil(const std::tm& calendar) {
+  for (;;) {
+    tzset();
+    const std::time_t target = LocalCalendarToEpoch(calendar);
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    if (now.tv_sec >= target) {
+      return;
+    }
+    const timespec wake{std::min(target, now.tv_sec + kLongestSleepSeconds), 0};
+    clock_nanosleep(CLOCK_REALTIME, TIMER_ABSTIME, &wake, nullptr);
+  }
+}
+
+// Fires only while the state file still names this process. The lock is held into exec and
+// let go by it, so whoever arms next sees either this waiter asleep or the program started.
+[[noreturn]] void Fire(const std::string& statePath, const std::string& executable) {
+  const int state = OpenLockedState(statePath, false);
+  if (state >= 0) {
+    if (ReadPendingWaiter(state) != getpid()) {
+      _exit(0);
+    }
+    WritePendingWaiter(state, 0);
+  }
+  char* arguments[] = {const_cast<char*>(executable.c_str()), const_cast<char*>(kLaunchArgument),
+                       nullptr};
+  execv(executable.c_str(), arguments);
+  _exit(127);
+}
+
+int Arm(const std::string& executable, const std::string& time) {
+  std::tm calendar{};
+  if (!ParseLaunchTime(time, &calendar)) {
+    return Fail("not a local time of the form YYYY-MM-DD HH:MM:SS: " + time);
+  }
+  std::string failure;
+  const std::string statePath = StateFilePath(executable, &failure);
+  if (statePath.empty()) {
+    return Fail(failure);
+  }
+  const int state = OpenLockedState(statePath, true);
+  if (state < 0) {
+    return Fail("cannot open " + statePath + ": " + std::strerror(errno));
+  }
+  const pid_t previous = ReadPendingWaiter(state);
+  if (previous != getpid() && IsWaiterFor(previous, executable)) {
+    kill(previous, SIGTERM);
+  }
+  const pid_t waiter = fork();
+  if (waiter < 0) {
+    return Fail(std::string("cannot fork: ") + std::strerror(errno));
+  }
+  if (waiter == 0) {
+    close(state);  // the parent's lock must end when the parent lets go of it
+    DetachFromCaller();
+    WaitUntil(calendar);
+    Fire(statePath, executable);
+  }
+  if (!WritePendingWaiter(state, waiter)) {
+    kill(waiter, SIGKILL);
+    return Fail("cannot write " + statePath + ": " + std::strerror(errno));
+  }
+  close(state);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Nothing the arming program left open may stay open for hours, nor reach the program.
+  close_range(3, ~0U, 0);
+  if (argc == 3 && std::strcmp(argv[1], "--now") == 0) {
+    return argv[2][0] == '/' ? StartNow(argv[2]) : Fail("the program path must be absolute");
+  }
+  if (argc != 3) {
+    std::fprintf(stderr,
+                 "usage: pelorin-waiter EXECUTABLE \"YYYY-MM-DD HH:MM:SS\"\n"
+                 "       pelorin-waiter --now EXECUTABLE\n");
+    return 2;
+  }
+  if (argv[1][0] != '/') {
+    return Fail("the program path must be absolute");
+  }
+  return Arm(argv[1], argv[2]);
+}
