@@ -127,8 +127,7 @@ CommandResult RunCommand(const std::vector<std::string>& arguments, int timeoutM
   argv.push_back(nullptr);
 
   pid_t child = 0;
-  const int spawnError =
-      posix_spawnp(&child, argv[0], &actions, &attributes, argv.data(), environ);
+  const int spawnError = posix_spawnp(&child, argv[0], &actions, &attributes, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   close(errorPipe[1]);
@@ -150,7 +149,9 @@ CommandResult RunCommand(const std::vector<std::string>& arguments, int timeoutM
   return result;
 }
 
-bool Succeeded(const CommandResult& result) { return result.finished && result.exitCode == 0; }
+bool Succeeded(const CommandResult& result) {
+  return result.finished && result.exitCode == 0;
+}
 
 std::string DescribeFailure(const std::vector<std::string>& arguments,
                             const CommandResult& result) {

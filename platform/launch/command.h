@@ -21,5 +21,4 @@ CommandResult RunCommand(const std::vector<std::string>& arguments, int timeoutM
 bool Succeeded(const CommandResult& result);
 
 // "systemctl --user daemon-reload failed: <its first error line>", for a one-line report.
-std::string DescribeFailure(const std::vector<std::string>& arguments,
-                            const CommandResult& result);
+std::string DescribeFailure(const std::vector<std::string>& arguments, const CommandResult& result);

@@ -61,8 +61,8 @@ bool WriteFileAtomically(const std::string& directory, const std::string& name,
   const int error = errno;
   close(descriptor);
   if (!written || rename(temporary.c_str(), (directory + "/" + name).c_str()) != 0) {
-    *failure = "cannot write " + directory + "/" + name + ": " +
-               std::strerror(written ? errno : error);
+    *failure =
+        "cannot write " + directory + "/" + name + ": " + std::strerror(written ? errno : error);
     unlink(temporary.c_str());
     return false;
   }
@@ -102,8 +102,8 @@ std::string UserUnitDirectory() {
 }
 
 bool UserSystemdAnswers() {
-  return Succeeded(RunCommand({"systemctl", "--user", "show-environment"}, kProbeMilliseconds,
-                              false));
+  return Succeeded(
+      RunCommand({"systemctl", "--user", "show-environment"}, kProbeMilliseconds, false));
 }
 
 bool ArmSystemdTimer(const std::string& executable, const std::string& waiter,

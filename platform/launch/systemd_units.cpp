@@ -11,14 +11,26 @@ namespace {
 // bus (screen-saver inhibit) and play its ringtone. A user service gets none of these from
 // the manager on every desktop, so they are copied from the process that arms the launch.
 constexpr const char* kCarriedVariables[] = {
-    "DISPLAY",          "WAYLAND_DISPLAY",      "XAUTHORITY",
-    "DBUS_SESSION_BUS_ADDRESS",                 "XDG_RUNTIME_DIR",
-    "XDG_SESSION_TYPE", "XDG_CURRENT_DESKTOP",  "XDG_DATA_HOME",
-    "PULSE_SERVER",     "PULSE_COOKIE",         "PIPEWIRE_RUNTIME_DIR",
-    "PIPEWIRE_REMOTE",  "SDL_AUDIODRIVER",      "QT_QPA_PLATFORM",
-    "QT_QPA_PLATFORMTHEME",                     "QT_SCALE_FACTOR",
-    "QT_SCREEN_SCALE_FACTORS",                  "LANG",
-    "LC_ALL",           "TZ",
+    "DISPLAY",
+    "WAYLAND_DISPLAY",
+    "XAUTHORITY",
+    "DBUS_SESSION_BUS_ADDRESS",
+    "XDG_RUNTIME_DIR",
+    "XDG_SESSION_TYPE",
+    "XDG_CURRENT_DESKTOP",
+    "XDG_DATA_HOME",
+    "PULSE_SERVER",
+    "PULSE_COOKIE",
+    "PIPEWIRE_RUNTIME_DIR",
+    "PIPEWIRE_REMOTE",
+    "SDL_AUDIODRIVER",
+    "QT_QPA_PLATFORM",
+    "QT_QPA_PLATFORMTHEME",
+    "QT_SCALE_FACTOR",
+    "QT_SCREEN_SCALE_FACTORS",
+    "LANG",
+    "LC_ALL",
+    "TZ",
 };
 
 // A description is shown by systemctl; it keeps the path readable but can never break the

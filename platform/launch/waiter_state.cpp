@@ -22,7 +22,7 @@ constexpr std::string_view kDeletedMark = " (deleted)";
 
 std::string StateDirectory() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  struct stat status{};
+  struct stat status {};
   if (runtime && runtime[0] == '/' && stat(runtime, &status) == 0 && S_ISDIR(status.st_mode)) {
     return std::string(runtime) + "/pelorin";
   }
@@ -54,7 +54,7 @@ std::string StateFilePath(const std::string& executable, std::string* failure) {
     return {};
   }
   // In /tmp anyone may have made the directory first; only our own private one will do.
-  struct stat status{};
+  struct stat status {};
   if (lstat(directory.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
       status.st_uid != geteuid() || (status.st_mode & 077) != 0) {
     *failure = directory + " is not a private directory of this user";
@@ -86,9 +86,8 @@ pid_t ReadPendingWaiter(int descriptor) {
   }
   char* end = nullptr;
   const long value = std::strtol(text, &end, 10);
-  return value > 0 && value <= INT_MAX && (*end == '\n' || *end == '\0')
-             ? static_cast<pid_t>(value)
-             : 0;
+  return value > 0 && value <= INT_MAX && (*end == '\n' || *end == '\0') ? static_cast<pid_t>(value)
+                                                                         : 0;
 }
 
 bool WritePendingWaiter(int descriptor, pid_t waiter) {
