@@ -7,11 +7,13 @@ set(PELORIN_LAYERS
   "pelorin_sound:pelorin_system"
   "pelorin_ui:pelorin_system"
   "pelorin_contacts:pelorin_system"
+  "pelorin_sim:pelorin_system"
+  "pelorin_files:pelorin_system"
   "pelorin_power:pelorin_system"
   "pelorin_store:pelorin_system,pelorin_launch"
   "pelorin_app:pelorin_system,pelorin_store,pelorin_ui,pelorin_sound"
   "pelorin_incoming:pelorin_system,pelorin_store,pelorin_app,pelorin_ui,pelorin_sound,pelorin_power"
-  "pelorin_screens:pelorin_system,pelorin_store,pelorin_app,pelorin_ui,pelorin_sound,pelorin_contacts"
+  "pelorin_screens:pelorin_system,pelorin_store,pelorin_app,pelorin_ui,pelorin_sound,pelorin_contacts,pelorin_sim,pelorin_files"
   "pelorin:pelorin_app,pelorin_incoming,pelorin_screens,pelorin_ui,pelorin_system,pelorin_store"
 )
 # Outside libraries the store may use besides the standard library.

@@ -1,0 +1,17 @@
+#pragma once
+// Reads the names of the cards in vCard text (versions 2.1, 3.0 and 4.0).
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct VCardName {
+  std::u16string family;  // first part of the N property
+  std::u16string given;   // second part of the N property
+};
+
+// One entry per complete card (BEGIN:VCARD to END:VCARD), in the order of the text. A card
+// without N gives empty names; the formatted name (FN) is never used instead, because the
+// contacts database keeps the name parts apart. Lines that are not properties are passed over,
+// and a card that is never ended is dropped, so a damaged file still gives its sound cards.
+// Cards embedded in a 2.1 AGENT property are not cards of their own.
+std::vector<VCardName> ReadVCardNames(std::string_view text);

@@ -1,0 +1,176 @@
+#include "platform/contacts/vcard_value.h"
+
+#include <errno.h>
+#include <iconv.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+#include "platform/system/text.h"
+
+namespace {
+
+constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+int Base64Value(char c) {
+  if (c >= 'A' && c <= 'Z') return c - 'A';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+  if (c >= '0' && c <= '9') return c - '0' + 52;
+  if (c == '+') return 62;
+  if (c == '/') return 63;
+  return -1;
+}
+
+std::string UpperAscii(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return upper;
+}
+
+
+// Windows-1252 is decoded here rather than through iconv, because it is the guess for text of
+// no stated charset and must cope with every byte: the five bytes the code page leaves
+// undefined become U+FFFD.
+std::string Windows1252ToUtf8(std::string_view bytes) {
+  static constexpr std::array<char16_t, 32> kHigh = {
+      0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+  std::string out;
+  out.reserve(bytes.size());
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      out += c;
+    } else {
+      const char16_t code = byte < 0xA0 ? kHigh[byte - 0x80] : char16_t{byte};
+      out += ToUtf8(std::u16string_view(&code, 1));
+    }
+  }
+  return out;
+}
+
+// False when iconv does not know the charset.
+bool IconvToUtf8(std::string_view bytes, const std::string& charset, std::string* out) {
+  iconv_t converter = iconv_open("UTF-8", charset.c_str());
+  if (converter == reinterpret_cast<iconv_t>(-1)) return false;
+  std::string result;
+  std::array<char, 1024> buffer;
+  char* in = const_cast<char*>(bytes.data());
+  std::size_t inLeft = bytes.size();
+  bool flushed = false;
+  while (!flushed) {
+    char* outPointer = buffer.data();
+    std::size_t outLeft = buffer.size();
+    const std::size_t done = inLeft > 0
+                                 ? iconv(converter, &in, &inLeft, &outPointer, &outLeft)
+                                 : iconv(converter, nullptr, nullptr, &outPointer, &outLeft);
+    const int error = errno;
+    result.append(buffer.data(), static_cast<std::size_t>(outPointer - buffer.data()));
+    if (done != static_cast<std::size_t>(-1)) {
+      // Done once the input is used up and the final shift state wrote nothing more.
+      flushed = inLeft == 0 && outPointer == buffer.data();
+      continue;
+    }
+    if (error == E2BIG) continue;
+    // A byte the charset does not have, or a sequence cut off at the end: one U+FFFD per byte.
+    if (inLeft == 0) break;
+    result += kReplacementUtf8;
+    ++in;
+    --inLeft;
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+  }
+  iconv_close(converter);
+  *out = std::move(result);
+  return true;
+}
+
+}  // namespace
+
+std::string DecodeQuotedPrintable(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '=') {
+      out += text[i];
+      continue;
+    }
+    if (i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+      out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+      i += 2;
+    } else if (i + 1 < text.size() && (text[i + 1] == '\r' || text[i + 1] == '\n')) {
+      i += (text[i + 1] == '\r' && i + 2 < text.size() && text[i + 2] == '\n') ? 2 : 1;
+    } else {
+      out += '=';
+    }
+  }
+  return out;
+}
+
+std::string DecodeBase64(std::string_view text) {
+  std::string out;
+  unsigned int bits = 0;
+  int count = 0;
+  for (const char c : text) {
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
+    const int value = Base64Value(c);
+    if (value < 0) break;
+    bits = (bits << 6) | static_cast<unsigned int>(value);
+    count += 6;
+    if (count >= 8) {
+      count -= 8;
+      out += static_cast<char>((bits >> count) & 0xFF);
+    }
+  }
+  return out;
+}
+
+std::string ConvertToUtf8(std::string_view bytes, std::string_view charset) {
+  const std::string name = UpperAscii(charset);
+  if (name == "UTF-8" || name == "UTF8") return ToUtf8(FromUtf8(bytes));
+  if (name == "WINDOWS-1252" || name == "CP1252") return Windows1252ToUtf8(bytes);
+  std::string converted;
+  if (!name.empty() && name.size() < 64 && IconvToUtf8(bytes, name, &converted)) return converted;
+  return IsValidUtf8(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
+}
+
+std::vector<std::string> SplitStructuredValue(std::string_view value, bool lists) {
+  std::vector<std::string> parts(1);
+  // Several values of one part are joined with one blank; empty ones are left out.
+  bool blankPending = false;
+  const auto append = [&](char c) {
+    if (blankPending && !parts.back().empty()) parts.back() += ' ';
+    blankPending = false;
+    parts.back() += c;
+  };
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    const char c = value[i];
+    if (c == '\\' && i + 1 < value.size()) {
+      const char next = value[++i];
+      if (next == 'n' || next == 'N') {
+        append('\n');
+      } else if (next == '\\' || next == ';' || next == ',') {
+        append(next);
+      } else {
+        append(c);
+        append(next);
+      }
+    } else if (c == ';') {
+      parts.emplace_back();
+      blankPending = false;
+    } else if (c == ',' && lists) {
+      blankPending = true;
+    } else {
+      append(c);
+    }
+  }
+  return parts;
+}
