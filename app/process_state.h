@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/system/module_path.h"
+#include "platform/ui/window_types.h"
 #include "store/call_record.h"
 
 class ContactSession;
@@ -19,6 +20,10 @@ struct ProcessState {
   std::u16string browseDirectory;
   std::u16string chosenRingtonePath;
   ContactSession* contactSession = nullptr;  // only while the caller picker is open
+  // The list windows of the list screens, set when each list is made.
+  HWND mainList = nullptr;
+  HWND callerList = nullptr;
+  HWND ringtoneList = nullptr;
 };
 
 ProcessState& State();

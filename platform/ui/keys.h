@@ -1,0 +1,25 @@
+#pragma once
+// The phone's keys. On a desktop keyboard: F1 and F2 the soft keys, Enter the action key,
+// Escape Back, F3 Talk.
+#include "platform/ui/window_types.h"
+
+inline constexpr UINT VK_RETURN = 0x0D;  // the action key
+inline constexpr UINT VK_ESCAPE = 0x1B;
+inline constexpr UINT VK_TBACK = VK_ESCAPE;
+inline constexpr UINT VK_F1 = 0x70;
+inline constexpr UINT VK_TSOFT1 = VK_F1;
+inline constexpr UINT VK_F2 = 0x71;
+inline constexpr UINT VK_TSOFT2 = VK_F2;
+inline constexpr UINT VK_F3 = 0x72;
+inline constexpr UINT VK_TTALK = VK_F3;
+
+inline constexpr UINT MOD_ALT = 0x0001;
+inline constexpr UINT MOD_CONTROL = 0x0002;
+inline constexpr UINT MOD_SHIFT = 0x0004;
+inline constexpr UINT MOD_KEYUP = 0x1000;  // reported when the key is released
+
+// WM_HOTKEY to `window` with wParam = id and lParam = MAKELPARAM(modifiers, key) whenever the key
+// is pressed (released, with MOD_KEYUP) in any screen. FALSE when another registration has the
+// same key and modifiers.
+BOOL RegisterHotKey(HWND window, int id, UINT modifiers, UINT virtualKey);
+BOOL UnregisterHotKey(HWND window, int id);

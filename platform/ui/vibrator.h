@@ -1,0 +1,11 @@
+#pragma once
+// The phone's vibrator. A desktop has none: the phone frame of the newest screen shakes while
+// the vibrator is on and stands still while it is off.
+#include "platform/ui/window_types.h"
+
+inline constexpr DWORD INFINITE = 0xFFFFFFFF;
+struct VIBRATENOTE;
+
+// Starts the vibrator. TRUE when started; FALSE when there is no screen to shake.
+BOOL Vibrate(DWORD noteCount, const VIBRATENOTE* notes, BOOL repeat, DWORD timeout);
+BOOL VibrateStop();
