@@ -1,6 +1,8 @@
 #pragma once
 // The phone's vibrator. A desktop has none: the phone frame of the newest screen shakes while
 // the vibrator is on and stands still while it is off.
+#include <functional>
+
 #include "platform/ui/window_types.h"
 
 inline constexpr DWORD INFINITE = 0xFFFFFFFF;
@@ -9,3 +11,8 @@ struct VIBRATENOTE;
 // Starts the vibrator. TRUE when started; FALSE when there is no screen to shake.
 BOOL Vibrate(DWORD noteCount, const VIBRATENOTE* notes, BOOL repeat, DWORD timeout);
 BOOL VibrateStop();
+
+// Tests put a recorder in the place of the frame shake: called with true for Vibrate and false
+// for VibrateStop. An empty function restores the shake.
+using VibratorService = std::function<BOOL(bool on)>;
+void SetVibratorService(VibratorService service);

@@ -1,0 +1,39 @@
+#pragma once
+// Drives the screens as a person does: keys pressed on the newest screen (or on the message box
+// over it), text typed into the focused control. For tests and for scripted demonstrations.
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/ui/window_types.h"
+
+// Keys besides the phone's own (keys.h): arrows, erase, tab; digits are their characters '0'..'9'.
+inline constexpr UINT VK_BACK = 0x08;
+inline constexpr UINT VK_TAB = 0x09;
+inline constexpr UINT VK_LEFT = 0x25;
+inline constexpr UINT VK_UP = 0x26;
+inline constexpr UINT VK_RIGHT = 0x27;
+inline constexpr UINT VK_DOWN = 0x28;
+
+// Presses and releases the key on whatever has the focus in the newest modal window: a screen,
+// its open soft-key popup, or a message box. A key that opens another screen returns only when
+// that screen has ended, so steps for nested screens are queued ahead with RunLater.
+void PressKey(UINT virtualKey);
+void TypeText(std::u16string_view text);
+
+// Queues `step` to run from the event loop of whichever screen is newest when its turn comes.
+// Steps run in the order queued; each starts after the previous one returned or began waiting
+// in a nested screen.
+void RunLater(std::function<void()> step);
+
+// The newest screen, or nullptr when none runs.
+HWND NewestScreen();
+// The control that has the focus in the newest screen, or nullptr.
+HWND FocusedControl();
+// When a message box is open: true, with its caption and text. Otherwise false.
+bool OpenMessageBox(std::u16string* caption, std::u16string* text);
+// The captions the newest screen's soft-key bar shows (empty when it has none).
+std::u16string LeftSoftKeyCaption();
+std::u16string RightSoftKeyCaption();
+// The texts of the open soft-key popup's entries, as shown ("1 DEL", ...); empty when closed.
+std::u16string OpenPopupText();
