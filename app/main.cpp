@@ -7,6 +7,7 @@
 #include "app/process_state.h"
 #include "platform/system/text.h"
 #include "platform/ui/application.h"
+#include "screens/main_screen.h"
 #include "store/schedule_store.h"
 #include "store/wakeup_scheduler.h"
 
@@ -31,7 +32,8 @@ void RunTimedLaunch() {
 }
 
 void RunUserLaunch() {
-  // The main screen is not part of the program yet: this launch shows nothing.
+  MainScreen screen;
+  screen.Run();
 }
 
 int Entry(const void* instance, std::u16string_view commandLine) {

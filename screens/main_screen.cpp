@@ -1,0 +1,158 @@
+#include "screens/main_screen.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "app/process_state.h"
+#include "app/screen_toolkit.h"
+#include "platform/system/clock.h"
+#include "resources/resource_ids.h"
+#include "screens/about_screen.h"
+#include "screens/new_call_screen.h"
+#include "store/schedule_store.h"
+#include "store/wakeup_scheduler.h"
+
+namespace {
+
+constexpr char16_t kCallerCaption[] = u"Caller";
+constexpr char16_t kRingTimeCaption[] = u"Ring Time";
+constexpr double kCallerFraction = 0.4;
+constexpr double kRingTimeFraction = 0.6;
+constexpr int kCallImage = 0;
+
+// The calls the rows show, row i holding the call read from position i at the last refresh.
+// DEL hands the row's call to the store, which deletes it only if the file still has it there.
+std::vector<CallRecord>& shownCalls() {
+  static std::vector<CallRecord> calls;
+  return calls;
+}
+
+// Month-day hour:minute:second of the ring time, as the phone's clock shows it.
+std::u16string formatRingTime(const FILETIME& ringTime) {
+  SYSTEMTIME calendar{};
+  FileTimeToSystemTime(&ringTime, &calendar);
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d-%02d %02d:%02d:%02d", calendar.wMonth, calendar.wDay,
+                calendar.wHour, calendar.wMinute, calendar.wSecond);
+  return std::u16string(text, text + std::char_traits<char>::length(text));
+}
+
+void createCallList(HWND screen) {
+  RECT client{};
+  GetClientRect(screen, &client);
+  HWND list = CreateReportList(screen, client);
+  State().mainList = list;
+  if (list == nullptr) {
+    return;
+  }
+  AddListColumn(list, 0, kCallerCaption, client, kCallerFraction);
+  AddListColumn(list, 1, kRingTimeCaption, client, kRingTimeFraction);
+  AttachRowIcons(list, {IDI_CALL});
+}
+
+void selectFirstRow(HWND list) {
+  LVITEMW item{};
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void addNewCall() {
+  NewCallScreen newCall;
+  if (newCall.Run() == 0) {
+    MainScreen::RefreshCallList();
+  }
+}
+
+// Deletes the call the selected row shows. When the file no longer holds that call at the
+// row's position (another process purged or changed it), nothing is deleted; the list is
+// refreshed either way, so it shows the file as it is now.
+void deleteSelectedCall() {
+  HWND list = State().mainList;
+  if (list == nullptr) {
+    return;
+  }
+  const int row = GetSelectedRowIndex(list);
+  if (row < 0 || row >= static_cast<int>(shownCalls().size())) {
+    return;
+  }
+  const CallRecord shown = shownCalls()[static_cast<std::size_t>(row)];
+  {
+    ScheduleStore store;
+    store.DeleteCall(row, shown);
+  }
+  MainScreen::RefreshCallList();
+}
+
+void showAbout() {
+  AboutScreen about;
+  about.Run();
+}
+
+INT_PTR mainProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+  switch (message) {
+    case WM_INITDIALOG:
+      if (InitScreenWithBar(screen, IDR_MAIN_BAR) == nullptr) {
+        EndDialog(screen, -1);
+      }
+      createCallList(screen);
+      MainScreen::RefreshCallList();
+      return TRUE;
+    case WM_COMMAND:
+      switch (wParam) {
+        case IDM_NEW:
+          addNewCall();
+          break;
+        case IDM_DELETE:
+          deleteSelectedCall();
+          break;
+        case IDM_ABOUT:
+          showAbout();
+          break;
+        case IDM_EXIT:
+        case IDCANCEL:
+          EndDialog(screen, -1);
+          break;
+        default:
+          break;
+      }
+      return FALSE;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) {
+        SetFocus(State().mainList);
+      }
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+void MainScreen::RefreshCallList() {
+  HWND list = State().mainList;
+  SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+  shownCalls().clear();
+  ScheduleStore store;
+  WakeupScheduler(store);
+  const int count = store.CountCalls();
+  if (count <= 0) {
+    return;
+  }
+  for (int i = 0; i < count; ++i) {
+    // A fresh record for every read: a call without some attribute shows nothing of the
+    // call read before it.
+    CallRecord record{};
+    if (!store.ReadCall(i, record)) {
+      break;
+    }
+    shownCalls().push_back(record);
+    const int row = SetListCell(list, record.Name, 0, kCallImage);
+    SetListCell(list, formatRingTime(record.CallTime).c_str(), 1, row);
+  }
+  selectFirstRow(list);
+}
+
+MainScreen::~MainScreen() = default;
+
+int MainScreen::Run() { return static_cast<int>(RunModalScreen(IDD_MAIN, mainProcedure)); }

@@ -1,0 +1,224 @@
+#include "screens/new_call_screen.h"
+
+#include <string>
+
+#include "app/process_state.h"
+#include "app/screen_toolkit.h"
+#include "platform/sound/system_sound.h"
+#include "platform/system/clock.h"
+#include "platform/system/module_path.h"
+#include "platform/system/text.h"
+#include "resources/resource_ids.h"
+#include "screens/caller_picker.h"
+#include "screens/ringtone_browser.h"
+#include "store/schedule_store.h"
+
+namespace {
+
+constexpr char16_t kDefaultCallerName[] = u"Tobrin";
+constexpr char16_t kDefaultRingtoneFile[] = u"ringtone1.mp3";
+constexpr char16_t kRingTimeRefused[] = u"Ring time is not correct!";
+constexpr char16_t kSaveFailed[] = u"Error occured while saving record";
+constexpr char16_t kErrorCaption[] = u"Error";
+constexpr char16_t kClickSound[] = u"MouseClick";
+
+// Five minutes in file-time units of 100 ns.
+constexpr std::uint64_t kFiveMinutes = 3'000'000'000ull;
+constexpr int kUnmeasuredLayoutUnit = 17;
+// Room for one more character than the name holds, so a longer name is cut, not refused.
+constexpr int kNameReadCapacity = 256;
+
+HWND Control(HWND screen, int id) { return GetDlgItem(screen, id); }
+
+bool IsTicked(HWND screen, int id) {
+  return SendMessageW(Control(screen, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void SetTick(HWND screen, int id, WPARAM tick) {
+  SendMessageW(Control(screen, id), BM_SETCHECK, tick, 0);
+}
+
+void SetPickerTime(HWND screen, int id, const SYSTEMTIME& time) {
+  SendMessageW(Control(screen, id), DTM_SETSYSTEMTIME, GDT_VALID,
+               reinterpret_cast<LPARAM>(&time));
+}
+
+SYSTEMTIME PickerTime(HWND screen, int id) {
+  SYSTEMTIME time{};
+  SendMessageW(Control(screen, id), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
+  return time;
+}
+
+// The ringtone field shows nothing while the call is muted, the record's path otherwise.
+void showRingtone(HWND screen) {
+  SetWindowTextW(Control(screen, IDC_RINGTONE),
+                 IsTicked(screen, IDC_MUTE) ? u"" : State().editedRecord.Ringtone);
+}
+
+// A path that does not fit the record is refused: a cut path would name another file. The
+// record keeps what it held and false tells the caller so.
+bool takeRingtonePath(const std::u16string& path) {
+  if (path.size() >= kRingtoneCapacity) {
+    return false;
+  }
+  return CopyToField(State().editedRecord.Ringtone, kRingtoneCapacity, path);
+}
+
+void layOutControls(HWND screen) {
+  const int unit = MeasureTextUnit(screen);
+  const int u = unit > 0 ? unit + 1 : kUnmeasuredLayoutUnit;
+  RECT client{};
+  GetClientRect(screen, &client);
+  const int w = client.right - client.left;
+  MoveWindow(Control(screen, IDC_CALL_FROM_LABEL), 2, 0, w - 2, u, TRUE);
+  MoveWindow(Control(screen, IDC_CALLER_NAME), 2, u, w - 2, u + 5, TRUE);
+  MoveWindow(Control(screen, IDC_RING_TIME_FRAME), 2, 3 * u, w - 2, 5 * u, TRUE);
+  MoveWindow(Control(screen, IDC_RING_DATE), 6, 4 * u, w - 6, u + 5, TRUE);
+  MoveWindow(Control(screen, IDC_RING_TIME_OF_DAY), 6, 6 * u, w - 6, u + 5, TRUE);
+  MoveWindow(Control(screen, IDC_RINGTONE_LABEL), 2, 9 * u, w - 2, u, TRUE);
+  MoveWindow(Control(screen, IDC_RINGTONE), 2, 10 * u, w - 2, u + 5, TRUE);
+  MoveWindow(Control(screen, IDC_MUTE), 2, 12 * u, w - 2, u, TRUE);
+  MoveWindow(Control(screen, IDC_VIBRATE), 2, 13 * u, w - 2, u, TRUE);
+}
+
+void initialiseScreen(HWND screen) {
+  HWND bar = InitScreenWithBar(screen, IDR_NEW_CALL_BAR);
+  if (bar == nullptr) {
+    EndDialog(screen, -1);
+  }
+  OverrideBarKey(bar, VK_TBACK);
+  NewCallScreen::SetDefaultRingTime(screen);
+  layOutControls(screen);
+  SetWindowTextW(Control(screen, IDC_CALLER_NAME), kDefaultCallerName);
+  SetTick(screen, IDC_MUTE, BST_UNCHECKED);
+  SetTick(screen, IDC_VIBRATE, BST_CHECKED);
+  // A program directory too deep for the field leaves the call without a ringtone rather
+  // than with the wrong file.
+  if (!takeRingtonePath(GetApplicationDirectory() + kDefaultRingtoneFile)) {
+    State().editedRecord.Ringtone[0] = u'\0';
+  }
+  SetWindowTextW(Control(screen, IDC_RINGTONE), State().editedRecord.Ringtone);
+}
+
+void saveCall(HWND screen) {
+  CallRecord& record = State().editedRecord;
+  const SYSTEMTIME date = PickerTime(screen, IDC_RING_DATE);
+  const SYSTEMTIME timeOfDay = PickerTime(screen, IDC_RING_TIME_OF_DAY);
+  SYSTEMTIME ringTime = timeOfDay;
+  ringTime.wYear = date.wYear;
+  ringTime.wMonth = date.wMonth;
+  ringTime.wDayOfWeek = date.wDayOfWeek;
+  ringTime.wDay = date.wDay;
+  SystemTimeToFileTime(&ringTime, &record.CallTime);
+
+  SYSTEMTIME nowCalendar{};
+  GetLocalTime(&nowCalendar);
+  FILETIME now{};
+  SystemTimeToFileTime(&nowCalendar, &now);
+  if (CompareFileTime(&record.CallTime, &now) == -1) {
+    MessageBoxW(screen, kRingTimeRefused, kErrorCaption, MB_ICONERROR);
+    return;
+  }
+
+  record.Vibrate = IsTicked(screen, IDC_VIBRATE) ? 1 : 0;
+  if (IsTicked(screen, IDC_MUTE)) {
+    record.Ringtone[0] = u'\0';
+  }
+  char16_t name[kNameReadCapacity] = {};
+  GetWindowTextW(Control(screen, IDC_CALLER_NAME), name, kNameReadCapacity);
+  CopyToField(record.Name, kNameCapacity, name);
+
+  ScheduleStore store;
+  if (store.AppendCall(record) == 0) {
+    EndDialog(screen, 0);
+  } else {
+    MessageBoxW(screen, kSaveFailed, kErrorCaption, MB_ICONERROR);
+  }
+}
+
+void chooseCaller(HWND screen) {
+  CallerPicker picker;
+  if (picker.Run() == 0) {
+    SetWindowTextW(Control(screen, IDC_CALLER_NAME), State().chosenCallerName.c_str());
+  }
+}
+
+void chooseRingtone(HWND screen) {
+  RingtoneBrowser browser;
+  if (browser.Run() == 0 && takeRingtonePath(State().chosenRingtonePath)) {
+    SetWindowTextW(Control(screen, IDC_RINGTONE), State().editedRecord.Ringtone);
+  }
+}
+
+// The action key picks for the field it stands on, after the phone's click.
+void actOnFocusedField(HWND screen) {
+  HWND focus = GetFocus();
+  if (focus != nullptr && focus == Control(screen, IDC_CALLER_NAME)) {
+    PlaySoundW(kClickSound, nullptr, 0);
+    chooseCaller(screen);
+  } else if (focus != nullptr && focus == Control(screen, IDC_RINGTONE)) {
+    PlaySoundW(kClickSound, nullptr, 0);
+    chooseRingtone(screen);
+  }
+}
+
+INT_PTR newCallProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      initialiseScreen(screen);
+      return TRUE;
+    case WM_COMMAND:
+      switch (wParam) {
+        case IDM_SAVE:
+          saveCall(screen);
+          return TRUE;
+        case IDM_NEW_CALL_CANCEL:
+          EndDialog(screen, -1);
+          return TRUE;
+        case IDM_GET_CALLER_NAME:
+          chooseCaller(screen);
+          return TRUE;
+        case IDM_SELECT_MUSIC:
+          chooseRingtone(screen);
+          return TRUE;
+        case IDC_MUTE:
+          showRingtone(screen);
+          return TRUE;
+        case IDOK:
+          actOnFocusedField(screen);
+          return TRUE;
+        default:
+          return FALSE;
+      }
+    case WM_HOTKEY:
+      // Back erases in the focused field; it never closes this screen.
+      if (HIWORD(static_cast<std::uintptr_t>(lParam)) == VK_TBACK) {
+        SHSendBackToFocusWindow(message, wParam, lParam);
+      }
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+void NewCallScreen::SetDefaultRingTime(HWND screen) {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  FILETIME nowFile{};
+  SystemTimeToFileTime(&now, &nowFile);
+  const FILETIME aheadFile = Uint64ToFileTime(FileTimeToUint64(nowFile) + kFiveMinutes);
+  SYSTEMTIME ahead{};
+  FileTimeToSystemTime(&aheadFile, &ahead);
+  // Both pickers take the moment five minutes ahead, so that just before midnight the
+  // default date is tomorrow's and the defaults are never in the past.
+  SetPickerTime(screen, IDC_RING_DATE, ahead);
+  SetPickerTime(screen, IDC_RING_TIME_OF_DAY, ahead);
+}
+
+NewCallScreen::~NewCallScreen() = default;
+
+int NewCallScreen::Run() {
+  return static_cast<int>(RunModalScreen(IDD_NEW_CALL, newCallProcedure));
+}
