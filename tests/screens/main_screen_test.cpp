@@ -1,0 +1,291 @@
+// The main screen driven by keys: the rows it lists, the wake-up it arms at each refresh, and
+// what "New", "DEL", "About" and "Exit" do to the list and the schedule file.
+#include "screens/main_screen.h"
+
+#include "tests/screens/call_screens_fixture.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+
+struct Row {
+  std::string caller;
+  std::string ringTime;
+  bool operator==(const Row&) const = default;
+};
+
+void PrintTo(const Row& row, std::ostream* out) {
+  *out << "{" << row.caller << ", " << row.ringTime << "}";
+}
+
+std::string CellText(HWND list, int row, int column) {
+  char16_t text[256] = {};
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = row;
+  item.iSubItem = column;
+  item.pszText = text;
+  item.cchTextMax = 256;
+  SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  return ToUtf8(text);
+}
+
+// What the list shows now.
+std::vector<Row> Rows() {
+  HWND list = State().mainList;
+  std::vector<Row> rows;
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < count; ++row) {
+    rows.push_back({CellText(list, row, 0), CellText(list, row, 1)});
+  }
+  return rows;
+}
+
+// The rows marked selected, each with "+focus" when it has the focus mark too.
+std::vector<std::string> SelectedRows() {
+  HWND list = State().mainList;
+  std::vector<std::string> selected;
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < count; ++row) {
+    const auto state = SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row),
+                                    LVIS_SELECTED | LVIS_FOCUSED);
+    if (state & LVIS_SELECTED) {
+      selected.push_back(std::to_string(row) + ((state & LVIS_FOCUSED) ? "+focus" : ""));
+    }
+  }
+  return selected;
+}
+
+class MainScreenTest : public CallScreensFixture {
+ protected:
+  int RunScreen() {
+    MainScreen screen;
+    return screen.Run();
+  }
+  static void Exit() { ChooseFromMenu('3'); }
+  static void Delete() { ChooseFromMenu('1'); }
+
+  // Three calls an hour apart from 13:00 today, in file order b, a, c by name.
+  void WriteThreeCalls() {
+    WriteSchedule("<CallInfo>" + Call("Bertil", NowPlus(3600), 1) +
+                  Call("Annika", NowPlus(7200), 2) + Call("Cecil", NowPlus(10800), 3) +
+                  "</CallInfo>");
+  }
+};
+
+TEST_F(MainScreenTest, AMissingScheduleFileGivesAnEmptyListThatDelLeavesAlone) {
+  std::vector<Row> rows{{"x", "x"}};
+  std::vector<std::string> selected{"x"};
+  RunLater([&] {
+    Delete();
+    rows = Rows();
+    selected = SelectedRows();
+    Exit();
+  });
+  EXPECT_EQ(RunScreen(), -1);
+  EXPECT_THAT(rows, IsEmpty());
+  EXPECT_THAT(selected, IsEmpty());
+  EXPECT_FALSE(std::filesystem::exists(SchedulePath()));
+  EXPECT_THAT(armed_, IsEmpty());
+}
+
+TEST_F(MainScreenTest, ListsTheCallsInFileOrderWithTheFirstRowSelected) {
+  WriteThreeCalls();
+  std::vector<Row> rows;
+  std::vector<std::string> selected;
+  std::vector<long> widths;
+  int image = -1;
+  RunLater([&] {
+    rows = Rows();
+    selected = SelectedRows();
+    HWND list = State().mainList;
+    widths = {static_cast<long>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0)),
+              static_cast<long>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0))};
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = 2;
+    SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    image = item.iImage;
+    PressKey(VK_ESCAPE);  // Back leaves the program
+  });
+  EXPECT_EQ(RunScreen(), -1);
+  EXPECT_THAT(rows, ElementsAre(Row{"Bertil", "12-07 13:00:00"}, Row{"Annika", "12-07 14:00:00"},
+                                Row{"Cecil", "12-07 15:00:00"}));
+  EXPECT_THAT(selected, ElementsAre("0+focus"));
+  EXPECT_THAT(widths, ElementsAre(70, 105));
+  EXPECT_EQ(image, 0);
+  // The refresh armed the launch for the earliest call.
+  ASSERT_EQ(armed_.size(), 1u);
+  EXPECT_EQ(armed_[0].wHour, 13);
+}
+
+TEST_F(MainScreenTest, RingTimesShowMonthDayAndTimeOfDay) {
+  SetNow({2026, 3, 0, 1, 8, 0, 0, 0});
+  auto at = [](SYSTEMTIME calendar) {
+    FILETIME time{};
+    SystemTimeToFileTime(&calendar, &time);
+    return time;
+  };
+  WriteSchedule("<CallInfo>" + Call("March", at({2026, 3, 0, 7, 14, 5, 9, 0})) +
+                Call("December", at({2026, 12, 0, 1, 0, 0, 0, 0})) + "</CallInfo>");
+  std::vector<Row> rows;
+  RunLater([&] {
+    rows = Rows();
+    Exit();
+  });
+  RunScreen();
+  EXPECT_THAT(rows, ElementsAre(Row{"March", "03-07 14:05:09"}, Row{"December", "12-01 00:00:00"}));
+}
+
+TEST_F(MainScreenTest, ARowShowsNothingOfTheCallListedAboveIt) {
+  const FILETIME later = NowPlus(600);
+  WriteSchedule("<CallInfo>" + Call("Dagny", NowPlus(300)) +
+                "<CI CallTimeHigh=\"" + std::to_string(later.dwHighDateTime) +
+                "\" CallTimeLow=\"" + std::to_string(later.dwLowDateTime) + "\"/></CallInfo>");
+  std::vector<Row> rows;
+  RunLater([&] {
+    rows = Rows();
+    Exit();
+  });
+  RunScreen();
+  EXPECT_THAT(rows, ElementsAre(Row{"Dagny", "12-07 12:05:00"}, Row{"", "12-07 12:10:00"}));
+}
+
+TEST_F(MainScreenTest, CallsWhoseTimeHasComeArePurgedBeforeTheyAreListed) {
+  WriteSchedule("<CallInfo>" + Call("Past", NowPlus(-60)) + Call("Margin", NowPlus(10)) +
+                Call("Later", NowPlus(11)) + "</CallInfo>");
+  std::vector<Row> rows;
+  RunLater([&] {
+    rows = Rows();
+    Exit();
+  });
+  RunScreen();
+  EXPECT_THAT(rows, ElementsAre(Row{"Later", "12-07 12:00:11"}));
+  EXPECT_THAT(ReadSchedule(), Not(HasSubstr("Past")));
+  EXPECT_THAT(ReadSchedule(), Not(HasSubstr("Margin")));
+}
+
+TEST_F(MainScreenTest, DelRemovesTheSelectedCallAndKeepsTheOthersInOrder) {
+  WriteThreeCalls();
+  std::vector<Row> afterMiddle;
+  std::vector<std::string> selectedAfterMiddle;
+  std::vector<Row> afterAll{{"x", "x"}};
+  std::vector<std::string> selectedAfterAll{"x"};
+  RunLater([&] {
+    PressKey(VK_DOWN);
+    Delete();
+    afterMiddle = Rows();
+    selectedAfterMiddle = SelectedRows();
+    Delete();
+    Delete();
+    afterAll = Rows();
+    selectedAfterAll = SelectedRows();
+    Delete();  // nothing left to delete
+    Exit();
+  });
+  RunScreen();
+  EXPECT_THAT(afterMiddle, ElementsAre(Row{"Bertil", "12-07 13:00:00"}, Row{"Cecil", "12-07 15:00:00"}));
+  EXPECT_THAT(selectedAfterMiddle, ElementsAre("0+focus"));
+  EXPECT_THAT(afterAll, IsEmpty());
+  EXPECT_THAT(selectedAfterAll, IsEmpty());
+  EXPECT_EQ(ReadSchedule().find("<CI"), std::string::npos);
+}
+
+TEST_F(MainScreenTest, DelKeepsTheIndexOfTheCallsLeft) {
+  WriteThreeCalls();
+  RunLater([] {
+    PressKey(VK_DOWN);
+    Delete();
+    Exit();
+  });
+  RunScreen();
+  const std::vector<CallRecord> calls = StoredCalls();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].Index, 1);
+  EXPECT_EQ(calls[1].Index, 3);
+}
+
+TEST_F(MainScreenTest, DelDeletesNothingWhenTheFileChangedUnderTheList) {
+  WriteThreeCalls();
+  std::vector<Row> after;
+  RunLater([&] {
+    // Another process purged the first call: the selected row's position now holds Annika.
+    WriteSchedule("<CallInfo>" + Call("Annika", NowPlus(7200), 2) +
+                  Call("Cecil", NowPlus(10800), 3) + "</CallInfo>");
+    Delete();
+    after = Rows();
+    Exit();
+  });
+  RunScreen();
+  EXPECT_THAT(after, ElementsAre(Row{"Annika", "12-07 14:00:00"}, Row{"Cecil", "12-07 15:00:00"}));
+  EXPECT_EQ(StoredCalls().size(), 2u);
+}
+
+TEST_F(MainScreenTest, NewThenCancelLeavesTheListAsItWas) {
+  WriteThreeCalls();
+  std::string popup;
+  std::vector<Row> after;
+  RunLater([] { PressKey(VK_F1); });  // "New" opens the new call screen
+  RunLater([&] {
+    popup = ToUtf8(RightSoftKeyCaption());
+    // Meanwhile the file changes; only a refresh would show it.
+    WriteSchedule("<CallInfo>" + Call("Other", NowPlus(60)) + "</CallInfo>");
+    ChooseFromMenu('3');  // "Cancel"
+  });
+  RunLater([&] {
+    after = Rows();
+    Exit();
+  });
+  RunScreen();
+  EXPECT_EQ(popup, "Menu");
+  EXPECT_THAT(after, ElementsAre(Row{"Bertil", "12-07 13:00:00"}, Row{"Annika", "12-07 14:00:00"},
+                                 Row{"Cecil", "12-07 15:00:00"}));
+  EXPECT_EQ(armed_.size(), 1u);  // the cancel ran no wake-up scheduling
+}
+
+TEST_F(MainScreenTest, NewThenSaveListsTheCallAndArmsTheLaunchForIt) {
+  WriteThreeCalls();
+  std::vector<Row> after;
+  RunLater([] { PressKey(VK_F1); });
+  RunLater([] { PressKey(VK_F1); });  // SAVE with the defaults
+  RunLater([&] {
+    after = Rows();
+    Exit();
+  });
+  RunScreen();
+  ASSERT_EQ(after.size(), 4u);
+  EXPECT_EQ(after[3], (Row{"Tobrin", "12-07 12:05:00"}));
+  ASSERT_EQ(armed_.size(), 2u);
+  EXPECT_EQ(armed_[1].wHour, 12);
+  EXPECT_EQ(armed_[1].wMinute, 5);
+}
+
+TEST_F(MainScreenTest, TheMenuOffersDelAboutAndExitAndAboutShowsTheProgram) {
+  std::string menu;
+  std::string name;
+  std::string keys;
+  RunLater([&] {
+    PressKey(VK_F2);
+    menu = ToUtf8(OpenPopupText());
+    PressKey('2');  // "About"
+  });
+  RunLater([&] {
+    name = ToUtf8(TextOf(IDC_ABOUT_NAME));
+    keys = ToUtf8(LeftSoftKeyCaption()) + "|" + ToUtf8(RightSoftKeyCaption());
+    PressKey(VK_F2);  // "Cancel"
+  });
+  RunLater([] { PressKey(VK_F2); PressKey('2'); });  // About again, left with Back
+  RunLater([] { PressKey(VK_ESCAPE); });
+  RunLater([] { Exit(); });
+  EXPECT_EQ(RunScreen(), -1);
+  EXPECT_THAT(menu, HasSubstr("1 DEL"));
+  EXPECT_THAT(menu, HasSubstr("2 About"));
+  EXPECT_THAT(menu, HasSubstr("3 Exit"));
+  EXPECT_EQ(name, "  Pelorin 0.2");
+  EXPECT_EQ(keys, "|Cancel");
+}
+
+}  // namespace
