@@ -1,0 +1,61 @@
+// One user launch, started cold, up to its first screen painted, then ended. Run by
+// main_list_bench in a fresh process per measurement:
+//   cold_start_probe main DIRECTORY   the main screen listing DIRECTORY/pelorin.xml
+//   cold_start_probe empty DIRECTORY  an empty screen of the same platform: the baseline
+// Both save a picture of their screen (which paints it) before they end.
+#include <string>
+
+#include "app/process_state.h"
+#include "app/screen_toolkit.h"
+#include "platform/launch/timed_launch.h"
+#include "platform/system/module_path.h"
+#include "platform/system/text.h"
+#include "platform/ui/application.h"
+#include "platform/ui/screen_driver.h"
+#include "platform/ui/screen_picture.h"
+#include "resources/resource_ids.h"
+#include "resources/resource_table.h"
+#include "screens/main_screen.h"
+
+namespace {
+
+INT_PTR emptyProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+  if (message == WM_INITDIALOG) {
+    InitScreenWithBar(screen, IDR_MAIN_BAR);
+    return TRUE;
+  }
+  if (message == WM_COMMAND && wParam == IDCANCEL) {
+    EndDialog(screen, -1);
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    return 2;
+  }
+  const std::string mode = argv[1];
+  const std::string directory = argv[2];
+  std::string why;
+  if (!StartScreenPlatform(argc, argv, &why)) {
+    return 3;
+  }
+  State().instance = &ProgramResources();
+  SetModuleFileNameForTesting(FromUtf8(directory + "/pelorin"));
+  // The launch is measured, not armed.
+  SetTimedLaunchService([](const std::u16string&, const SYSTEMTIME&) { return true; });
+  const std::string picture = directory + "/" + mode + ".png";
+  RunLater([picture] {
+    SaveScreenPicture(NewestScreen(), picture);
+    PressKey(VK_ESCAPE);
+  });
+  if (mode == "main") {
+    MainScreen screen;
+    screen.Run();
+  } else {
+    RunModalScreen(IDD_MAIN, emptyProcedure);
+  }
+  return 0;
+}

@@ -1,0 +1,130 @@
+// A user launch's cold start, from the process start to the main list painted, with 0, 10 and
+// 100 scheduled calls, against the cold start of an empty screen of the same Qt platform
+// measured in the same run. Counters: "vs_empty" the time as a multiple of the empty screen's,
+// "peak_rss_kb" and "rss_vs_empty" the child's peak resident memory. Offscreen by default.
+#include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Launch {
+  double seconds;
+  long peakKilobytes;
+  bool ok;
+};
+
+fs::path Probe() { return fs::read_symlink("/proc/self/exe").parent_path() / "cold_start_probe"; }
+
+fs::path PrepareDirectory(int calls) {
+  const fs::path directory = fs::temp_directory_path() / ("pelorin-cold-" + std::to_string(getpid()) +
+                                                          "-" + std::to_string(calls));
+  fs::create_directories(directory);
+  std::ofstream file(directory / "pelorin.xml");
+  file << "<?xml version=\"1.0\"?>\n<CallInfo>\n";
+  for (int i = 0; i < calls; ++i) {
+    // Far in the future, so the purge keeps them all.
+    file << "  <CI Name=\"Caller " << i << "\" PhoneNo=\"\" Ringtone=\"/home/user/ring.mp3\" "
+         << "Vibrate=\"1\" Index=\"" << i + 1 << "\" CallTimeHigh=\"40000000\" CallTimeLow=\""
+         << i << "\"/>\n";
+  }
+  file << "</CallInfo>\n";
+  return directory;
+}
+
+Launch LaunchOnce(const std::string& mode, const fs::path& directory) {
+  std::string program = Probe().string();
+  std::string modeArgument = mode;
+  std::string directoryArgument = directory.string();
+  char* argv[] = {program.data(), modeArgument.data(), directoryArgument.data(), nullptr};
+  const auto start = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) {
+    return {0, 0, false};
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  return {elapsed.count(), usage.ru_maxrss, WIFEXITED(status) && WEXITSTATUS(status) == 0};
+}
+
+// The baseline: median of a few cold starts of the empty screen, measured once per run.
+const Launch& EmptyScreen() {
+  static const Launch median = [] {
+    const fs::path directory = PrepareDirectory(0);
+    std::vector<Launch> runs;
+    for (int i = 0; i < 7; ++i) {
+      runs.push_back(LaunchOnce("empty", directory));
+    }
+    std::sort(runs.begin(), runs.end(),
+              [](const Launch& a, const Launch& b) { return a.seconds < b.seconds; });
+    fs::remove_all(directory);
+    return runs[runs.size() / 2];
+  }();
+  return median;
+}
+
+void Measure(benchmark::State& state, const std::string& mode, int calls) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  }
+  const Launch& baseline = EmptyScreen();
+  if (!baseline.ok) {
+    state.SkipWithError("the empty screen did not start");
+    return;
+  }
+  const fs::path directory = PrepareDirectory(calls);
+  double total = 0;
+  long peak = 0;
+  for (auto _ : state) {
+    const Launch launch = LaunchOnce(mode, directory);
+    if (!launch.ok) {
+      state.SkipWithError("the probe did not end well");
+      break;
+    }
+    state.SetIterationTime(launch.seconds);
+    total += launch.seconds;
+    peak = std::max(peak, launch.peakKilobytes);
+  }
+  fs::remove_all(directory);
+  if (state.iterations() > 0) {
+    const double mean = total / static_cast<double>(state.iterations());
+    state.counters["vs_empty"] = mean / baseline.seconds;
+    state.counters["peak_rss_kb"] = static_cast<double>(peak);
+    state.counters["rss_vs_empty"] =
+        static_cast<double>(peak) / static_cast<double>(baseline.peakKilobytes);
+  }
+}
+
+void EmptyScreenColdStart(benchmark::State& state) { Measure(state, "empty", 0); }
+void MainListColdStart(benchmark::State& state) {
+  Measure(state, "main", static_cast<int>(state.range(0)));
+}
+
+BENCHMARK(EmptyScreenColdStart)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(MainListColdStart)
+    ->Arg(0)
+    ->Arg(10)
+    ->Arg(100)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
+
+}  // namespace
+
+BENCHMARK_MAIN();
