@@ -8,4 +8,10 @@ class RingtoneBrowser {
   RingtoneBrowser(const RingtoneBrowser&) = delete;
   RingtoneBrowser& operator=(const RingtoneBrowser&) = delete;
   int Run();
+
+  // Rebuilds the list for State().browseDirectory: the up row below the root, then the
+  // sub-directories and MP3/WAV files in the order the file system lists them.
+  static void FillDirectoryList();
+  // Moves State().browseDirectory to its parent and rebuilds the list.
+  static void GoUpOneLevel();
 };

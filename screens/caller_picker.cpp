@@ -1,0 +1,192 @@
+#include "screens/caller_picker.h"
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "app/process_state.h"
+#include "app/screen_toolkit.h"
+#include "platform/contacts/pocket_outlook.h"
+#include "platform/sim/sim_manager.h"
+#include "resources/resource_ids.h"
+#include "screens/contact_session.h"
+
+namespace {
+
+constexpr char16_t kNameCaption[] = u"Name";
+constexpr double kNameFraction = 1.0;
+constexpr int kContactImage = 0;
+// The toolkit reads at most 255 characters of a row, plus the terminating zero.
+constexpr int kRowTextCapacity = 256;
+
+void addNameRow(HWND list, const std::u16string& name) {
+  if (list != nullptr) {
+    SetListCell(list, name.c_str(), 0, kContactImage);
+  }
+}
+
+void createNameList(HWND screen) {
+  RECT client{};
+  GetClientRect(screen, &client);
+  HWND list = CreateReportList(screen, client);
+  State().callerList = list;
+  if (list == nullptr) {
+    return;
+  }
+  AddListColumn(list, 0, kNameCaption, client, kNameFraction);
+  AttachRowIcons(list, {IDI_CONTACT});
+}
+
+// Both do nothing when the list could not be made.
+void setRedraw(HWND list, BOOL redraw) {
+  if (list != nullptr) {
+    SendMessageW(list, WM_SETREDRAW, static_cast<WPARAM>(redraw), 0);
+  }
+}
+
+void selectFirstRow(HWND list) {
+  if (list == nullptr) {
+    return;
+  }
+  LVITEMW item{};
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+// One row per contact, in the database's order: family name, one blank, given name. A name
+// part that cannot be read shows as empty; a contact that cannot be fetched is passed over.
+void fillFromContacts(HWND list) {
+  ContactSession* session = State().contactSession;
+  if (session == nullptr) {
+    return;
+  }
+  std::unique_ptr<ContactFolder> folder = session->GetDefaultFolder(olFolderContacts);
+  if (folder == nullptr) {
+    return;
+  }
+  std::unique_ptr<ContactItems> items = folder->get_Items();
+  if (items == nullptr) {
+    return;
+  }
+  int count = 0;
+  if (!items->get_Count(&count)) {
+    count = 0;
+  }
+  for (int i = 1; i <= count; ++i) {
+    std::unique_ptr<Contact> contact = items->Item(i);
+    if (contact == nullptr) {
+      continue;
+    }
+    std::u16string first;
+    std::u16string last;
+    if (!contact->get_FirstName(&first)) {
+      first.clear();
+    }
+    if (!contact->get_LastName(&last)) {
+      last.clear();
+    }
+    addNameRow(list, last + u" " + first);
+  }
+}
+
+// One row per readable SIM entry, by ascending index over the range the card reports. Redrawing
+// stays off from the first read until the screen's initialisation ends.
+void fillFromSim(HWND list) {
+  HSIM sim = nullptr;
+  if (SimInitialize(0, nullptr, 0, &sim) < 0) {
+    return;
+  }
+  SIMCAPS caps{};
+  caps.cbSize = sizeof caps;
+  if (SimGetDevCaps(sim, SIM_CAPSTYPE_PBINDEXRANGE, &caps) < 0) {
+    SimDeinitialize(sim);
+    return;
+  }
+  setRedraw(list, FALSE);
+  // Counted in 64 bits: a range ending at the highest 32-bit index still ends.
+  for (std::uint64_t index = caps.dwMinPBIndex; index <= caps.dwMaxPBIndex; ++index) {
+    SIMPHONEBOOKENTRY entry;
+    std::memset(&entry, 0, sizeof entry);
+    if (SimReadPhonebookEntry(sim, SIM_PBSTORAGE_SIM, static_cast<std::uint32_t>(index),
+                              &entry) < 0) {
+      continue;
+    }
+    addNameRow(list, entry.lpszText);
+  }
+  SimDeinitialize(sim);
+}
+
+void initCallerPicker(HWND screen) {
+  State().contactSession->Open();
+  InitScreenWithBar(screen, IDR_CALLER_PICKER_BAR);
+  createNameList(screen);
+  HWND list = State().callerList;
+  fillFromContacts(list);
+  fillFromSim(list);
+  selectFirstRow(list);
+  setRedraw(list, TRUE);
+}
+
+// The selected row's text becomes the chosen caller name. Without a selection the screen stays.
+void pickSelectedName(HWND screen) {
+  HWND list = State().callerList;
+  if (list == nullptr) {
+    return;
+  }
+  char16_t text[kRowTextCapacity] = {};
+  LVITEMW item{};
+  item.pszText = text;
+  item.cchTextMax = kRowTextCapacity;
+  if (!GetSelectedRowText(list, &item)) {
+    return;
+  }
+  State().chosenCallerName = text;
+  EndDialog(screen, 0);
+}
+
+INT_PTR callerPickerProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+  switch (message) {
+    case WM_INITDIALOG:
+      initCallerPicker(screen);
+      return TRUE;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        return FALSE;
+      }
+      SetFocus(State().callerList);
+      return TRUE;
+    case WM_COMMAND:
+      switch (wParam) {
+        case IDOK:
+        case IDM_DONE:
+          pickSelectedName(screen);
+          break;
+        case IDCANCEL:
+        case IDM_CALLER_PICKER_CANCEL:
+          EndDialog(screen, -1);
+          break;
+        default:
+          break;
+      }
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+CallerPicker::CallerPicker() { State().contactSession = new ContactSession(); }
+
+CallerPicker::~CallerPicker() {
+  ContactSession* session = State().contactSession;
+  State().contactSession = nullptr;
+  session->Close();
+  delete session;
+}
+
+int CallerPicker::Run() {
+  return static_cast<int>(RunModalScreen(IDD_CALLER_PICKER, callerPickerProcedure));
+}

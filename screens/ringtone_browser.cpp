@@ -1,0 +1,242 @@
+#include "screens/ringtone_browser.h"
+
+#include <cwctype>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/process_state.h"
+#include "app/screen_toolkit.h"
+#include "platform/files/find_file.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+constexpr char16_t kFileNameCaption[] = u"FileName";
+constexpr double kFileNameFraction = 1.0;
+constexpr char16_t kSeparator = u'/';
+constexpr char16_t kRoot[] = u"/";
+constexpr char16_t kEveryEntry[] = u"*.*";
+constexpr char16_t kUpRowText[] = u"..";
+constexpr int kRingtoneImage = 0;
+constexpr int kDirectoryImage = 1;
+constexpr int kRowTextCapacity = 256;
+
+// The names the rows show, row i holding the name added as row i. A pick takes the name from
+// here, not the row text read back from the list, which is cut at 255 characters: a cut name
+// would name another file, or none.
+std::vector<std::u16string>& shownNames() {
+  static std::vector<std::u16string> names;
+  return names;
+}
+
+bool isBelowRoot() { return State().browseDirectory.size() > 1; }
+
+void addRow(HWND list, std::u16string_view name, int image) {
+  shownNames().emplace_back(name);
+  SetListCell(list, shownNames().back().c_str(), 0, image);
+}
+
+// MP3 or WAV after the last dot, in any letter case. A name without a dot is no ringtone.
+bool isRingtoneName(std::u16string_view name) {
+  const std::size_t dot = name.rfind(u'.');
+  if (dot == std::u16string_view::npos) {
+    return false;
+  }
+  std::u16string extension(name.substr(dot + 1));
+  for (char16_t& character : extension) {
+    character = static_cast<char16_t>(std::towupper(static_cast<std::wint_t>(character)));
+  }
+  return extension == u"MP3" || extension == u"WAV";
+}
+
+void addEntryRow(HWND list, const WIN32_FIND_DATAW& entry) {
+  if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    addRow(list, entry.cFileName, kDirectoryImage);
+  } else if (isRingtoneName(entry.cFileName)) {
+    addRow(list, entry.cFileName, kRingtoneImage);
+  }
+}
+
+void selectFirstRow(HWND list) {
+  LVITEMW item{};
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void createFileList(HWND screen) {
+  RECT client{};
+  GetClientRect(screen, &client);
+  HWND list = CreateReportList(screen, client);
+  State().ringtoneList = list;
+  if (list == nullptr) {
+    return;
+  }
+  AddListColumn(list, 0, kFileNameCaption, client, kFileNameFraction);
+  AttachRowIcons(list, {IDI_MUSIC, IDI_FOLDER});
+}
+
+// The selected row's index, image and full name; false when no row carries the selection.
+bool readSelectedRow(int* row, int* image, std::u16string* name) {
+  HWND list = State().ringtoneList;
+  if (list == nullptr) {
+    return false;
+  }
+  char16_t text[kRowTextCapacity] = {};
+  LVITEMW item{};
+  item.pszText = text;
+  item.cchTextMax = kRowTextCapacity;
+  if (!GetSelectedRowText(list, &item)) {
+    return false;
+  }
+  const auto& names = shownNames();
+  if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= names.size()) {
+    return false;
+  }
+  *row = item.iItem;
+  *image = item.iImage;
+  *name = names[static_cast<std::size_t>(item.iItem)];
+  return true;
+}
+
+void enterDirectory(const std::u16string& name) {
+  State().browseDirectory += name;
+  RingtoneBrowser::FillDirectoryList();
+}
+
+void pickRow(HWND screen, const std::u16string& name) {
+  State().chosenRingtonePath = State().browseDirectory + name;
+  EndDialog(screen, 0);
+}
+
+// The action key: a file is picked, the up row goes up, a directory is entered.
+void actOnSelectedRow(HWND screen) {
+  int row = 0;
+  int image = 0;
+  std::u16string name;
+  if (!readSelectedRow(&row, &image, &name)) {
+    return;
+  }
+  if (image == kRingtoneImage) {
+    pickRow(screen, name);
+  } else if (row == 0 && isBelowRoot()) {
+    RingtoneBrowser::GoUpOneLevel();
+  } else {
+    enterDirectory(name);
+  }
+}
+
+// "Select" picks whatever row is selected: a directory gives its path, the up row the browse
+// directory followed by "..".
+void selectRow(HWND screen) {
+  int row = 0;
+  int image = 0;
+  std::u16string name;
+  if (readSelectedRow(&row, &image, &name)) {
+    pickRow(screen, name);
+  }
+}
+
+// Back goes up one level; at the root it does nothing, and it never ends the screen.
+void goBack() {
+  if (isBelowRoot()) {
+    RingtoneBrowser::GoUpOneLevel();
+  }
+}
+
+void initRingtoneBrowser(HWND screen) {
+  InitScreenWithBar(screen, IDR_RINGTONE_BROWSER_BAR);
+  createFileList(screen);
+  RingtoneBrowser::FillDirectoryList();
+}
+
+INT_PTR ringtoneBrowserProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+  switch (message) {
+    case WM_INITDIALOG:
+      initRingtoneBrowser(screen);
+      return TRUE;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        return FALSE;
+      }
+      SetFocus(State().ringtoneList);
+      return TRUE;
+    case WM_COMMAND:
+      switch (wParam) {
+        case IDOK:
+          actOnSelectedRow(screen);
+          break;
+        case IDCANCEL:
+          goBack();
+          break;
+        case IDM_SELECT:
+          selectRow(screen);
+          break;
+        case IDM_RINGTONE_BROWSER_CANCEL:
+          EndDialog(screen, -1);
+          break;
+        default:
+          break;
+      }
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+RingtoneBrowser::RingtoneBrowser() { State().browseDirectory = kRoot; }
+
+RingtoneBrowser::~RingtoneBrowser() = default;
+
+int RingtoneBrowser::Run() {
+  return static_cast<int>(RunModalScreen(IDD_RINGTONE_BROWSER, ringtoneBrowserProcedure));
+}
+
+void RingtoneBrowser::FillDirectoryList() {
+  std::u16string& directory = State().browseDirectory;
+  HWND list = State().ringtoneList;
+  shownNames().clear();
+  if (list == nullptr) {
+    // Nothing to show; the directory still takes its final separator, as after any listing.
+    if (isBelowRoot() && directory.back() != kSeparator) {
+      directory += kSeparator;
+    }
+    return;
+  }
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+  if (isBelowRoot()) {
+    if (directory.back() != kSeparator) {
+      directory += kSeparator;
+    }
+    addRow(list, kUpRowText, kDirectoryImage);
+  }
+  const std::u16string pattern = directory + kEveryEntry;
+  WIN32_FIND_DATAW entry{};
+  HANDLE find = FindFirstFileW(pattern, &entry);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      addEntryRow(list, entry);
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+  }
+  selectFirstRow(list);
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+}
+
+void RingtoneBrowser::GoUpOneLevel() {
+  std::u16string& directory = State().browseDirectory;
+  // The last separator before the final one: its position cuts the directory to its parent.
+  const std::size_t found =
+      directory.size() >= 2 ? directory.rfind(kSeparator, directory.size() - 2)
+                            : std::u16string::npos;
+  if (found != std::u16string::npos && found >= 1) {
+    directory.resize(found);
+  } else {
+    directory = kRoot;
+  }
+  FillDirectoryList();
+}
