@@ -223,4 +223,63 @@ TEST_F(NewCallScreenTest, CancellingTheCallerPickerKeepsTheName) {
   EXPECT_THAT(ReadSchedule(), HasSubstr("Name=\"Tobrin\""));
 }
 
+// Walks the ringtone browser from the root to `path` (a file), row by row with the arrow and
+// action keys, as a person does.
+void BrowseTo(const std::filesystem::path& path) {
+  for (const auto& part : path.relative_path()) {
+    HWND list = State().ringtoneList;
+    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    int wanted = -1;
+    for (int row = 0; row < count && wanted < 0; ++row) {
+      char16_t text[256] = {};
+      LVITEMW item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = row;
+      item.pszText = text;
+      item.cchTextMax = 256;
+      SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+      if (ToUtf8(text) == part.string()) {
+        wanted = row;
+      }
+    }
+    ASSERT_GE(wanted, 0) << part;
+    for (int row = 0; row < wanted; ++row) {
+      PressKey(VK_DOWN);
+    }
+    PressKey(VK_RETURN);
+  }
+}
+
+TEST_F(NewCallScreenTest, AChosenRingtoneIsSavedAndOneTooLongForTheFieldIsRefused) {
+  WriteSchedule("<CallInfo/>");
+  // A path of more than 255 characters: the field would have to cut it.
+  std::filesystem::path deep = directory_;
+  for (int level = 0; level < 3; ++level) {
+    deep /= std::string(90, static_cast<char>('k' + level));
+  }
+  std::filesystem::create_directories(deep);
+  std::ofstream(deep / "long.mp3") << "x";
+  std::ofstream(directory_ / "short.mp3") << "x";
+  ASSERT_GT((deep / "long.mp3").string().size(), 255u);
+
+  std::u16string afterLong;
+  std::u16string afterShort;
+  RunLater([] { ChooseFromMenu('1'); });  // "Select Music"
+  RunLater([&] { BrowseTo(deep / "long.mp3"); });
+  RunLater([&] {
+    afterLong = TextOf(IDC_RINGTONE);
+    ASSERT_TRUE(FocusOn(IDC_RINGTONE));
+    PressKey(VK_RETURN);  // the action key on the ringtone field browses too
+  });
+  RunLater([&] { BrowseTo(directory_ / "short.mp3"); });
+  RunLater([&] {
+    afterShort = TextOf(IDC_RINGTONE);
+    PressKey(VK_F1);
+  });
+  EXPECT_EQ(RunScreen(), 0);
+  EXPECT_EQ(ToUtf8(afterLong), defaultRingtone());
+  EXPECT_EQ(ToUtf8(afterShort), (directory_ / "short.mp3").string());
+  EXPECT_THAT(ReadSchedule(), HasSubstr("Ringtone=\"" + (directory_ / "short.mp3").string()));
+}
+
 }  // namespace
