@@ -112,10 +112,12 @@ bool IsQuotedPrintable(const Property& property) {
 }
 
 // The next property, with folded lines unfolded and quoted-printable soft breaks joined.
-bool NextProperty(PhysicalLines& lines, Property* property) {
+// vCard 3.0 and 4.0 fold anywhere, so the line break and the one blank after it go; vCard 2.1
+// folds the way mail headers do, only where a blank already stands, so that blank stays.
+bool NextProperty(PhysicalLines& lines, bool keepFoldBlank, Property* property) {
   while (!lines.AtEnd()) {
     std::string line(lines.Next());
-    while (lines.NextIsFolded()) line.append(lines.Next().substr(1));
+    while (lines.NextIsFolded()) line.append(lines.Next().substr(keepFoldBlank ? 0 : 1));
     *property = Property{};
     if (!ParseProperty(line, property)) continue;
     while (IsQuotedPrintable(*property) && !property->value.empty() &&
@@ -128,6 +130,10 @@ bool NextProperty(PhysicalLines& lines, Property* property) {
   return false;
 }
 
+// vCard 2.1 (and the 2.0 some older phones wrote) differ from the later versions in folding
+// and in having no lists of values within a part.
+bool IsVersion21(std::string_view version) { return version == "2.1" || version == "2.0"; }
+
 VCardName DecodeName(const Property& name, std::string_view version) {
   std::string bytes;
   if (IsQuotedPrintable(name)) {
@@ -138,7 +144,7 @@ VCardName DecodeName(const Property& name, std::string_view version) {
     bytes = name.value;
   }
   // Only vCard 2.1 has no lists of values within a part; there a comma is just a comma.
-  const bool lists = !(version == "2.1" || version == "2.0");
+  const bool lists = !IsVersion21(version);
   const std::vector<std::string> parts =
       SplitStructuredValue(ConvertToUtf8(bytes, name.charset), lists);
   VCardName result;
@@ -154,7 +160,14 @@ bool IsCardBoundary(const Property& property, std::string_view kind) {
 
 }  // namespace
 
-std::vector<VCardName> ReadVCardNames(std::string_view text) {
+std::vector<VCardName> ReadVCardNames(std::string_view bytes) {
+  // Some Windows tools write the whole file in UTF-16 with a byte-order mark.
+  std::string wide;
+  if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF") {
+    wide = ConvertToUtf8(bytes, "UTF-16");
+    bytes = wide;
+  }
+  std::string_view text = bytes;
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   std::vector<VCardName> names;
   PhysicalLines lines(text);
@@ -165,7 +178,7 @@ std::vector<VCardName> ReadVCardNames(std::string_view text) {
   std::string version;
   Property name;
   bool hasName = false;
-  while (NextProperty(lines, &property)) {
+  while (NextProperty(lines, inCard && IsVersion21(version), &property)) {
     const bool wasAfterEmptyAgent = afterEmptyAgent;
     afterEmptyAgent = false;
     if (IsCardBoundary(property, "BEGIN")) {

@@ -1,5 +1,6 @@
 #pragma once
-// Reads the names of the cards in vCard text (versions 2.1, 3.0 and 4.0).
+// Reads the names of the cards in vCard text (versions 2.1, 3.0 and 4.0), in UTF-8, in the
+// charsets the cards name, or in UTF-16 with a byte-order mark.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,4 +15,4 @@ struct VCardName {
 // contacts database keeps the name parts apart. Lines that are not properties are passed over,
 // and a card that is never ended is dropped, so a damaged file still gives its sound cards.
 // Cards embedded in a 2.1 AGENT property are not cards of their own.
-std::vector<VCardName> ReadVCardNames(std::string_view text);
+std::vector<VCardName> ReadVCardNames(std::string_view bytes);

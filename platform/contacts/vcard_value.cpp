@@ -58,6 +58,16 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
   return out;
 }
 
+// Charset names are letters, digits and a few marks ("ISO-8859-1", "SHIFT_JIS", "CP1251").
+// Anything else from a card, such as "//TRANSLIT" suffixes or paths, never reaches iconv.
+bool IsCharsetName(std::string_view name) {
+  if (name.empty() || name.size() >= 64) return false;
+  return std::all_of(name.begin(), name.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.' ||
+           c == ':' || c == '+';
+  });
+}
+
 // False when iconv does not know the charset.
 bool IconvToUtf8(std::string_view bytes, const std::string& charset, std::string* out) {
   iconv_t converter = iconv_open("UTF-8", charset.c_str());
@@ -138,7 +148,7 @@ std::string ConvertToUtf8(std::string_view bytes, std::string_view charset) {
   if (name == "UTF-8" || name == "UTF8") return ToUtf8(FromUtf8(bytes));
   if (name == "WINDOWS-1252" || name == "CP1252") return Windows1252ToUtf8(bytes);
   std::string converted;
-  if (!name.empty() && name.size() < 64 && IconvToUtf8(bytes, name, &converted)) return converted;
+  if (IsCharsetName(name) && IconvToUtf8(bytes, name, &converted)) return converted;
   return IsValidUtf8(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
 }
 

@@ -1,0 +1,166 @@
+// The address book as a directory of vCard files, and the contacts database over it.
+#include "platform/contacts/address_book.h"
+
+#include <gmock/gmock.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/contacts/pocket_outlook.h"
+#include "platform/system/text.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+std::string Card(const std::string& name) {
+  return "BEGIN:VCARD\r\nVERSION:3.0\r\nN:" + name + "\r\nEND:VCARD\r\n";
+}
+
+class AddressBookTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = std::filesystem::temp_directory_path() /
+            ("pelorin-contacts-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
+    std::filesystem::remove_all(root_);
+    contacts_ = root_ / "contacts";
+    std::filesystem::create_directories(contacts_);
+    const char* data = std::getenv("XDG_DATA_HOME");
+    savedData_ = data != nullptr ? std::optional<std::string>(data) : std::nullopt;
+    setenv("XDG_DATA_HOME", root_.c_str(), 1);
+  }
+
+  void TearDown() override {
+    if (savedData_) {
+      setenv("XDG_DATA_HOME", savedData_->c_str(), 1);
+    } else {
+      unsetenv("XDG_DATA_HOME");
+    }
+    std::filesystem::permissions(contacts_, std::filesystem::perms::owner_all);
+    std::filesystem::remove_all(root_);
+  }
+
+  void Write(const std::string& file, const std::string& text) const {
+    std::ofstream(contacts_ / file, std::ios::binary) << text;
+  }
+
+  std::vector<std::string> Read(bool* listed = nullptr) const {
+    std::vector<VCardName> cards;
+    const bool result = ReadAddressBook(contacts_.string() + "/", &cards);
+    if (listed != nullptr) *listed = result;
+    std::vector<std::string> names;
+    for (const VCardName& card : cards) names.push_back(ToUtf8(card.family) + "|" + ToUtf8(card.given));
+    return names;
+  }
+
+  // Permissions do not stop the superuser, so tests of unreadable files need another user.
+  static bool RunsAsSuperuser() { return geteuid() == 0; }
+
+  std::filesystem::path root_;
+  std::filesystem::path contacts_;
+  std::optional<std::string> savedData_;
+  static inline int counter_ = 0;
+};
+
+TEST_F(AddressBookTest, DirectoryComesFromXdgDataHomeElseHome) {
+  EXPECT_EQ(AddressBookDirectory(), root_.string() + "/contacts/");
+  setenv("XDG_DATA_HOME", "relative/path", 1);
+  const char* home = std::getenv("HOME");
+  ASSERT_NE(home, nullptr);
+  EXPECT_EQ(AddressBookDirectory(), std::string(home) + "/.local/share/contacts/");
+}
+
+TEST_F(AddressBookTest, MissingDirectoryIsAnEmptyBookAndUnlistableOneFails) {
+  std::vector<VCardName> cards{VCardName{u"stale", u"entry"}};
+  EXPECT_TRUE(ReadAddressBook((root_ / "none").string(), &cards));
+  EXPECT_THAT(cards, IsEmpty());
+  Write("a.vcf", Card("Lee;Ann"));
+  EXPECT_FALSE(ReadAddressBook((contacts_ / "a.vcf").string(), &cards));
+  if (!RunsAsSuperuser()) {
+    std::filesystem::permissions(contacts_, std::filesystem::perms::none);
+    bool listed = true;
+    EXPECT_THAT(Read(&listed), IsEmpty());
+    EXPECT_FALSE(listed);
+  }
+}
+
+TEST_F(AddressBookTest, EveryCardOfEveryVcfFileInNameOrder) {
+  Write("b.vcf", Card("Bee;One") + Card("Bee;Two"));
+  Write("a.VCF", Card("Aye;One"));
+  Write("c.vcf.bak", Card("Backup;Not"));
+  Write(".hidden.vcf", Card("Hidden;Not"));
+  Write("notes.txt", Card("Text;Not"));
+  Write("\xFF\xFE-latin.vcf", Card("Odd;Name"));  // a file name that is not UTF-8
+  std::filesystem::create_directories(contacts_ / "d.vcf");
+  EXPECT_THAT(Read(), ElementsAre("Aye|One", "Bee|One", "Bee|Two", "Odd|Name"));
+}
+
+TEST_F(AddressBookTest, FilesThatCannotBeReadArePassedOver) {
+  Write("a.vcf", Card("Lee;Ann"));
+  ASSERT_EQ(mkfifo((contacts_ / "b.vcf").c_str(), 0600), 0);  // would block a plain read
+  std::filesystem::create_symlink(contacts_ / "missing", contacts_ / "c.vcf");
+  Write("d.vcf", Card("Kim;Bo"));
+  if (!RunsAsSuperuser()) {
+    std::filesystem::permissions(contacts_ / "d.vcf", std::filesystem::perms::none);
+    EXPECT_THAT(Read(), ElementsAre("Lee|Ann"));
+  }
+  std::filesystem::permissions(contacts_ / "d.vcf", std::filesystem::perms::owner_read);
+  EXPECT_THAT(Read(), ElementsAre("Lee|Ann", "Kim|Bo"));
+}
+
+// The contacts database as the caller picker sees it.
+std::vector<std::string> Contacts(PocketOutlookApp& app) {
+  std::vector<std::string> names;
+  std::unique_ptr<ContactFolder> folder = app.GetDefaultFolder(olFolderContacts);
+  if (folder == nullptr) return {"no folder"};
+  std::unique_ptr<ContactItems> items = folder->get_Items();
+  if (items == nullptr) return {"no items"};
+  int count = -1;
+  EXPECT_TRUE(items->get_Count(&count));
+  EXPECT_EQ(items->Item(0), nullptr);
+  EXPECT_EQ(items->Item(count + 1), nullptr);
+  for (int i = 1; i <= count; ++i) {
+    std::unique_ptr<Contact> contact = items->Item(i);
+    std::u16string first = u"unread";
+    std::u16string last = u"unread";
+    EXPECT_TRUE(contact->get_FirstName(&first));
+    EXPECT_TRUE(contact->get_LastName(&last));
+    names.push_back(ToUtf8(last) + " " + ToUtf8(first));
+  }
+  return names;
+}
+
+TEST_F(AddressBookTest, ContactsDatabaseOnlyWhileLoggedOnAndReadAfresh) {
+  Write("a.vcf", Card("Lee;Ann") + Card(";Ann") + Card(""));
+  std::unique_ptr<PocketOutlookApp> app = CreatePocketOutlookApp();
+  ASSERT_NE(app, nullptr);
+  EXPECT_EQ(app->GetDefaultFolder(olFolderContacts), nullptr);
+  ASSERT_TRUE(app->Logon());
+  EXPECT_EQ(app->GetDefaultFolder(olFolderContacts + 1), nullptr);
+  EXPECT_THAT(Contacts(*app), ElementsAre("Lee Ann", " Ann", " "));
+  Write("b.vcf", Card("Kim;Bo"));
+  EXPECT_THAT(Contacts(*app), ElementsAre("Lee Ann", " Ann", " ", "Kim Bo"));
+  if (!RunsAsSuperuser()) {
+    std::filesystem::permissions(contacts_, std::filesystem::perms::none);
+    EXPECT_THAT(Contacts(*app), ElementsAre("no items"));
+    std::filesystem::permissions(contacts_, std::filesystem::perms::owner_all);
+  }
+  app->Logoff();
+  EXPECT_EQ(app->GetDefaultFolder(olFolderContacts), nullptr);
+}
+
+TEST_F(AddressBookTest, ScriptedDatabaseTakesThePlaceOfTheAddressBook) {
+  SetPocketOutlookFactoryForTesting([] { return std::unique_ptr<PocketOutlookApp>(); });
+  EXPECT_EQ(CreatePocketOutlookApp(), nullptr);
+  SetPocketOutlookFactoryForTesting({});
+  EXPECT_NE(CreatePocketOutlookApp(), nullptr);
+}
+
+}  // namespace
