@@ -32,16 +32,37 @@ handset() {
     "-draw \"$transform roundrectangle $((-30 * S)),$((-7 * S)) $((30 * S)),$((-4 * S)) $((2 * S)),$((2 * S))\""
 }
 
-# Bitmap 137.
+# Bitmap 137. The disc (centre 70,66, radius 64) stays inside the left and top edges and is cut
+# by the right and bottom ones, so the picture sits in the screen's bottom-right corner with
+# the key colour left over at its other three corners. Lit from the top left.
 convert -size ${W}x${H} xc:none \
-  \( -size $((150 * S))x$((150 * S)) radial-gradient:'#FFFFFF'-'#B4C3D4' \) -geometry +$((-4 * S))+$((-2 * S)) -composite \
-  \( -size ${W}x${H} xc:black -fill white -draw "circle $((84 * S)),$((80 * S)) $((84 * S)),$((-8 * S))" \) \
+  \( -size $((180 * S))x$((180 * S)) radial-gradient:'#FFFFFF'-'#A9B9CC' \) -geometry +$((-34 * S))+$((-38 * S)) -composite \
+  \( -size ${W}x${H} xc:black -fill white -draw "circle $((70 * S)),$((66 * S)) $((70 * S)),$((2 * S))" \) \
   -alpha off -compose CopyOpacity -composite "$work/disc.png"
-eval convert -size ${W}x${H} xc:none "$(handset "translate $((64 * S)),$((60 * S)) rotate -35 scale 1.3,1.3")" "$work/handset.png"
+eval convert -size ${W}x${H} xc:none "$(handset "translate $((64 * S)),$((60 * S)) rotate -35 scale 1.05,1.05")" "$work/handset.png"
 # Pixels less than half covered become the key colour; no dithering, so magenta stays exact.
+# Written uncompressed (BI_RGB), one palette index per pixel.
 convert "$work/disc.png" "$work/handset.png" -composite -resize 112x105! \
   \( +clone -alpha extract -threshold 50% \) -alpha off -compose CopyOpacity -composite \
-  -background '#FF00FF' -compose Over -flatten +dither -colors 255 -type Palette BMP3:handset.bmp
+  -background '#FF00FF' -compose Over -flatten +dither -colors 255 -type Palette -compress None \
+  BMP3:"$work/handset.bmp"
+# Pad the palette to the full 256 entries of an 8-bit bitmap (ImageMagick writes only those used).
+python3 - "$work/handset.bmp" handset.bmp <<'PAD'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+offset, = struct.unpack_from("<I", data, 10)
+header, width, height, planes, bits, compression = struct.unpack_from("<IiiHHI", data, 14)
+used, = struct.unpack_from("<I", data, 46)
+used = used or 256
+assert (bits, compression) == (8, 0), "expected an uncompressed 8-bit bitmap"
+palette = data[14 + header:14 + header + 4 * used] + bytes(4 * (256 - used))
+pixels = data[offset:]
+info = bytearray(data[14:14 + header])
+struct.pack_into("<II", info, 32, 256, 0)  # colours used, colours important (all)
+start = 14 + len(info) + len(palette)
+file = struct.pack("<2sIHHI", b"BM", start + len(pixels), 0, 0, start)
+open(sys.argv[2], "wb").write(file + info + palette + pixels)
+PAD
 
 # Icons, drawn on 64 x 64.
 icon() {
