@@ -5,8 +5,10 @@
 #include <string_view>
 
 #include "app/process_state.h"
+#include "incoming/incoming_call_screen.h"
 #include "platform/system/text.h"
 #include "platform/ui/application.h"
+#include "resources/resource_table.h"
 #include "screens/main_screen.h"
 #include "store/schedule_store.h"
 #include "store/wakeup_scheduler.h"
@@ -28,7 +30,8 @@ std::u16string CommandLineOf(int argc, char** argv) {
 }
 
 void RunTimedLaunch() {
-  // The incoming-call screen is not part of the program yet: this launch shows nothing.
+  IncomingCallScreen screen;
+  screen.Run();
 }
 
 void RunUserLaunch() {
@@ -60,6 +63,5 @@ int main(int argc, char** argv) {
     }
     return -1;
   }
-  static const char kInstance = 0;
-  return Entry(&kInstance, CommandLineOf(argc, argv));
+  return Entry(&ProgramResources(), CommandLineOf(argc, argv));
 }

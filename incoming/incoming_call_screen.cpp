@@ -1,0 +1,180 @@
+#include "incoming/incoming_call_screen.h"
+
+#include "app/process_state.h"
+#include "app/screen_toolkit.h"
+#include "incoming/ringtone_player.h"
+#include "platform/power/power.h"
+#include "platform/ui/vibrator.h"
+#include "resources/resource_ids.h"
+#include "store/schedule_store.h"
+#include "store/wakeup_scheduler.h"
+
+namespace {
+
+constexpr UINT kVibrationPeriod = 1000;  // milliseconds on, then as long off
+constexpr int kUnmeasuredLineHeight = 20;
+constexpr char16_t kMeasuredText[] = u" Incoming";
+constexpr int kMeasuredLength = 9;
+constexpr char16_t kBacklight[] = u"BKL1:";
+constexpr COLORREF kPictureKeyColour = RGB(255, 0, 255);
+
+constexpr INT_PTR kAnswered = 0;
+constexpr INT_PTR kRejected = -1;
+constexpr INT_PTR kNoBar = 3;
+
+HWND Control(HWND screen, int id) {
+  return GetDlgItem(screen, id);
+}
+
+void startVibrator() {
+  Vibrate(0, nullptr, TRUE, INFINITE);
+}
+
+// One blank line, "Incoming", another blank line, the caller's name: each line as high as
+// " Incoming" measures in the screen's font, plus 3.
+void layOutLabels(HWND screen) {
+  SIZE extent{};
+  const bool measured = GetTextExtentExPointW(GetDC(screen), kMeasuredText, kMeasuredLength, 0,
+                                              nullptr, nullptr, &extent) != FALSE;
+  const int h = measured ? extent.cy + 3 : kUnmeasuredLineHeight;
+  RECT client{};
+  GetClientRect(screen, &client);
+  const int w = client.right - client.left;
+  MoveWindow(Control(screen, IDC_INCOMING_LABEL), 0, h, w, h, TRUE);
+  MoveWindow(Control(screen, IDC_CALLER_NAME_LABEL), 0, 3 * h, w, h, TRUE);
+  SetScreenFont(Control(screen, IDC_INCOMING_LABEL), 2);
+  SetScreenFont(Control(screen, IDC_CALLER_NAME_LABEL), 1);
+}
+
+// The vibrator runs while the tick count is even: seconds 0-1 on, 1-2 off, 2-3 on...
+void alternateVibrator() {
+  ++State().vibrationTicks;
+  if (State().vibrationTicks % 2 == 1) {
+    VibrateStop();
+  } else {
+    startVibrator();
+  }
+}
+
+// The handset picture in the bottom-right corner, unscaled, its magenta pixels left out.
+void paintHandset(HWND screen) {
+  PAINTSTRUCT paint{};
+  HDC target = BeginPaint(screen, &paint);
+  HDC memory = CreateCompatibleDC(target);
+  HBITMAP picture = LoadBitmapW(State().instance, IDB_HANDSET);
+  HGDIOBJ previous = SelectObject(memory, picture);
+  BITMAP size{};
+  GetObjectW(picture, sizeof size, &size);
+  RECT client{};
+  GetClientRect(screen, &client);
+  TransparentImage(target, client.right - size.bmWidth, client.bottom - size.bmHeight, size.bmWidth,
+                   size.bmHeight, memory, 0, 0, size.bmWidth, size.bmHeight, kPictureKeyColour);
+  SelectObject(memory, previous);
+  DeleteObject(picture);
+  DeleteDC(memory);
+  EndPaint(screen, &paint);
+}
+
+// Answering and rejecting by soft key differ only in the end code. The Talk key is given back
+// at once, so that a later screen of this process can have it.
+void endCall(HWND screen, INT_PTR code) {
+  UnregisterHotKey(screen, IDH_TALK);
+  VibrateStop();
+  EndDialog(screen, code);
+}
+
+// A screen that ends here is never shown and never rings, but the schedule is still brought
+// up to date: past calls purged, the next launch armed.
+void initialise(HWND screen) {
+  bool ending = false;
+  HWND bar = InitScreenWithBar(screen, IDR_INCOMING_BAR);
+  if (bar == nullptr) {
+    EndDialog(screen, kNoBar);
+    ending = true;
+  }
+  OverrideBarKey(bar, VK_TTALK);
+  if (!LoadDueRecord()) {
+    EndDialog(screen, kRejected);
+    ending = true;
+  }
+  RegisterHotKey(screen, IDH_TALK, MOD_KEYUP, VK_TTALK);
+  layOutLabels(screen);
+  if (!ending) {
+    StartAlerting(screen);
+  }
+  {
+    ScheduleStore store;
+    WakeupScheduler(store);
+  }
+  if (ending) {
+    UnregisterHotKey(screen, IDH_TALK);
+  }
+}
+
+}  // namespace
+
+bool LoadDueRecord() {
+  ScheduleStore store;
+  if (store.CountCalls() <= 0) {
+    return false;
+  }
+  return store.FindDueCall(State().dueRecord);
+}
+
+void StartAlerting(HWND screen) {
+  const CallRecord& call = State().dueRecord;
+  SetWindowTextW(Control(screen, IDC_CALLER_NAME_LABEL), call.Name);
+  if (call.Vibrate == 1) {
+    startVibrator();
+    SetTimer(screen, IDT_VIBRATION, kVibrationPeriod, nullptr);
+    State().vibrationTicks = 0;
+  }
+  // Held until the process ends, whatever the call's vibrate choice.
+  SetPowerRequirement(kBacklight, D0, POWER_NAME, nullptr, 0);
+  PlayRingtone(call.Ringtone);
+}
+
+INT_PTR IncomingCallProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      initialise(screen);
+      return TRUE;
+    case WM_PAINT:
+      paintHandset(screen);
+      return TRUE;
+    case WM_TIMER:
+      alternateVibrator();
+      return TRUE;
+    case WM_COMMAND:
+      switch (wParam) {
+        case IDM_ACCEPT:
+          endCall(screen, kAnswered);
+          return FALSE;
+        case IDM_REJECT:
+        case IDCANCEL:
+          endCall(screen, kRejected);
+          return FALSE;
+        default:
+          return FALSE;
+      }
+    case WM_HOTKEY:
+      // Only the key counts, not the modifiers: the first Talk release answers.
+      if (HIWORD(static_cast<std::uintptr_t>(lParam)) == VK_TTALK) {
+        UnregisterHotKey(screen, static_cast<int>(wParam));
+        VibrateStop();
+        EndDialog(screen, kAnswered);
+      }
+      return TRUE;
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSTATIC:
+      return PaleBackground(screen, wParam);
+    default:
+      return FALSE;
+  }
+}
+
+IncomingCallScreen::~IncomingCallScreen() = default;
+
+int IncomingCallScreen::Run() {
+  return static_cast<int>(RunModalScreen(IDD_INCOMING, IncomingCallProcedure));
+}
