@@ -1,7 +1,7 @@
 #include "power.h"
 
 #include <QDBusConnection>
-#include <QDBusInterface>
+#include <QDBusMessage>
 #include <QDBusReply>
 #include <mutex>
 
@@ -12,26 +12,31 @@ PowerRequirementService service;
 
 // One cookie per process: the inhibit lasts while the bus connection does, that is until exit.
 unsigned inhibitCookie = 0;
+bool inhibited = false;
+
+// The incoming call waits for this answer before it rings, so a screen saver that does not
+// answer in time is treated as absent.
+constexpr int kAnswerTimeoutMilliseconds = 1000;
 
 HANDLE InhibitScreenSaver() {
-  if (inhibitCookie != 0) {
+  if (inhibited) {
     return &inhibitCookie;
   }
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) {
     return nullptr;
   }
-  QDBusInterface screenSaver("org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
-                             "org.freedesktop.ScreenSaver", bus);
-  if (!screenSaver.isValid()) {
-    return nullptr;
-  }
-  QDBusReply<unsigned> reply =
-      screenSaver.call("Inhibit", QStringLiteral("Pelorin"), QStringLiteral("Incoming call"));
+  QDBusMessage request = QDBusMessage::createMethodCall(
+      QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/org/freedesktop/ScreenSaver"),
+      QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("Inhibit"));
+  request << QStringLiteral("Pelorin") << QStringLiteral("Incoming call");
+  QDBusReply<unsigned> reply = bus.call(request, QDBus::Block, kAnswerTimeoutMilliseconds);
   if (!reply.isValid()) {
     return nullptr;
   }
+  // A cookie of 0 is a valid answer too; the handle only has to be non-null.
   inhibitCookie = reply.value();
+  inhibited = true;
   return &inhibitCookie;
 }
 
