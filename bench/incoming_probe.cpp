@@ -1,0 +1,58 @@
+// One timed launch, started cold, as the program's entry runs it: the screen platform, the
+// program's resources, then the incoming-call screen for the call due in DIRECTORY/pelorin.xml.
+// When the screen is first painted it writes the monotonic clock (nanoseconds) on stdout:
+//   incoming_probe DIRECTORY
+// It rings until it is killed; incoming_bench hears the sound through SDL's disk driver.
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "app/process_state.h"
+#include "app/screen_toolkit.h"
+#include "incoming/incoming_call_screen.h"
+#include "platform/launch/timed_launch.h"
+#include "platform/system/module_path.h"
+#include "platform/system/text.h"
+#include "platform/ui/application.h"
+#include "resources/resource_ids.h"
+#include "resources/resource_table.h"
+
+namespace {
+
+long long MonotonicNanoseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<long long>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+// The screen's own procedure, timed at the end of its first paint.
+INT_PTR timedProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM lParam) {
+  static bool painted = false;
+  const INT_PTR answer = IncomingCallProcedure(screen, message, wParam, lParam);
+  if (message == WM_PAINT && !painted) {
+    painted = true;
+    std::printf("paint %lld\n", MonotonicNanoseconds());
+    std::fflush(stdout);
+  }
+  return answer;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    return 2;
+  }
+  const std::string directory = argv[1];
+  std::string why;
+  if (!StartScreenPlatform(argc, argv, &why)) {
+    std::fprintf(stderr, "incoming_probe: %s\n", why.c_str());
+    return 3;
+  }
+  State().instance = &ProgramResources();
+  SetModuleFileNameForTesting(FromUtf8(directory + "/pelorin"));
+  // The file holds only the due call, so there is nothing to arm; never arm for real anyway.
+  SetTimedLaunchService([](const std::u16string&, const SYSTEMTIME&) { return true; });
+  RunModalScreen(IDD_INCOMING, timedProcedure);
+  return 0;
+}

@@ -1,0 +1,43 @@
+// The baseline of the incoming-call cold start: the least a Qt program does to show a window.
+// It opens one window the size of the phone frame and, when the window is first painted,
+// writes the monotonic clock (nanoseconds) on stdout and ends.
+#include <QApplication>
+#include <QPainter>
+#include <QTimer>
+#include <QWidget>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+long long MonotonicNanoseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<long long>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+class Window : public QWidget {
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter(this).fillRect(rect(), QColor(241, 241, 241));
+    if (!painted_) {
+      painted_ = true;
+      std::printf("paint %lld\n", MonotonicNanoseconds());
+      std::fflush(stdout);
+      QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    }
+  }
+
+ private:
+  bool painted_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  Window window;
+  window.resize(176, 220);
+  window.show();
+  return application.exec();
+}
