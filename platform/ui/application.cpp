@@ -44,6 +44,19 @@ bool CanReachDisplay(std::string* why) {
   return reachable;
 }
 
+// The phone's 176-pixel frame is tiny on a desktop monitor: show it twice as large. Layout
+// stays in the phone's logical pixels; a person's own QT_SCALE_FACTOR wins, and headless runs
+// (tests, screen pictures) keep the phone's own size.
+void ScaleFrameForDesktop() {
+  const char* requested = std::getenv("QT_QPA_PLATFORM");
+  const std::string_view platform = requested ? requested : "";
+  if (platform.substr(0, 9) == "offscreen" || platform.substr(0, 7) == "minimal" ||
+      EnvironmentHas("QT_SCALE_FACTOR")) {
+    return;
+  }
+  setenv("QT_SCALE_FACTOR", "2", 0);
+}
+
 }  // namespace
 
 bool StartScreenPlatform(int& argc, char** argv, std::string* why) {
@@ -53,6 +66,7 @@ bool StartScreenPlatform(int& argc, char** argv, std::string* why) {
   if (!CanReachDisplay(why)) {
     return false;
   }
+  ScaleFrameForDesktop();
   // Lives until the process exits, like the phone's own shell.
   new QApplication(argc, argv);
   QApplication::setApplicationName("Pelorin");

@@ -20,6 +20,13 @@ inline constexpr UINT VK_DOWN = 0x28;
 // that screen has ended, so steps for nested screens are queued ahead with RunLater.
 void PressKey(UINT virtualKey);
 void TypeText(std::u16string_view text);
+// The two halves of PressKey, for keys whose release matters (hot keys reported on release).
+void PressKeyDown(UINT virtualKey);
+void ReleaseKey(UINT virtualKey);
+// A click with the left button at (x, y) of the newest screen's frame, in logical pixels from
+// the frame's top-left corner (the caption strip is y 0 to 19, the client area y 20 to 199,
+// the soft-key bar y 200 to 219).
+void ClickAt(int x, int y);
 
 // Queues `step` to run from the event loop of whichever screen is newest when its turn comes.
 // Steps run in the order queued; each starts after the previous one returned or began waiting
@@ -37,3 +44,10 @@ std::u16string LeftSoftKeyCaption();
 std::u16string RightSoftKeyCaption();
 // The texts of the open soft-key popup's entries, as shown ("1 DEL", ...); empty when closed.
 std::u16string OpenPopupText();
+// Where entry `index` (from 0) of the open popup stands in the frame; false when there is none.
+bool OpenPopupEntryRect(int index, RECT* rect);
+// The colour a person sees at (x, y) of the newest screen's frame (coordinates as ClickAt);
+// false when no screen runs or the point lies outside the frame.
+bool ReadFramePixel(int x, int y, COLORREF* colour);
+// Where the newest screen's frame stands on the desktop; false when no screen runs.
+bool NewestFrameOrigin(int* x, int* y);

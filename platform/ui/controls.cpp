@@ -1,0 +1,354 @@
+// The template controls: edit fields, automatic check boxes, group boxes, static texts, static
+// icons and date pickers, each a Qt widget on the screen's window with the control's id.
+#include "platform/ui/controls.h"
+
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QTreeWidget>
+#include <QHeaderView>
+
+#include "platform/ui/internal/controls.h"
+#include "platform/ui/internal/gdi.h"
+#include "platform/ui/internal/phone_frame.h"
+#include "platform/ui/internal/windows.h"
+
+namespace {
+
+// A static text: draws its text itself so that the screen can colour its background with
+// WM_CTLCOLORSTATIC, as the pale screens do.
+class StaticText : public QWidget {
+ public:
+  StaticText(ControlWindow* control, QWidget* parent) : QWidget(parent), control_(control) {
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    if (LiveControl(control_) == nullptr) {
+      return;
+    }
+    QPainter painter(this);
+    bool filled = false;
+    const QColor background = ControlBackground(control_, &filled);
+    if (filled) {
+      painter.fillRect(rect(), background);
+    }
+    QRect area = rect();
+    if (control_->style & kControlEdged) {
+      painter.setPen(QColor(0x80, 0x80, 0x80));
+      painter.drawLine(0, 0, width() - 1, 0);
+      painter.drawLine(0, 0, 0, height() - 1);
+      painter.setPen(QColor(0xE0, 0xE0, 0xE0));
+      painter.drawLine(0, height() - 1, width() - 1, height() - 1);
+      painter.drawLine(width() - 1, 0, width() - 1, height() - 1);
+      area.adjust(1, 1, -1, -1);
+    }
+    const int alignment =
+        (control_->style & kControlCentred) ? Qt::AlignHCenter : Qt::AlignLeft;
+    painter.setFont(font());
+    painter.setPen(Qt::black);
+    painter.drawText(area, alignment | Qt::AlignTop | Qt::TextWordWrap, ToQString(control_->text));
+  }
+
+ private:
+  ControlWindow* control_;
+};
+
+class StaticIcon : public QWidget {
+ public:
+  StaticIcon(ControlWindow* control, QWidget* parent) : QWidget(parent), control_(control) {
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    if (LiveControl(control_) == nullptr) {
+      return;
+    }
+    QPainter painter(this);
+    bool filled = false;
+    const QColor background = ControlBackground(control_, &filled);
+    if (filled) {
+      painter.fillRect(rect(), background);
+    }
+    if (HICON icon = LoadIconW(control_->instance, control_->iconId)) {
+      painter.drawPixmap(0, 0, icon->picture);
+    }
+  }
+
+ private:
+  ControlWindow* control_;
+};
+
+QDate dateOf(const SYSTEMTIME& time) { return QDate(time.wYear, time.wMonth, time.wDay); }
+QTime timeOf(const SYSTEMTIME& time) {
+  return QTime(time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
+}
+
+WORD dayOfWeek(const QDate& date) { return static_cast<WORD>(date.dayOfWeek() % 7); }
+
+bool isPicker(const ControlWindow* control) {
+  return control->controlKind == ControlKind::kDatePicker;
+}
+bool showsTime(const ControlWindow* control) { return control->style & kControlTimeFormat; }
+
+void showPickerValue(ControlWindow* control) {
+  auto* editor = qobject_cast<QDateTimeEdit*>(control->widget);
+  if (editor == nullptr) {
+    return;
+  }
+  control->settingTime = true;
+  editor->setDateTime(QDateTime(dateOf(control->time), timeOf(control->time)));
+  control->settingTime = false;
+}
+
+// A person changed the part the picker shows; the rest of the value stays.
+void takePickerEdit(ControlWindow* control, const QDateTime& shown) {
+  if (control->settingTime) {
+    return;
+  }
+  SYSTEMTIME& time = control->time;
+  if (showsTime(control)) {
+    time.wHour = static_cast<WORD>(shown.time().hour());
+    time.wMinute = static_cast<WORD>(shown.time().minute());
+    time.wSecond = static_cast<WORD>(shown.time().second());
+  } else {
+    time.wYear = static_cast<WORD>(shown.date().year());
+    time.wMonth = static_cast<WORD>(shown.date().month());
+    time.wDay = static_cast<WORD>(shown.date().day());
+    time.wDayOfWeek = dayOfWeek(shown.date());
+  }
+}
+
+QWidget* makePicker(ControlWindow* control, QWidget* parent) {
+  auto* editor = new QDateTimeEdit(parent);
+  if (showsTime(control)) {
+    editor->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+  } else {
+    QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QStringLiteral("yyyy"))) {
+      format.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
+    }
+    editor->setDisplayFormat(format);
+    editor->setCalendarPopup(!(control->style & kControlUpDown));
+  }
+  editor->setButtonSymbols((control->style & kControlUpDown) ? QAbstractSpinBox::UpDownArrows
+                                                             : QAbstractSpinBox::NoButtons);
+  editor->setMinimumDate(QDate(1601, 1, 1));
+  const QDateTime now = QDateTime::currentDateTime();
+  control->time = SYSTEMTIME{static_cast<WORD>(now.date().year()),
+                             static_cast<WORD>(now.date().month()),
+                             dayOfWeek(now.date()),
+                             static_cast<WORD>(now.date().day()),
+                             static_cast<WORD>(now.time().hour()),
+                             static_cast<WORD>(now.time().minute()),
+                             static_cast<WORD>(now.time().second()),
+                             0};
+  control->widget = editor;
+  showPickerValue(control);
+  QObject::connect(editor, &QDateTimeEdit::dateTimeChanged, [control](const QDateTime& shown) {
+    if (LiveControl(control) != nullptr) {
+      takePickerEdit(control, shown);
+    }
+  });
+  return editor;
+}
+
+void notifyScreen(ControlWindow* control, WORD notification) {
+  if (LiveControl(control) == nullptr) {
+    return;
+  }
+  DispatchToScreen(control->screen, WM_COMMAND,
+                   MAKEWPARAM(static_cast<WORD>(control->id), notification),
+                   reinterpret_cast<LPARAM>(static_cast<HWND>(control)));
+}
+
+QWidget* makeWidget(ControlWindow* control, QWidget* parent) {
+  const QString text = ToQString(control->text);
+  switch (control->controlKind) {
+    case ControlKind::kEdit: {
+      auto* edit = new QLineEdit(text, parent);
+      edit->setFrame(control->style & kControlBorder);
+      QObject::connect(edit, &QLineEdit::textChanged,
+                       [control] { notifyScreen(control, EN_CHANGE); });
+      return edit;
+    }
+    case ControlKind::kAutoCheckBox: {
+      auto* box = new QCheckBox(text, parent);
+      if (control->style & kControlTextLeft) {
+        box->setLayoutDirection(Qt::RightToLeft);
+      }
+      QObject::connect(box, &QCheckBox::clicked, [control] { notifyScreen(control, BN_CLICKED); });
+      return box;
+    }
+    case ControlKind::kGroupBox: {
+      auto* group = new QGroupBox(text, parent);
+      group->setAlignment((control->style & kControlCentred) ? Qt::AlignHCenter : Qt::AlignLeft);
+      // As on the phone, a group box is only drawn: clicks go to what it frames.
+      group->setAttribute(Qt::WA_TransparentForMouseEvents);
+      return group;
+    }
+    case ControlKind::kStaticText:
+      return new StaticText(control, parent);
+    case ControlKind::kStaticIcon:
+      return new StaticIcon(control, parent);
+    case ControlKind::kDatePicker:
+      return makePicker(control, parent);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+ControlWindow* CreateTemplateControl(ScreenWindow* screen, const ControlTemplate& made,
+                                     const QFont& font) {
+  auto* control = new ControlWindow;
+  control->id = made.id;
+  control->controlKind = made.kind;
+  control->style = made.style;
+  control->text = made.text != nullptr ? std::u16string(made.text) : std::u16string();
+  control->iconId = made.iconId;
+  control->instance = screen->instance;
+  control->screen = screen;
+  QWidget* widget = makeWidget(control, screen->widget);
+  control->widget = widget;
+  widget->setFont(font);
+  widget->setGeometry(made.x, made.y, made.width, made.height);
+  const bool focusable = made.kind == ControlKind::kEdit ||
+                         made.kind == ControlKind::kAutoCheckBox ||
+                         made.kind == ControlKind::kDatePicker;
+  if (!focusable) {
+    widget->setFocusPolicy(Qt::NoFocus);
+  } else {
+    widget->setFocusPolicy((made.style & kControlTabStop) ? Qt::StrongFocus : Qt::ClickFocus);
+  }
+  if (made.kind == ControlKind::kGroupBox) {
+    widget->lower();
+  }
+  widget->show();
+  RegisterWindow(control);
+  return control;
+}
+
+bool TakesTabStop(const HWND__* window) {
+  if (window == nullptr || window->kind != WindowKind::kControl || window->widget == nullptr) {
+    return false;
+  }
+  const auto* control = static_cast<const ControlWindow*>(window);
+  return (control->style & kControlTabStop) && control->widget->isEnabled() &&
+         control->widget->focusPolicy() != Qt::NoFocus;
+}
+
+QColor ControlBackground(ControlWindow* control, bool* filled) {
+  *filled = false;
+  QPainter* none = nullptr;
+  HDC dc = MakePaintDc(none);
+  const INT_PTR answer =
+      DispatchToScreen(control->screen, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                       reinterpret_cast<LPARAM>(static_cast<HWND>(control)));
+  FreePaintDc(dc);
+  if (HGDIOBJ__* brush = LiveBrush(reinterpret_cast<const void*>(answer))) {
+    *filled = true;
+    return brush->colour;
+  }
+  return {};
+}
+
+bool CommonWindowMessage(HWND__* window, UINT message, WPARAM wParam, LPARAM lParam,
+                         LRESULT* result) {
+  *result = 0;
+  if (window->widget == nullptr) {
+    return false;
+  }
+  switch (message) {
+    case WM_SETFONT:
+      if (HGDIOBJ__* font = LiveFont(reinterpret_cast<const void*>(wParam))) {
+        window->widget->setFont(font->font);
+        if (auto* tree = qobject_cast<QTreeWidget*>(window->widget)) {
+          tree->header()->setFont(font->font);
+        }
+        if (lParam != 0) {
+          window->widget->update();
+        }
+      }
+      return true;
+    case WM_SETREDRAW:
+      window->widget->setUpdatesEnabled(wParam != FALSE);
+      if (wParam != FALSE) {
+        window->widget->update();
+      }
+      return true;
+    default:
+      return false;
+  }
+}
+
+LRESULT ControlMessage(ControlWindow* control, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (CommonWindowMessage(control, message, wParam, lParam, &result)) {
+    return result;
+  }
+  switch (message) {
+    case BM_GETCHECK:
+      if (auto* box = qobject_cast<QCheckBox*>(control->widget)) {
+        return box->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+      }
+      return BST_UNCHECKED;
+    case BM_SETCHECK:
+      if (auto* box = qobject_cast<QCheckBox*>(control->widget)) {
+        box->setChecked(wParam == BST_CHECKED);
+      }
+      return 0;
+    case DTM_GETSYSTEMTIME: {
+      auto* time = reinterpret_cast<SYSTEMTIME*>(lParam);
+      if (!isPicker(control) || time == nullptr) {
+        return -1;
+      }
+      *time = control->time;
+      return GDT_VALID;
+    }
+    case DTM_SETSYSTEMTIME: {
+      const auto* time = reinterpret_cast<const SYSTEMTIME*>(lParam);
+      if (!isPicker(control) || wParam != static_cast<WPARAM>(GDT_VALID) || time == nullptr ||
+          !dateOf(*time).isValid() || !timeOf(*time).isValid()) {
+        return FALSE;
+      }
+      control->time = *time;
+      control->time.wDayOfWeek = dayOfWeek(dateOf(*time));
+      showPickerValue(control);
+      return TRUE;
+    }
+    default:
+      return 0;
+  }
+}
+
+void SetControlText(ControlWindow* control, const std::u16string& text) {
+  control->text = text;
+  const QString shown = ToQString(text);
+  if (auto* edit = qobject_cast<QLineEdit*>(control->widget)) {
+    edit->setText(shown);
+  } else if (auto* box = qobject_cast<QCheckBox*>(control->widget)) {
+    box->setText(shown);
+  } else if (auto* group = qobject_cast<QGroupBox*>(control->widget)) {
+    group->setTitle(shown);
+  } else if (control->widget != nullptr) {
+    control->widget->update();
+  }
+}
+
+std::u16string ControlText(const ControlWindow* control) {
+  if (auto* edit = qobject_cast<QLineEdit*>(control->widget)) {
+    return edit->text().toStdU16String();
+  }
+  if (auto* picker = qobject_cast<QDateTimeEdit*>(control->widget)) {
+    return picker->text().toStdU16String();
+  }
+  return control->text;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Used only inside platform/ui: the template controls, the list view and the soft-key bar as
+// windows that take messages.
+#include <QFont>
+#include <string>
+
+#include "platform/ui/internal/windows.h"
+
+// Makes the control on the screen's window, with its id, kind, text and style facts.
+ControlWindow* CreateTemplateControl(ScreenWindow* screen, const ControlTemplate& control,
+                                     const QFont& font);
+LRESULT ControlMessage(ControlWindow* control, UINT message, WPARAM wParam, LPARAM lParam);
+void SetControlText(ControlWindow* control, const std::u16string& text);
+std::u16string ControlText(const ControlWindow* control);
+// Whether Up and Down move the focus past the control (a list moves its own selection).
+bool TakesTabStop(const HWND__* window);
+
+LRESULT ListMessage(ListWindow* list, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT BarMessage(BarWindow* bar, UINT message, WPARAM wParam, LPARAM lParam);
+
+// WM_SETFONT and WM_SETREDRAW, which every window with a widget takes the same way.
+bool CommonWindowMessage(HWND__* window, UINT message, WPARAM wParam, LPARAM lParam,
+                         LRESULT* result);
+
+// The control's device context answer to WM_CTLCOLORSTATIC; drawing helpers for statics.
+QColor ControlBackground(ControlWindow* control, bool* filled);
+
+inline QString ToQString(const std::u16string& text) { return QString::fromStdU16String(text); }
+inline QString ToQString(const char16_t* text) {
+  return text == nullptr ? QString() : QString::fromUtf16(text);
+}

@@ -1,0 +1,14 @@
+#pragma once
+// Used only inside platform/ui: the phone frame's fonts. Faces the host lacks ("Tahoma",
+// "MS Sans Serif") fall back to the system sans.
+#include <QFont>
+
+#include "platform/ui/painting.h"
+
+// The frame's default font: "Tahoma", sized so that the cell height of "A" is 16 pixels.
+QFont ScreenFont();
+// The face at the largest pixel size whose cell height is at most `cellHeight`.
+QFont FontWithCellHeight(const QString& face, int cellHeight);
+QFont FontFromLogFont(const LOGFONTW& font);
+// A template's font given in points, at the phone's 96 dots per inch.
+QFont FontFromPoints(const QString& face, int points);

@@ -1,0 +1,89 @@
+#pragma once
+// Used only inside platform/ui: the phone frame every screen fills. Top to bottom: a 20-pixel
+// caption strip, the 176 x 180 client area holding the screen's own window, and the 20-pixel
+// soft-key bar. A soft key with a popup opens its entries over the client area.
+#include <QScrollArea>
+#include <QString>
+#include <QWidget>
+#include <vector>
+
+#include "platform/ui/resource_module.h"
+
+struct ScreenWindow;
+
+inline constexpr int kFrameWidth = 176;
+inline constexpr int kCaptionHeight = 20;
+inline constexpr int kClientHeight = 180;
+inline constexpr int kBarHeight = 20;
+inline constexpr int kFrameHeight = kCaptionHeight + kClientHeight + kBarHeight;
+
+// The screen's own window: paints its background and hands WM_PAINT to the procedure.
+class ScreenClient : public QWidget {
+  Q_OBJECT
+ public:
+  ScreenClient(ScreenWindow* screen, QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  ScreenWindow* screen_;
+};
+
+class SoftKeyPopup : public QWidget {
+  Q_OBJECT
+ public:
+  SoftKeyPopup(ScreenWindow* screen, QWidget* parent);
+  void Open(const SoftKey& key, bool onLeft);
+  bool IsOpen() const { return isVisible(); }
+  int EntryCount() const { return static_cast<int>(entries_.size()); }
+  int Highlighted() const { return highlighted_; }
+  void MoveHighlight(int step);
+  // The command of entry `index`, 0 when there is none.
+  int CommandOf(int index) const;
+  // "1 DEL", "2 About", ...
+  QString EntryText(int index) const;
+  QRect EntryRect(int index) const;  // in the popup's coordinates
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  ScreenWindow* screen_;
+  std::vector<PopupEntry> entries_;
+  int highlighted_ = 0;
+};
+
+class PhoneFrame : public QWidget {
+  Q_OBJECT
+ public:
+  PhoneFrame(ScreenWindow* screen, const QString& caption);
+  ScreenClient* Client() const { return client_; }
+  QScrollArea* ClientArea() const { return area_; }
+  SoftKeyPopup* Popup() const { return popup_; }
+  void SetCaption(const QString& caption);
+  QString Caption() const { return caption_; }
+  // Sizes the screen's window to the client area (or, for a scrolling screen, to its content).
+  void FitClient(bool fullScreen);
+  void UpdateContentHeight();
+  void EnsureVisible(QWidget* child);
+  QRect SoftKeyRect(bool left) const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  ScreenWindow* screen_;
+  QString caption_;
+  QScrollArea* area_;
+  ScreenClient* client_;
+  SoftKeyPopup* popup_;
+  bool scrolls_ = false;
+  bool fullScreen_ = false;
+};
+
+// The soft-key bar's actions, shared by keys and mouse.
+void PressSoftKey(ScreenWindow* screen, bool left);
+void ChoosePopupEntry(ScreenWindow* screen, int index);

@@ -1,0 +1,115 @@
+#pragma once
+// Used only inside platform/ui: the records behind window handles. A handle is the address of
+// one of these records; a record lives from its window's creation until its screen ends, and
+// every call checks that a handle still names a live record before using it.
+#include <QPointer>
+#include <QWidget>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/system/phone_types.h"
+#include "platform/ui/dialogs.h"
+#include "platform/ui/painting.h"
+#include "platform/ui/resource_module.h"
+
+class PhoneFrame;
+class QEventLoop;
+class QTimer;
+class QTreeWidget;
+
+enum class WindowKind { kScreen, kControl, kList, kBar };
+
+struct HWND__ {
+  explicit HWND__(WindowKind windowKind) : kind(windowKind) {}
+  virtual ~HWND__() = default;
+  HWND__(const HWND__&) = delete;
+  HWND__& operator=(const HWND__&) = delete;
+
+  WindowKind kind;
+  int id = 0;                      // control id; 0 for screens and bars
+  QPointer<QWidget> widget;        // the Qt widget showing the window
+  struct ScreenWindow* screen = nullptr;  // the screen the window belongs to
+  HDC ownDc = nullptr;             // made by the first GetDC, freed with the window
+};
+
+struct ControlWindow;
+struct ListWindow;
+struct BarWindow;
+
+struct ScreenWindow : HWND__ {
+  ScreenWindow() : HWND__(WindowKind::kScreen) { screen = this; }
+
+  const DialogTemplate* dialog = nullptr;
+  DLGPROC procedure = nullptr;
+  HINSTANCE instance = nullptr;
+  QPointer<PhoneFrame> frame;
+  QEventLoop* loop = nullptr;  // while the screen runs its modal loop
+  bool ended = false;
+  INT_PTR endCode = 0;
+  LONG_PTR messageResult = 0;  // DWL_MSGRESULT of the message being handled
+  std::vector<HWND__*> children;  // controls and lists, in creation order
+  BarWindow* bar = nullptr;
+  std::map<UINT_PTR, QTimer*> timers;
+  std::set<UINT> keysDown;  // keys pressed while this screen was the newest
+  HDC paintDc = nullptr;    // set while WM_PAINT is being handled
+};
+
+struct ControlWindow : HWND__ {
+  ControlWindow() : HWND__(WindowKind::kControl) {}
+  ControlKind controlKind = ControlKind::kStaticText;
+  std::uint32_t style = 0;
+  std::u16string text;  // static texts and group boxes draw this
+  int iconId = 0;
+  SYSTEMTIME time{};    // date pickers: the full value, of which the picker shows a part
+  bool settingTime = false;
+  HINSTANCE instance = nullptr;
+};
+
+struct ListWindow : HWND__ {
+  ListWindow() : HWND__(WindowKind::kList) {}
+  QTreeWidget* tree = nullptr;
+  std::u16string text;
+  struct HIMAGELIST__* smallImages = nullptr;
+  bool hasColumns = false;  // the first inserted column replaces the unnamed one
+};
+
+struct BarWindow : HWND__ {
+  BarWindow() : HWND__(WindowKind::kBar) {}
+  const SoftKeyBarResource* resource = nullptr;
+  struct KeyOverride {
+    bool noDefault = false;
+    bool notify = false;
+  };
+  std::map<UINT, KeyOverride> overrides;
+};
+
+// The live record for a handle, or nullptr when the handle names nothing (any more).
+HWND__* LiveWindow(HWND window);
+ScreenWindow* LiveScreen(HWND window);
+ControlWindow* LiveControl(HWND window);
+ListWindow* LiveList(HWND window);
+BarWindow* LiveBar(HWND window);
+void RegisterWindow(HWND__* window);
+// Forgets the record and frees it.
+void DestroyWindowRecord(HWND__* window);
+// The window record a widget (or one of its parents) shows, or nullptr.
+HWND__* WindowOfWidget(const QWidget* widget);
+
+// Running screens, oldest first.
+std::vector<ScreenWindow*>& ScreenStack();
+ScreenWindow* NewestScreenWindow();
+
+// Hands a message to the screen's procedure; nothing once the screen has ended.
+INT_PTR DispatchToScreen(ScreenWindow* screen, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Modal loops of the platform (screens and message boxes) that are running now.
+int ModalDepth();
+void EnterModalLoop();
+void LeaveModalLoop();
+
+// Gives steps queued with RunLater their turn in the loop that is about to run.
+void ScheduleQueuedSteps();
+// The frame a window belongs to, or nullptr.
+PhoneFrame* FrameOf(HWND__* window);

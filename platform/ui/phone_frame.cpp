@@ -1,0 +1,263 @@
+// The phone frame: caption strip, client area, soft-key bar and the soft-key popup.
+#include "platform/ui/internal/phone_frame.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "platform/ui/internal/controls.h"
+#include "platform/ui/internal/fonts.h"
+#include "platform/ui/internal/gdi.h"
+#include "platform/ui/internal/windows.h"
+
+namespace {
+
+const QColor kStripColour(0x1F, 0x3A, 0x68);
+const QColor kStripText(Qt::white);
+const QColor kDefaultBackground(Qt::white);
+const QColor kHighlight(0x31, 0x6A, 0xC5);
+constexpr int kPopupPadding = 4;
+
+QString captionOf(const SoftKey& key) { return ToQString(key.caption); }
+
+}  // namespace
+
+ScreenClient::ScreenClient(ScreenWindow* screen, QWidget* parent)
+    : QWidget(parent), screen_(screen) {
+  setFocusPolicy(Qt::NoFocus);
+}
+
+// The background first, in the colour the screen answers to WM_CTLCOLORDLG, then the screen's
+// own painting.
+void ScreenClient::paintEvent(QPaintEvent* event) {
+  if (LiveScreen(screen_) == nullptr) {
+    return;
+  }
+  QPainter painter(this);
+  HDC dc = MakePaintDc(&painter);
+  const INT_PTR answer =
+      DispatchToScreen(screen_, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
+                       reinterpret_cast<LPARAM>(static_cast<HWND>(screen_)));
+  HGDIOBJ__* brush = LiveBrush(reinterpret_cast<const void*>(answer));
+  painter.fillRect(event->rect(), brush != nullptr ? brush->colour : kDefaultBackground);
+  screen_->paintDc = dc;
+  DispatchToScreen(screen_, WM_PAINT, 0, 0);
+  if (LiveScreen(screen_) != nullptr) {
+    screen_->paintDc = nullptr;
+  }
+  FreePaintDc(dc);
+}
+
+SoftKeyPopup::SoftKeyPopup(ScreenWindow* screen, QWidget* parent)
+    : QWidget(parent), screen_(screen) {
+  setFocusPolicy(Qt::NoFocus);
+  setFont(ScreenFont());
+  hide();
+}
+
+void SoftKeyPopup::Open(const SoftKey& key, bool onLeft) {
+  entries_.assign(key.popup.begin(), key.popup.end());
+  highlighted_ = 0;
+  const QFontMetrics metrics(font());
+  int width = 0;
+  for (int i = 0; i < EntryCount(); ++i) {
+    width = std::max(width, metrics.horizontalAdvance(EntryText(i)));
+  }
+  width = std::min(width + 2 * kPopupPadding + 2, kFrameWidth);
+  const int rowHeight = metrics.height() + 2;
+  const int height = std::min(rowHeight * EntryCount() + 2, kClientHeight);
+  const int x = onLeft ? 0 : kFrameWidth - width;
+  setGeometry(x, kCaptionHeight + kClientHeight - height, width, height);
+  show();
+  raise();
+  update();
+}
+
+void SoftKeyPopup::MoveHighlight(int step) {
+  if (entries_.empty()) {
+    return;
+  }
+  highlighted_ = (highlighted_ + step + EntryCount()) % EntryCount();
+  update();
+}
+
+int SoftKeyPopup::CommandOf(int index) const {
+  if (index < 0 || index >= EntryCount()) {
+    return 0;
+  }
+  return entries_[static_cast<std::size_t>(index)].command;
+}
+
+QString SoftKeyPopup::EntryText(int index) const {
+  if (index < 0 || index >= EntryCount()) {
+    return {};
+  }
+  return QString::number(index + 1) + " " +
+         ToQString(entries_[static_cast<std::size_t>(index)].caption);
+}
+
+QRect SoftKeyPopup::EntryRect(int index) const {
+  const int rowHeight = QFontMetrics(font()).height() + 2;
+  return QRect(1, 1 + index * rowHeight, width() - 2, rowHeight);
+}
+
+void SoftKeyPopup::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), kDefaultBackground);
+  painter.setPen(Qt::black);
+  painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  for (int i = 0; i < EntryCount(); ++i) {
+    const QRect row = EntryRect(i);
+    if (i == highlighted_) {
+      painter.fillRect(row, kHighlight);
+      painter.setPen(Qt::white);
+    } else {
+      painter.setPen(Qt::black);
+    }
+    painter.drawText(row.adjusted(kPopupPadding, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                     EntryText(i));
+  }
+}
+
+void SoftKeyPopup::mousePressEvent(QMouseEvent* event) {
+  for (int i = 0; i < EntryCount(); ++i) {
+    if (EntryRect(i).contains(event->position().toPoint())) {
+      ChoosePopupEntry(screen_, i);
+      return;
+    }
+  }
+}
+
+PhoneFrame::PhoneFrame(ScreenWindow* screen, const QString& caption)
+    : QWidget(nullptr), screen_(screen), caption_(caption) {
+  setFixedSize(kFrameWidth, kFrameHeight);
+  setWindowTitle(caption.isEmpty() ? QStringLiteral("Pelorin") : caption);
+  setFont(ScreenFont());
+  setFocusPolicy(Qt::NoFocus);
+  QPalette colours = palette();
+  colours.setColor(QPalette::Window, kDefaultBackground);
+  colours.setColor(QPalette::WindowText, Qt::black);
+  colours.setColor(QPalette::Base, Qt::white);
+  colours.setColor(QPalette::Text, Qt::black);
+  setPalette(colours);
+  scrolls_ = screen->dialog != nullptr && (screen->dialog->style & kDialogVerticalScroll) != 0;
+  area_ = new QScrollArea(this);
+  area_->setFrameShape(QFrame::NoFrame);
+  area_->setFocusPolicy(Qt::NoFocus);
+  area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  area_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  area_->setGeometry(0, kCaptionHeight, kFrameWidth, kClientHeight);
+  area_->setWidgetResizable(false);
+  client_ = new ScreenClient(screen, nullptr);
+  area_->setWidget(client_);
+  popup_ = new SoftKeyPopup(screen, this);
+}
+
+void PhoneFrame::SetCaption(const QString& caption) {
+  caption_ = caption;
+  setWindowTitle(caption.isEmpty() ? QStringLiteral("Pelorin") : caption);
+  update(0, 0, kFrameWidth, kCaptionHeight);
+}
+
+void PhoneFrame::FitClient(bool fullScreen) {
+  fullScreen_ = fullScreen;
+  client_->resize(kFrameWidth, std::max(client_->height(), kClientHeight));
+  UpdateContentHeight();
+}
+
+// A scrolling screen is as tall as its lowest control; any other screen is cut at the frame.
+void PhoneFrame::UpdateContentHeight() {
+  int height = fullScreen_ ? kClientHeight : std::min(client_->height(), kClientHeight);
+  if (scrolls_) {
+    for (QWidget* child : client_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      height = std::max(height, child->geometry().bottom() + 3);
+    }
+  }
+  if (client_->height() != height) {
+    client_->resize(client_->width(), height);
+  }
+}
+
+void PhoneFrame::EnsureVisible(QWidget* child) {
+  if (scrolls_ && child != nullptr && client_->isAncestorOf(child)) {
+    area_->ensureWidgetVisible(child, 0, 2);
+  }
+}
+
+QRect PhoneFrame::SoftKeyRect(bool left) const {
+  const int half = kFrameWidth / 2;
+  return QRect(left ? 0 : half, kCaptionHeight + kClientHeight, half, kBarHeight);
+}
+
+void PhoneFrame::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(0, 0, kFrameWidth, kCaptionHeight, kStripColour);
+  painter.fillRect(0, kCaptionHeight + kClientHeight, kFrameWidth, kBarHeight, kStripColour);
+  painter.setPen(kStripText);
+  painter.setFont(ScreenFont());
+  painter.drawText(QRect(4, 0, kFrameWidth - 8, kCaptionHeight), Qt::AlignVCenter | Qt::AlignLeft,
+                   caption_);
+  BarWindow* bar = LiveBar(screen_->bar);
+  if (bar == nullptr || bar->resource == nullptr) {
+    return;
+  }
+  QFont bold = ScreenFont();
+  bold.setBold(true);
+  painter.setFont(bold);
+  painter.drawText(SoftKeyRect(true).adjusted(4, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                   captionOf(bar->resource->left));
+  painter.drawText(SoftKeyRect(false).adjusted(0, 0, -4, 0), Qt::AlignVCenter | Qt::AlignRight,
+                   captionOf(bar->resource->right));
+}
+
+void PhoneFrame::mousePressEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  if (popup_->IsOpen()) {
+    popup_->hide();
+    return;
+  }
+  if (SoftKeyRect(true).contains(at)) {
+    PressSoftKey(screen_, true);
+  } else if (SoftKeyRect(false).contains(at)) {
+    PressSoftKey(screen_, false);
+  }
+}
+
+void PressSoftKey(ScreenWindow* screen, bool left) {
+  if (LiveScreen(screen) == nullptr || screen->ended || screen->frame == nullptr) {
+    return;
+  }
+  BarWindow* bar = LiveBar(screen->bar);
+  if (bar == nullptr || bar->resource == nullptr) {
+    return;
+  }
+  const SoftKey& key = left ? bar->resource->left : bar->resource->right;
+  if (key.caption == nullptr) {
+    return;
+  }
+  SoftKeyPopup* popup = screen->frame->Popup();
+  if (popup->IsOpen()) {
+    popup->hide();
+    return;
+  }
+  if (!key.popup.empty()) {
+    popup->Open(key, left);
+    return;
+  }
+  DispatchToScreen(screen, WM_COMMAND, static_cast<WPARAM>(key.command), 0);
+}
+
+void ChoosePopupEntry(ScreenWindow* screen, int index) {
+  if (LiveScreen(screen) == nullptr || screen->frame == nullptr) {
+    return;
+  }
+  SoftKeyPopup* popup = screen->frame->Popup();
+  const int command = popup->CommandOf(index);
+  if (command == 0) {
+    return;
+  }
+  // The popup closes before the command runs: the command may open another screen.
+  popup->hide();
+  DispatchToScreen(screen, WM_COMMAND, static_cast<WPARAM>(command), 0);
+}

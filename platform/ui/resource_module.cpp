@@ -1,0 +1,54 @@
+// Resource lookup by number in the module an instance handle points at.
+#include "platform/ui/resource_module.h"
+
+namespace {
+
+const ResourceModule* moduleOf(HINSTANCE instance) {
+  return static_cast<const ResourceModule*>(instance);
+}
+
+template <typename Entry>
+const Entry* findById(std::span<const Entry> entries, int id) {
+  for (const Entry& entry : entries) {
+    if (entry.id == id) {
+      return &entry;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+HRSRC FindResourceW(HINSTANCE instance, int id, ResourceType type) {
+  const ResourceModule* module = moduleOf(instance);
+  if (module == nullptr) {
+    return nullptr;
+  }
+  switch (type) {
+    case ResourceType::kDialog:
+      return findById(module->dialogs, id);
+    case ResourceType::kSoftKeyBar:
+      return findById(module->bars, id);
+    case ResourceType::kIcon:
+      return findById(module->icons, id);
+    case ResourceType::kBitmap:
+      return findById(module->bitmaps, id);
+  }
+  return nullptr;
+}
+
+HGLOBAL LoadResource(HINSTANCE instance, HRSRC resource) {
+  return instance != nullptr ? resource : nullptr;
+}
+
+const SoftKeyBarResource* FindSoftKeyBar(HINSTANCE instance, int id) {
+  return static_cast<const SoftKeyBarResource*>(
+      FindResourceW(instance, id, ResourceType::kSoftKeyBar));
+}
+
+const ImageResource* FindImage(HINSTANCE instance, int id, ResourceType type) {
+  if (type != ResourceType::kIcon && type != ResourceType::kBitmap) {
+    return nullptr;
+  }
+  return static_cast<const ImageResource*>(FindResourceW(instance, id, type));
+}

@@ -1,0 +1,249 @@
+// Drives the screens with real key and mouse events, through the same path as a keyboard.
+#include "platform/ui/screen_driver.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QImage>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTimer>
+#include <deque>
+
+#include "platform/ui/internal/controls.h"
+#include "platform/ui/internal/key_codes.h"
+#include "platform/ui/internal/phone_frame.h"
+#include "platform/ui/internal/windows.h"
+
+namespace {
+
+std::deque<std::function<void()>>& queuedSteps() {
+  static std::deque<std::function<void()>> steps;
+  return steps;
+}
+
+// The modal depth at which each running step started, innermost last. The next step may run
+// once the innermost running step waits in a loop deeper than the one it started in.
+std::vector<int>& runningSteps() {
+  static std::vector<int> depths;
+  return depths;
+}
+
+bool stepScheduled = false;
+
+void runNextStep() {
+  stepScheduled = false;
+  if (queuedSteps().empty()) {
+    return;
+  }
+  if (!runningSteps().empty() && ModalDepth() <= runningSteps().back()) {
+    return;
+  }
+  std::function<void()> step = std::move(queuedSteps().front());
+  queuedSteps().pop_front();
+  runningSteps().push_back(ModalDepth());
+  step();
+  runningSteps().pop_back();
+  ScheduleQueuedSteps();
+}
+
+bool isFrame(const QWidget* widget) {
+  for (ScreenWindow* screen : ScreenStack()) {
+    if (screen->frame == widget) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Whatever a keyboard's keys would reach now: an open popup window, a message box, or the
+// focused control of the newest screen.
+QWidget* keyTarget() {
+  if (QWidget* popup = QApplication::activePopupWidget()) {
+    return popup->focusWidget() != nullptr ? popup->focusWidget() : popup;
+  }
+  QWidget* modal = QApplication::activeModalWidget();
+  if (modal != nullptr && !isFrame(modal)) {
+    return modal->focusWidget() != nullptr ? modal->focusWidget() : modal;
+  }
+  if (ScreenWindow* screen = NewestScreenWindow(); screen != nullptr && screen->frame) {
+    QWidget* focus = screen->frame->focusWidget();
+    return focus != nullptr ? focus : screen->frame.data();
+  }
+  return QApplication::focusWidget();
+}
+
+void sendKey(QEvent::Type type, UINT virtualKey, const QString& text) {
+  QPointer<QWidget> target = keyTarget();
+  if (target == nullptr) {
+    return;
+  }
+  QKeyEvent event(type, QtKeyOf(virtualKey), Qt::NoModifier, text);
+  QCoreApplication::sendEvent(target, &event);
+}
+
+// One character as typed: a UTF-16 pair travels in one key event.
+void sendCharacter(std::u16string_view units) {
+  const QString text = QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
+  const char16_t character = units.front();
+  int key = Qt::Key_unknown;
+  if ((character >= u'0' && character <= u'9') || character == u' ') {
+    key = character;
+  } else if (character >= u'a' && character <= u'z') {
+    key = character - u'a' + Qt::Key_A;
+  } else if (character >= u'A' && character <= u'Z') {
+    key = character;
+  }
+  for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+    QPointer<QWidget> target = keyTarget();
+    if (target == nullptr) {
+      return;
+    }
+    QKeyEvent event(type, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &event);
+  }
+}
+
+SoftKeyPopup* openPopup() {
+  ScreenWindow* screen = NewestScreenWindow();
+  if (screen == nullptr || screen->frame == nullptr || !screen->frame->Popup()->IsOpen()) {
+    return nullptr;
+  }
+  return screen->frame->Popup();
+}
+
+std::u16string softKeyCaption(bool left) {
+  ScreenWindow* screen = NewestScreenWindow();
+  BarWindow* bar = screen != nullptr ? LiveBar(screen->bar) : nullptr;
+  if (bar == nullptr || bar->resource == nullptr) {
+    return {};
+  }
+  const SoftKey& key = left ? bar->resource->left : bar->resource->right;
+  return key.caption != nullptr ? std::u16string(key.caption) : std::u16string();
+}
+
+}  // namespace
+
+void ScheduleQueuedSteps() {
+  if (stepScheduled || queuedSteps().empty() || QCoreApplication::instance() == nullptr) {
+    return;
+  }
+  stepScheduled = true;
+  QTimer::singleShot(0, runNextStep);
+}
+
+void PressKey(UINT virtualKey) {
+  PressKeyDown(virtualKey);
+  ReleaseKey(virtualKey);
+}
+
+void PressKeyDown(UINT virtualKey) { sendKey(QEvent::KeyPress, virtualKey, TextOf(virtualKey)); }
+
+void ReleaseKey(UINT virtualKey) { sendKey(QEvent::KeyRelease, virtualKey, TextOf(virtualKey)); }
+
+void TypeText(std::u16string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool pair = QChar::isHighSurrogate(text[i]) && i + 1 < text.size() &&
+                      QChar::isLowSurrogate(text[i + 1]);
+    sendCharacter(text.substr(i, pair ? 2 : 1));
+    i += pair ? 1 : 0;
+  }
+}
+
+void ClickAt(int x, int y) {
+  ScreenWindow* screen = NewestScreenWindow();
+  if (screen == nullptr || screen->frame == nullptr) {
+    return;
+  }
+  PhoneFrame* frame = screen->frame;
+  const QPoint at(x, y);
+  QPointer<QWidget> target = frame->childAt(at);
+  if (target == nullptr) {
+    target = frame;
+  }
+  const QPointF local = target->mapFrom(frame, QPointF(at));
+  const QPointF global = frame->mapToGlobal(QPointF(at));
+  QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &press);
+  if (target == nullptr) {
+    return;
+  }
+  QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &release);
+}
+
+void RunLater(std::function<void()> step) {
+  queuedSteps().push_back(std::move(step));
+  ScheduleQueuedSteps();
+}
+
+HWND NewestScreen() { return NewestScreenWindow(); }
+
+HWND FocusedControl() { return GetFocus(); }
+
+bool OpenMessageBox(std::u16string* caption, std::u16string* text) {
+  auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+  if (box == nullptr) {
+    return false;
+  }
+  if (caption != nullptr) {
+    *caption = box->windowTitle().toStdU16String();
+  }
+  if (text != nullptr) {
+    *text = box->text().toStdU16String();
+  }
+  return true;
+}
+
+std::u16string LeftSoftKeyCaption() { return softKeyCaption(true); }
+std::u16string RightSoftKeyCaption() { return softKeyCaption(false); }
+
+std::u16string OpenPopupText() {
+  SoftKeyPopup* popup = openPopup();
+  if (popup == nullptr) {
+    return {};
+  }
+  QStringList lines;
+  for (int i = 0; i < popup->EntryCount(); ++i) {
+    lines << popup->EntryText(i);
+  }
+  return lines.join(QLatin1Char('\n')).toStdU16String();
+}
+
+bool OpenPopupEntryRect(int index, RECT* rect) {
+  SoftKeyPopup* popup = openPopup();
+  if (popup == nullptr || rect == nullptr || index < 0 || index >= popup->EntryCount()) {
+    return false;
+  }
+  const QRect entry = popup->EntryRect(index).translated(popup->pos());
+  *rect = RECT{entry.left(), entry.top(), entry.right() + 1, entry.bottom() + 1};
+  return true;
+}
+
+bool ReadFramePixel(int x, int y, COLORREF* colour) {
+  ScreenWindow* screen = NewestScreenWindow();
+  if (screen == nullptr || screen->frame == nullptr || colour == nullptr ||
+      !screen->frame->rect().contains(x, y)) {
+    return false;
+  }
+  const QImage picture = screen->frame->grab(QRect(x, y, 1, 1)).toImage();
+  if (picture.isNull()) {
+    return false;
+  }
+  const QColor seen = picture.pixelColor(0, 0);
+  *colour = RGB(static_cast<BYTE>(seen.red()), static_cast<BYTE>(seen.green()),
+                static_cast<BYTE>(seen.blue()));
+  return true;
+}
+
+bool NewestFrameOrigin(int* x, int* y) {
+  ScreenWindow* screen = NewestScreenWindow();
+  if (screen == nullptr || screen->frame == nullptr || x == nullptr || y == nullptr) {
+    return false;
+  }
+  *x = screen->frame->pos().x();
+  *y = screen->frame->pos().y();
+  return true;
+}

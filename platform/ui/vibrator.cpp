@@ -1,0 +1,97 @@
+// The vibrator on a desktop: the newest screen's frame shakes a few pixels back and forth
+// while it is on, and stands where it stood when it is off.
+#include "platform/ui/vibrator.h"
+
+#include <QPointer>
+#include <QTimer>
+
+#include "platform/ui/internal/phone_frame.h"
+#include "platform/ui/internal/windows.h"
+
+namespace {
+
+constexpr int kShakeInterval = 40;  // milliseconds between moves
+constexpr int kShakeOffset = 3;     // pixels to each side
+
+VibratorService& service() {
+  static VibratorService installed;
+  return installed;
+}
+
+class FrameShake {
+ public:
+  void Start() {
+    if (timer_ == nullptr) {
+      timer_ = new QTimer;
+      timer_->setInterval(kShakeInterval);
+      QObject::connect(timer_, &QTimer::timeout, [this] { Step(); });
+    }
+    timer_->start();
+  }
+
+  void Stop() {
+    if (timer_ != nullptr) {
+      timer_->stop();
+    }
+    PutBack();
+  }
+
+ private:
+  void Step() {
+    ScreenWindow* screen = NewestScreenWindow();
+    PhoneFrame* frame = screen != nullptr ? screen->frame.data() : nullptr;
+    if (frame != shaken_) {
+      PutBack();
+      shaken_ = frame;
+      if (frame != nullptr) {
+        home_ = frame->pos();
+      }
+    }
+    if (frame == nullptr || !frame->isVisible()) {
+      return;
+    }
+    left_ = !left_;
+    frame->move(home_ + QPoint(left_ ? -kShakeOffset : kShakeOffset, 0));
+  }
+
+  void PutBack() {
+    if (shaken_ != nullptr) {
+      shaken_->move(home_);
+    }
+    shaken_ = nullptr;
+  }
+
+  QTimer* timer_ = nullptr;
+  QPointer<PhoneFrame> shaken_;
+  QPoint home_;
+  bool left_ = false;
+};
+
+FrameShake& shake() {
+  static FrameShake frameShake;
+  return frameShake;
+}
+
+}  // namespace
+
+BOOL Vibrate(DWORD /*noteCount*/, const VIBRATENOTE* /*notes*/, BOOL /*repeat*/,
+             DWORD /*timeout*/) {
+  if (service()) {
+    return service()(true);
+  }
+  if (NewestScreenWindow() == nullptr) {
+    return FALSE;
+  }
+  shake().Start();
+  return TRUE;
+}
+
+BOOL VibrateStop() {
+  if (service()) {
+    return service()(false);
+  }
+  shake().Stop();
+  return TRUE;
+}
+
+void SetVibratorService(VibratorService replacement) { service() = std::move(replacement); }
