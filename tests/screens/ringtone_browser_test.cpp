@@ -1,0 +1,302 @@
+// The ringtone browser driven by keys over a tree made in a temporary directory, which the
+// file enumeration takes as its root: the program still sees "/".
+#include "screens/ringtone_browser.h"
+
+#include <gmock/gmock.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/process_state.h"
+#include "platform/files/find_file.h"
+#include "platform/ui/application.h"
+#include "platform/ui/keys.h"
+#include "platform/ui/screen_driver.h"
+#include "resources/resource_table.h"
+#include "tests/screens/list_rows.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+
+constexpr int kFile = 0;
+constexpr int kDirectory = 1;
+
+class RingtoneBrowserTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "ringtone_browser_tests";
+    static char* argv[] = {name, nullptr};
+    std::string why;
+    ASSERT_TRUE(StartScreenPlatform(argc, argv, &why)) << why;
+    State().instance = &ProgramResources();
+    State().chosenRingtonePath = u"/earlier.mp3";
+    root_ = std::filesystem::temp_directory_path() /
+            ("pelorin-browser-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
+    std::filesystem::remove_all(root_);
+    std::filesystem::create_directories(root_);
+    SetFileRootForTesting(FromUtf8(root_.string()));
+  }
+
+  void TearDown() override {
+    SetFileRootForTesting({});
+    std::filesystem::remove_all(root_);
+  }
+
+  void MakeFile(const std::string& path) const {
+    std::filesystem::create_directories((root_ / path).parent_path());
+    std::ofstream(root_ / path) << "x";
+  }
+  void MakeDirectory(const std::string& path) const {
+    std::filesystem::create_directories(root_ / path);
+  }
+
+  static int RunBrowser() {
+    RingtoneBrowser browser;
+    return browser.Run();
+  }
+
+  static std::vector<ListRow> Rows() { return ListRows(State().ringtoneList); }
+  static std::vector<std::string> Selected() { return SelectedListRows(State().ringtoneList); }
+  static std::string Directory() { return ToUtf8(State().browseDirectory); }
+  static std::string Chosen() { return ToUtf8(State().chosenRingtonePath); }
+
+  // Moves the selection from the first row down to the row showing `text`.
+  static void SelectRow(const std::string& text) {
+    const std::vector<ListRow> rows = Rows();
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+      if (rows[row].text == text) {
+        for (std::size_t step = 0; step < row; ++step) PressKey(VK_DOWN);
+        return;
+      }
+    }
+    ADD_FAILURE() << "no row " << text;
+  }
+
+  // The directory's entries in the order the file system lists them, for comparing orders.
+  static std::vector<std::string> EnumerationOrder(const std::u16string& directory) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW data{};
+    HANDLE find = FindFirstFileW(directory + u"*.*", &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+      names.push_back(ToUtf8(data.cFileName));
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return names;
+  }
+
+  std::filesystem::path root_;
+  static inline int counter_ = 0;
+};
+
+TEST_F(RingtoneBrowserTest, RootListsDirectoriesAndRingtonesInListingOrderWithoutUpRow) {
+  for (const char* file : {"Song.Mp3", "a.b.wav", "TONE.WAV", "song.mp3.bak", "song.",
+                           "song.mp4", "song.wave", "wav", ".hidden.mp3", "mp3"}) {
+    MakeFile(file);
+  }
+  MakeDirectory("x.mp3");
+  MakeDirectory("Music");
+  MakeDirectory("no.dot.dir");
+  std::vector<ListRow> rows;
+  std::vector<std::string> selected;
+  std::vector<ListRow> afterBack;
+  std::vector<std::string> selectedAfterBack;
+  std::string directoryAfterBack;
+  HWND screen = nullptr;
+  HWND afterBackScreen = nullptr;
+  RunLater([&] {
+    screen = NewestScreen();
+    rows = Rows();
+    selected = Selected();
+    PressKey(VK_DOWN);
+    PressKey(VK_ESCAPE);  // Back at the root does nothing, not even a new listing
+    PressKey(VK_ESCAPE);
+    afterBackScreen = NewestScreen();
+    afterBack = Rows();
+    selectedAfterBack = Selected();
+    directoryAfterBack = Directory();
+    PressKey(VK_TSOFT2);
+  });
+  EXPECT_EQ(RunBrowser(), -1);
+  EXPECT_EQ(Chosen(), "/earlier.mp3");
+
+  std::vector<ListRow> expected;
+  for (const std::string& name : EnumerationOrder(u"/")) {
+    if (name == "x.mp3" || name == "Music" || name == "no.dot.dir") {
+      expected.push_back({name, kDirectory});
+    } else if (name == "Song.Mp3" || name == "a.b.wav" || name == "TONE.WAV" ||
+               name == ".hidden.mp3") {
+      expected.push_back({name, kFile});
+    }
+  }
+  ASSERT_EQ(expected.size(), 7u);
+  EXPECT_THAT(rows, ElementsAreArray(expected));
+  EXPECT_THAT(selected, ElementsAre("0+focus"));
+  EXPECT_EQ(afterBackScreen, screen);
+  EXPECT_THAT(afterBack, ElementsAreArray(expected));
+  EXPECT_THAT(selectedAfterBack, ElementsAre("1+focus"));
+  EXPECT_EQ(directoryAfterBack, "/");
+}
+
+TEST_F(RingtoneBrowserTest, ActionKeyEntersDirectoriesAndBackOrTheUpRowGoesUp) {
+  MakeFile("A/B/deep.wav");
+  MakeFile("A/top.mp3");
+  MakeDirectory("C");
+  std::vector<std::string> directories;
+  std::vector<std::vector<ListRow>> listings;
+  std::vector<std::vector<std::string>> selections;
+  auto note = [&] {
+    directories.push_back(Directory());
+    listings.push_back(Rows());
+    selections.push_back(Selected());
+  };
+  RunLater([&] {
+    SelectRow("A");
+    PressKey(VK_RETURN);
+    note();  // /A/
+    SelectRow("B");
+    PressKey(VK_RETURN);
+    note();  // /A/B/
+    PressKey(VK_ESCAPE);
+    note();  // back in /A/
+    PressKey(VK_RETURN);  // the up row is selected
+    note();  // the root
+    PressKey(VK_TSOFT2);
+  });
+  EXPECT_EQ(RunBrowser(), -1);
+  EXPECT_THAT(directories, ElementsAre("/A/", "/A/B/", "/A/", "/"));
+  EXPECT_THAT(listings[1], ElementsAre(ListRow{"..", kDirectory}, ListRow{"deep.wav", kFile}));
+  EXPECT_EQ(listings[0], listings[2]);
+  ASSERT_EQ(listings[0].size(), 3u);
+  EXPECT_EQ(listings[0][0], (ListRow{"..", kDirectory}));
+  EXPECT_THAT(listings[3], testing::UnorderedElementsAre(ListRow{"A", kDirectory},
+                                                         ListRow{"C", kDirectory}));
+  for (const auto& selection : selections) EXPECT_THAT(selection, ElementsAre("0+focus"));
+}
+
+TEST_F(RingtoneBrowserTest, ActionKeyOnAFilePicksItsPathAndADirectoryLikeAFileIsEntered) {
+  MakeFile("A/x.mp3/inside.wav");
+  MakeFile("A/x.wav");
+  std::string directoryAfterEntering;
+  RunLater([&] {
+    SelectRow("A");
+    PressKey(VK_RETURN);
+    SelectRow("x.mp3");
+    PressKey(VK_RETURN);
+    directoryAfterEntering = Directory();
+    PressKey(VK_ESCAPE);
+    SelectRow("x.wav");
+    PressKey(VK_RETURN);
+  });
+  EXPECT_EQ(RunBrowser(), 0);
+  EXPECT_EQ(directoryAfterEntering, "/A/x.mp3/");
+  EXPECT_EQ(Chosen(), "/A/x.wav");
+}
+
+TEST_F(RingtoneBrowserTest, SelectPicksDirectoriesAndTheUpRowAndEachOpeningStartsAtTheRoot) {
+  MakeFile("A/B/deep.wav");
+  RunLater([] {
+    SelectRow("A");
+    PressKey(VK_RETURN);
+    SelectRow("B");
+    PressKey(VK_TSOFT1);  // "Select"
+  });
+  EXPECT_EQ(RunBrowser(), 0);
+  EXPECT_EQ(Chosen(), "/A/B");
+
+  RunLater([] {
+    SelectRow("A");
+    PressKey(VK_RETURN);
+    PressKey(VK_TSOFT1);  // on the up row
+  });
+  EXPECT_EQ(RunBrowser(), 0);
+  EXPECT_EQ(Chosen(), "/A/..");
+
+  // End an opening deep down; the next one is back at the root.
+  RunLater([] {
+    SelectRow("A");
+    PressKey(VK_RETURN);
+    SelectRow("B");
+    PressKey(VK_RETURN);
+    PressKey(VK_TSOFT2);
+  });
+  EXPECT_EQ(RunBrowser(), -1);
+  EXPECT_EQ(Directory(), "/A/B/");
+  EXPECT_EQ(Chosen(), "/A/..");
+  std::string directory;
+  std::vector<ListRow> rows;
+  RunLater([&] {
+    directory = Directory();
+    rows = Rows();
+    PressKey(VK_TSOFT2);
+  });
+  EXPECT_EQ(RunBrowser(), -1);
+  EXPECT_EQ(directory, "/");
+  EXPECT_THAT(rows, ElementsAre(ListRow{"A", kDirectory}));
+}
+
+TEST_F(RingtoneBrowserTest, DirectoriesWithNothingToShowHoldTheUpRowAlone) {
+  MakeFile("A/readme.txt");
+  MakeFile("A/caf\xE9.mp3");  // a Latin-1 name: no exact UTF-16 form, so not listed
+  std::vector<ListRow> rows;
+  std::vector<std::string> selected;
+  RunLater([&] {
+    SelectRow("A");
+    PressKey(VK_RETURN);
+    rows = Rows();
+    selected = Selected();
+    PressKey(VK_TSOFT2);
+  });
+  EXPECT_EQ(RunBrowser(), -1);
+  EXPECT_THAT(rows, ElementsAre(ListRow{"..", kDirectory}));
+  EXPECT_THAT(selected, ElementsAre("0+focus"));
+}
+
+TEST_F(RingtoneBrowserTest, UnreadableDirectoryHoldsTheUpRowAlone) {
+  if (geteuid() == 0) GTEST_SKIP() << "permissions do not stop the superuser";
+  MakeFile("A/song.mp3");
+  std::filesystem::permissions(root_ / "A", std::filesystem::perms::none);
+  std::vector<ListRow> rows;
+  RunLater([&] {
+    PressKey(VK_RETURN);
+    rows = Rows();
+    PressKey(VK_TSOFT2);
+  });
+  EXPECT_EQ(RunBrowser(), -1);
+  std::filesystem::permissions(root_ / "A", std::filesystem::perms::owner_all);
+  EXPECT_THAT(rows, ElementsAre(ListRow{"..", kDirectory}));
+}
+
+TEST_F(RingtoneBrowserTest, PickedPathsNameExactlyTheFileShown) {
+  // The longest name the host allows, and one with characters outside ASCII.
+  const std::string longest = std::string(251, 'n') + ".wav";
+  MakeFile("L/" + longest);
+  MakeFile("L/" + longest.substr(0, longest.size() - 1));  // what a cut name would open
+  MakeFile("U/Grüße \xF0\x9F\x8E\xB5.MP3");
+  RunLater([&] {
+    SelectRow("L");
+    PressKey(VK_RETURN);
+    SelectRow(longest);
+    PressKey(VK_RETURN);
+  });
+  EXPECT_EQ(RunBrowser(), 0);
+  EXPECT_EQ(Chosen(), "/L/" + longest);
+
+  RunLater([] {
+    SelectRow("U");
+    PressKey(VK_RETURN);
+    PressKey(VK_DOWN);
+    PressKey(VK_TSOFT1);
+  });
+  EXPECT_EQ(RunBrowser(), 0);
+  EXPECT_EQ(Chosen(), "/U/Grüße \xF0\x9F\x8E\xB5.MP3");
+}
+
+}  // namespace
