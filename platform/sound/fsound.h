@@ -58,8 +58,9 @@ int FMUSIC_GetType(FMUSIC_MODULE* module);
 // Master volume from 0 (silent) to 256 (full); a new module plays at 256.
 bool FMUSIC_SetMasterVolume(FMUSIC_MODULE* module, int volume);
 
-// Stereo separation from 0.0 (mono) to 1.0 (full stereo); a new module plays at 1.0. The
-// spelling is the phone library's.
+// Stereo separation from 0.0 (mono) to 1.0 (full stereo: a MOD's channels hard left and
+// right). A new module keeps the panning its file gives, which for a MOD is 0.5 on this scale.
+// The spelling is the phone library's.
 bool FMUSIC_SetPanSeperation(FMUSIC_MODULE* module, float separation);
 
 // Starts the module; it repeats until the library is closed.

@@ -15,6 +15,7 @@ namespace {
 // Larger than any ringtone module; keeps a huge file from being read into memory.
 constexpr std::size_t kMaximumModuleBytes = 64u << 20;
 constexpr int kFullVolume = 256;
+constexpr float kFullSeparationPercent = 200;
 
 int TypeFromName(const char* name) {
   if (name == nullptr) {
@@ -76,8 +77,11 @@ void ModuleSource::SetPanSeparation(float separation) {
   if (std::isnan(separation)) {
     return;
   }
-  const auto percent =
-      static_cast<std::int32_t>(std::lround(std::clamp(separation, 0.0f, 1.0f) * 100));
+  // libopenmpt's 100 % keeps the module's own panning, which for a MOD is a quarter and three
+  // quarters of the way; its 200 % takes those channels hard left and right, the Amiga's full
+  // stereo. So the 0.0 to 1.0 scale spans libopenmpt's whole 0 to 200 %.
+  const auto percent = static_cast<std::int32_t>(
+      std::lround(std::clamp(separation, 0.0f, 1.0f) * kFullSeparationPercent));
   openmpt_module_set_render_param(module_, OPENMPT_MODULE_RENDER_STEREOSEPARATION_PERCENT, percent);
 }
 
