@@ -7,8 +7,8 @@ namespace {
 
 SoundLibrary* replacement = nullptr;
 
-// Made on first use and closed at exit, before the decoders' own libraries go away, so the
-// audio thread never outlives what it reads.
+// Made on first use. At exit it stops mixing before the decoders' own libraries go away, so
+// the audio thread never reads what is gone.
 SoundLibrary& RealLibrary() {
   static SdlSoundLibrary library;
   return library;

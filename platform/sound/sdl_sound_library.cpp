@@ -26,7 +26,17 @@ std::int16_t ToSample(float value) {
 }  // namespace
 
 SdlSoundLibrary::~SdlSoundLibrary() {
-  Close();
+  // Runs at process exit, whose end ends the sound anyway. Closing the device would hold the
+  // exit for the thread's pause plus two buffers of draining; pausing only waits for a mix in
+  // progress, after which SDL's thread never calls back into what is freed here.
+  SDL_AudioDeviceID device = 0;
+  {
+    std::lock_guard lock(mutex_);
+    device = device_;
+  }
+  if (device != 0) {
+    SDL_PauseAudioDevice(device, 1);
+  }
 }
 
 bool SdlSoundLibrary::SetBufferSize(int milliseconds) {
@@ -62,12 +72,16 @@ bool SdlSoundLibrary::Init(int mixRate, int maxSoftwareChannels, unsigned int /*
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
-  std::lock_guard lock(mutex_);
-  device_ = device;
-  rate_ = mixRate;
-  channels_.assign(static_cast<std::size_t>(maxSoftwareChannels), nullptr);
-  mixBuffer_.assign(static_cast<std::size_t>(obtained.samples) * kOutputChannels, 0.0f);
-  scratch_.assign(mixBuffer_.size(), 0.0f);
+  {
+    std::lock_guard lock(mutex_);
+    device_ = device;
+    rate_ = mixRate;
+    channels_.assign(static_cast<std::size_t>(maxSoftwareChannels), nullptr);
+    mixBuffer_.assign(static_cast<std::size_t>(obtained.samples) * kOutputChannels, 0.0f);
+    scratch_.assign(mixBuffer_.size(), 0.0f);
+  }
+  // Silence until something plays: a sound then starts with the next buffer.
+  SDL_PauseAudioDevice(device, 0);
   return true;
 }
 
@@ -86,7 +100,6 @@ void SdlSoundLibrary::Close() {
   SDL_CloseAudioDevice(device);
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
   std::lock_guard lock(mutex_);
-  deviceRunning_ = false;
   rate_ = 0;
   playingModules_.clear();
   channels_.clear();
@@ -143,18 +156,14 @@ bool SdlSoundLibrary::SetPanSeparation(FMUSIC_MODULE* module, float separation) 
 }
 
 bool SdlSoundLibrary::PlaySong(FMUSIC_MODULE* module) {
-  {
-    std::lock_guard lock(mutex_);
-    ModuleSource* source = FindModule(module);
-    if (source == nullptr) {
-      return false;
-    }
-    if (std::find(playingModules_.begin(), playingModules_.end(), source) ==
-        playingModules_.end()) {
-      playingModules_.push_back(source);
-    }
+  std::lock_guard lock(mutex_);
+  ModuleSource* source = FindModule(module);
+  if (source == nullptr) {
+    return false;
   }
-  StartDevice();
+  if (std::find(playingModules_.begin(), playingModules_.end(), source) == playingModules_.end()) {
+    playingModules_.push_back(source);
+  }
   return true;
 }
 
@@ -182,26 +191,23 @@ FSOUND_STREAM* SdlSoundLibrary::StreamOpen(const char* name, unsigned int mode, 
 }
 
 int SdlSoundLibrary::StreamPlay(int channel, FSOUND_STREAM* stream) {
-  {
-    std::lock_guard lock(mutex_);
-    StreamSource* source = FindStream(stream);
-    if (source == nullptr ||
-        std::find(channels_.begin(), channels_.end(), source) != channels_.end()) {
-      return -1;
-    }
-    if (channel == FSOUND_FREE) {
-      const auto free = std::find(channels_.begin(), channels_.end(), nullptr);
-      if (free == channels_.end()) {
-        return -1;
-      }
-      channel = static_cast<int>(free - channels_.begin());
-    } else if (channel < 0 || channel >= static_cast<int>(channels_.size())) {
-      return -1;
-    }
-    source->Rewind();
-    channels_[static_cast<std::size_t>(channel)] = source;
+  std::lock_guard lock(mutex_);
+  StreamSource* source = FindStream(stream);
+  if (source == nullptr ||
+      std::find(channels_.begin(), channels_.end(), source) != channels_.end()) {
+    return -1;
   }
-  StartDevice();
+  if (channel == FSOUND_FREE) {
+    const auto free = std::find(channels_.begin(), channels_.end(), nullptr);
+    if (free == channels_.end()) {
+      return -1;
+    }
+    channel = static_cast<int>(free - channels_.begin());
+  } else if (channel < 0 || channel >= static_cast<int>(channels_.size())) {
+    return -1;
+  }
+  source->Rewind();
+  channels_[static_cast<std::size_t>(channel)] = source;
   return channel;
 }
 
@@ -247,19 +253,4 @@ StreamSource* SdlSoundLibrary::FindStream(FSOUND_STREAM* stream) {
     }
   }
   return nullptr;
-}
-
-void SdlSoundLibrary::StartDevice() {
-  SDL_AudioDeviceID device = 0;
-  {
-    std::lock_guard lock(mutex_);
-    if (deviceRunning_ || device_ == 0) {
-      return;
-    }
-    device = device_;
-    deviceRunning_ = true;
-  }
-  // SDL takes its own device lock here, which its thread holds while in our callback: our
-  // lock must not be held at the same time.
-  SDL_PauseAudioDevice(device, 0);
 }

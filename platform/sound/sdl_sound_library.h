@@ -33,15 +33,11 @@ class SdlSoundLibrary : public SoundLibrary {
   // refused instead of followed. Call with the lock held.
   ModuleSource* FindModule(FMUSIC_MODULE* module);
   StreamSource* FindStream(FSOUND_STREAM* stream);
-  // The device starts with the first sound, so that sound is in its first buffer. Call
-  // without the lock.
-  void StartDevice();
 
   std::mutex mutex_;  // between the program's thread and the audio thread
   int bufferMilliseconds_ = 200;
   std::uint32_t device_ = 0;  // 0 while not started
   int rate_ = 0;
-  bool deviceRunning_ = false;
   std::vector<std::unique_ptr<ModuleSource>> modules_;
   std::vector<std::unique_ptr<StreamSource>> streams_;
   std::vector<ModuleSource*> playingModules_;
