@@ -7,8 +7,8 @@
 
 #include <bit>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,8 +19,11 @@ namespace {
 
 std::vector<std::string> calls;
 
-void Record(const std::string& call) {
-  calls.push_back(call);
+template <typename... Parts>
+void Record(const Parts&... parts) {
+  std::ostringstream line;
+  ((line << parts << ' '), ...);
+  calls.push_back(line.str().substr(0, line.str().size() - 1));
 }
 
 // A name must arrive zero-terminated within the player's 256-byte buffer.
@@ -29,9 +32,9 @@ std::string NameOf(const char* name) {
 }
 
 std::string Hex(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", value);
-  return text;
+  std::ostringstream text;
+  text << "0x" << std::uppercase << std::hex << value;
+  return text.str();
 }
 
 class RecordingLibrary : public SoundLibrary {
@@ -47,51 +50,48 @@ class RecordingLibrary : public SoundLibrary {
   bool streamOpens = true;
 
   bool SetBufferSize(int milliseconds) override {
-    Record("SetBufferSize " + std::to_string(milliseconds));
+    Record("SetBufferSize", milliseconds);
     return true;
   }
   bool Init(int rate, int channels, unsigned int flags) override {
-    Record("Init " + std::to_string(rate) + " " + std::to_string(channels) + " " +
-           std::to_string(flags));
+    Record("Init", rate, channels, flags);
     return initFailures-- <= 0;
   }
   void Close() override { Record("Close"); }
   FMUSIC_MODULE* LoadSong(const char* name) override {
-    Record("LoadSong " + NameOf(name));
+    Record("LoadSong", NameOf(name));
     return moduleType != FMUSIC_TYPE_NONE ? Module() : nullptr;
   }
   int GetType(FMUSIC_MODULE* module) override {
-    Record("GetType" + Describe(module));
+    Record("GetType", Describe(module));
     return moduleType;
   }
   bool SetMasterVolume(FMUSIC_MODULE* module, int volume) override {
-    Record("SetMasterVolume" + Describe(module) + " " + std::to_string(volume));
+    Record("SetMasterVolume", Describe(module), volume);
     return true;
   }
   bool SetPanSeparation(FMUSIC_MODULE* module, float separation) override {
-    Record("SetPanSeperation" + Describe(module) + " " +
-           Hex(std::bit_cast<std::uint32_t>(separation)));
+    Record("SetPanSeperation", Describe(module), Hex(std::bit_cast<std::uint32_t>(separation)));
     return true;
   }
   bool PlaySong(FMUSIC_MODULE* module) override {
-    Record("PlaySong" + Describe(module));
+    Record("PlaySong", Describe(module));
     return true;
   }
   FSOUND_STREAM* StreamOpen(const char* name, unsigned int mode, int offset, int length) override {
-    Record("StreamOpen " + NameOf(name) + " " + Hex(mode) + " " + std::to_string(offset) + " " +
-           std::to_string(length));
-    return streamOpens ? reinterpret_cast<FSOUND_STREAM*>(&streamTag_) : nullptr;
+    Record("StreamOpen", NameOf(name), Hex(mode), offset, length);
+    return streamOpens ? Stream() : nullptr;
   }
   int StreamPlay(int channel, FSOUND_STREAM* stream) override {
-    Record("StreamPlay " + std::to_string(channel) +
-           (stream == reinterpret_cast<FSOUND_STREAM*>(&streamTag_) ? " stream" : " <foreign>"));
+    Record("StreamPlay", channel, stream == Stream() ? "stream" : "<foreign>");
     return 0;
   }
 
  private:
   FMUSIC_MODULE* Module() { return reinterpret_cast<FMUSIC_MODULE*>(&moduleTag_); }
+  FSOUND_STREAM* Stream() { return reinterpret_cast<FSOUND_STREAM*>(&streamTag_); }
   std::string Describe(FMUSIC_MODULE* module) {
-    return module == Module() ? " module" : " <foreign>";
+    return module == Module() ? "module" : "<foreign>";
   }
 
   char moduleTag_ = 0;
@@ -123,7 +123,7 @@ Calls PlayedAsStream(const std::string& name) {
 // Stands in for the system's pause in this test program (the linker then leaves the library's
 // out): the pause is written down instead of waited.
 void Sleep(std::uint32_t milliseconds) {
-  Record("Sleep " + std::to_string(milliseconds));
+  Record("Sleep", milliseconds);
 }
 
 namespace {

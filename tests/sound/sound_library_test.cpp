@@ -41,18 +41,6 @@ class SoundLibraryTest : public ::testing::Test {
   DiskOutput output_{directory_ / "device.raw", 2, kRate};
 };
 
-TEST_F(SoundLibraryTest, StreamRepeatsOnlyWhenAsked) {
-  WriteToneWav(directory_ / "tone.wav", kRate, 1, 0.2, 441);
-  FSOUND_STREAM* stream = FSOUND_Stream_Open(Path("tone.wav").c_str(), FSOUND_LOOP_OFF, 0, 0);
-  ASSERT_NE(stream, nullptr);
-  EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, stream), 0);
-  // Playing twice at once is refused.
-  EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, stream), -1);
-  output_.RecordFor(0.6);
-  EXPECT_GT(output_.Level(0.0, 0.2), kAudible);
-  EXPECT_EQ(output_.Level(0.21, 0.6), 0);
-}
-
 TEST_F(SoundLibraryTest, ModuleVolumeAndSeparationShapeTheOutput) {
   WriteToneModule(directory_ / "tune.mod");
   // The module's only voice is on an Amiga's left channel: at full separation the right side
