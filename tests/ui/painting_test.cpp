@@ -1,0 +1,267 @@
+// What a person sees: the program's bitmaps and icons, a picture painted with its key colour
+// left out, the phone frame saved as a picture, the message box, and the vibrator's shake.
+#include <gmock/gmock.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/ui/screen_picture.h"
+#include "platform/ui/vibrator.h"
+#include "resources/resource_ids.h"
+#include "resources/resource_table.h"
+#include "tests/ui/ui_fixture.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+
+constexpr COLORREF kMagenta = RGB(255, 0, 255);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr int kClientTop = 20;
+
+HINSTANCE Program() { return &ProgramResources(); }
+
+class PaintingTest : public ScreenTest {};
+
+TEST_F(PaintingTest, TheHandsetBitmapLoadsWithItsSizeAndDepth) {
+  EXPECT_EQ(LoadBitmapW(Program(), 999), nullptr);
+  HBITMAP handset = LoadBitmapW(Program(), IDB_HANDSET);
+  ASSERT_NE(handset, nullptr);
+  BITMAP description{};
+  EXPECT_EQ(GetObjectW(handset, 4, &description), 0);  // too small a record
+  ASSERT_EQ(GetObjectW(handset, sizeof(BITMAP), &description), static_cast<int>(sizeof(BITMAP)));
+  EXPECT_EQ(description.bmWidth, 112);
+  EXPECT_EQ(description.bmHeight, 105);
+  EXPECT_EQ(description.bmBitsPixel, 8);
+  EXPECT_TRUE(DeleteObject(handset));
+  EXPECT_FALSE(DeleteObject(handset));
+  EXPECT_EQ(GetObjectW(handset, sizeof(BITMAP), &description), 0);
+  for (int icon : {IDI_PROGRAM, IDI_FOLDER, IDI_CALL, IDI_CONTACT, IDI_MUSIC}) {
+    EXPECT_NE(LoadIconW(Program(), icon), nullptr) << icon;
+  }
+}
+
+TEST_F(PaintingTest, ABitmapSelectedIntoAContextCannotBeDeleted) {
+  HDC memory = CreateCompatibleDC(nullptr);
+  HBITMAP handset = LoadBitmapW(Program(), IDB_HANDSET);
+  HGDIOBJ previous = SelectObject(memory, handset);
+  ASSERT_NE(previous, nullptr);
+  EXPECT_EQ(SelectObject(CreateCompatibleDC(nullptr), handset), nullptr);  // one at a time
+  EXPECT_FALSE(DeleteObject(handset));
+  SelectObject(memory, previous);
+  EXPECT_TRUE(DeleteObject(handset));
+  EXPECT_TRUE(DeleteDC(memory));
+  EXPECT_FALSE(DeleteDC(memory));
+}
+
+// Paints the handset into the bottom-right corner of the client area, as the incoming-call
+// screen does, and looks at the result.
+TEST_F(PaintingTest, TheKeyColourIsLeftOutWhenAPictureIsPainted) {
+  RECT placed{};
+  Slot(0).answer = [&](HWND screen, UINT message, WPARAM, LPARAM) -> INT_PTR {
+    if (message == WM_INITDIALOG) {
+      GiveBar(screen, kTwoKeyBar);
+      return TRUE;
+    }
+    if (message != WM_PAINT) {
+      return FALSE;
+    }
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(screen, &paint);
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP handset = LoadBitmapW(Program(), IDB_HANDSET);
+    HGDIOBJ previous = SelectObject(memory, handset);
+    BITMAP size{};
+    GetObjectW(handset, sizeof(BITMAP), &size);
+    RECT client{};
+    GetClientRect(screen, &client);
+    placed = RECT{client.right - size.bmWidth, client.bottom - size.bmHeight, client.right,
+                  client.bottom};
+    TransparentImage(dc, placed.left, placed.top, size.bmWidth, size.bmHeight, memory, 0, 0,
+                     size.bmWidth, size.bmHeight, kMagenta);
+    SelectObject(memory, previous);
+    DeleteObject(handset);
+    DeleteDC(memory);
+    EndPaint(screen, &paint);
+    return TRUE;
+  };
+  int magenta = 0;
+  int white = 0;
+  int drawn = 0;
+  COLORREF corner = 0;
+  RunLater([&] {
+    COLORREF first = 0;
+    ReadFramePixel(0, kClientTop, &first);  // looking paints the screen
+    for (int y = placed.top; y < placed.bottom; y += 3) {
+      for (int x = placed.left; x < placed.right; x += 3) {
+        COLORREF seen = 0;
+        ASSERT_TRUE(ReadFramePixel(x, kClientTop + y, &seen));
+        magenta += seen == kMagenta;
+        white += seen == kWhite;
+        drawn += seen != kWhite;
+      }
+    }
+    ReadFramePixel(placed.left, kClientTop + placed.top, &corner);
+    EndDialog(NewestScreen(), 0);
+  });
+  RunTestScreen(kPlainScreen);
+  EXPECT_EQ(placed.left, 64);
+  EXPECT_EQ(placed.top, 75);
+  EXPECT_EQ(magenta, 0);
+  EXPECT_EQ(corner, kWhite);  // the picture's magenta corner shows the background
+  EXPECT_GT(drawn, 300);      // the disc and the handset are there
+  EXPECT_GT(white, 10);
+}
+
+// Reads the PNG header: width and height of the saved picture.
+bool PictureSize(const std::filesystem::path& path, int* width, int* height) {
+  std::ifstream file(path, std::ios::binary);
+  unsigned char header[24] = {};
+  if (!file.read(reinterpret_cast<char*>(header), sizeof header) || header[1] != 'P' ||
+      header[2] != 'N' || header[3] != 'G') {
+    return false;
+  }
+  auto bigEndian = [&](int at) {
+    return (header[at] << 24) | (header[at + 1] << 16) | (header[at + 2] << 8) | header[at + 3];
+  };
+  *width = bigEndian(16);
+  *height = bigEndian(20);
+  return true;
+}
+
+TEST_F(PaintingTest, AScreenPictureHoldsTheWholeFrameWithTheSoftKeyCaptions) {
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / "pelorin_screen_picture_test.png";
+  std::filesystem::remove(path);
+  bool saved = false;
+  int leftInk = 0;
+  int rightInk = 0;
+  int middleInk = 0;
+  RunLater([&] {
+    saved = SaveScreenPicture(NewestScreen(), path.string());
+    COLORREF bar = 0;
+    ReadFramePixel(88, 202, &bar);
+    for (int y = 202; y < 218; ++y) {
+      for (int x = 0; x < 176; x += 1) {
+        COLORREF seen = 0;
+        ReadFramePixel(x, y, &seen);
+        const bool ink = seen != bar;
+        leftInk += ink && x < 44;
+        rightInk += ink && x >= 132;
+        middleInk += ink && x >= 66 && x < 110;
+      }
+    }
+    EndDialog(NewestScreen(), 0);
+  });
+  Slot(0).answer = [](HWND screen, UINT message, WPARAM, LPARAM) -> INT_PTR {
+    if (message == WM_INITDIALOG) {
+      GiveBar(screen, kTwoKeyBar);
+    }
+    return message == WM_INITDIALOG;
+  };
+  RunTestScreen(kFormScreen);
+  EXPECT_TRUE(saved);
+  int width = 0;
+  int height = 0;
+  ASSERT_TRUE(PictureSize(path, &width, &height));
+  EXPECT_EQ(width, 176);
+  EXPECT_EQ(height, 220);
+  EXPECT_GT(leftInk, 10);   // "Left"
+  EXPECT_GT(rightInk, 10);  // "Right"
+  EXPECT_EQ(middleInk, 0);
+  EXPECT_FALSE(SaveScreenPicture(nullptr, path.string()));
+  std::filesystem::remove(path);
+}
+
+TEST_F(PaintingTest, AMessageBoxShowsItsCaptionAndTextVerbatimAndAnswersOk) {
+  std::vector<int> answers;
+  std::u16string caption;
+  std::u16string text;
+  bool openAfter = true;
+  Slot(0).answer = [&](HWND screen, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+    if (message == WM_COMMAND && wParam == IDOK) {
+      answers.push_back(MessageBoxW(screen, u"Ring time is not correct!", u"Error", MB_ICONERROR));
+    }
+    return message == WM_INITDIALOG;
+  };
+  RunLater([] { PressKey(VK_RETURN); });  // returns once the box is dismissed
+  RunLater([&] {
+    OpenMessageBox(&caption, &text);
+    PressKey(VK_RETURN);
+  });
+  RunLater([] { PressKey(VK_RETURN); });
+  RunLater([] { PressKey(VK_ESCAPE); });  // Escape dismisses it too
+  RunLater([&] {
+    openAfter = OpenMessageBox(nullptr, nullptr);
+    EndDialog(NewestScreen(), 0);
+  });
+  RunTestScreen(kPlainScreen);
+  EXPECT_EQ(caption, u"Error");
+  EXPECT_EQ(text, u"Ring time is not correct!");
+  EXPECT_THAT(answers, ElementsAre(IDOK, IDOK));
+  EXPECT_FALSE(openAfter);
+  // Only the two action-key presses on the screen itself reached it.
+  EXPECT_EQ(Slot(0).Commands().size(), 2u);
+}
+
+class VibratorTest : public ScreenTest {
+ protected:
+  void TearDown() override {
+    SetVibratorService({});
+    VibrateStop();
+    ScreenTest::TearDown();
+  }
+};
+
+TEST_F(VibratorTest, TheNewestFrameShakesWhileOnAndStandsStillWhenOff) {
+  EXPECT_FALSE(Vibrate(0, nullptr, TRUE, INFINITE));  // no screen to shake
+  std::vector<int> whileOn;
+  std::vector<int> whileOff;
+  int home = 0;
+  int ticks = 0;
+  Slot(0).answer = [&](HWND screen, UINT message, WPARAM, LPARAM) -> INT_PTR {
+    int x = 0;
+    int y = 0;
+    switch (message) {
+      case WM_INITDIALOG:
+        EXPECT_TRUE(Vibrate(0, nullptr, TRUE, INFINITE));
+        SetTimer(screen, 1, 25, nullptr);
+        return TRUE;
+      case WM_TIMER:
+        NewestFrameOrigin(&x, &y);
+        ++ticks;
+        if (ticks <= 8) {
+          whileOn.push_back(x);
+        } else if (ticks == 9) {
+          VibrateStop();
+          NewestFrameOrigin(&home, &y);
+        } else if (ticks <= 14) {
+          whileOff.push_back(x);
+        } else {
+          EndDialog(screen, 0);
+        }
+        return TRUE;
+      default:
+        return FALSE;
+    }
+  };
+  RunTestScreen(kPlainScreen);
+  ASSERT_EQ(whileOn.size(), 8u);
+  EXPECT_GT(*std::max_element(whileOn.begin(), whileOn.end()) -
+                *std::min_element(whileOn.begin(), whileOn.end()),
+            2);
+  EXPECT_THAT(whileOff, testing::Each(home));
+}
+
+TEST_F(VibratorTest, ARecorderTakesThePlaceOfTheShake) {
+  std::vector<bool> calls;
+  SetVibratorService([&](bool on) {
+    calls.push_back(on);
+    return TRUE;
+  });
+  EXPECT_TRUE(Vibrate(0, nullptr, TRUE, INFINITE));
+  EXPECT_TRUE(VibrateStop());
+  EXPECT_THAT(calls, ElementsAre(true, false));
+}
+
+}  // namespace
