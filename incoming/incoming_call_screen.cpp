@@ -87,15 +87,20 @@ void endCall(HWND screen, INT_PTR code) {
 // up to date: past calls purged, the next launch armed.
 void initialise(HWND screen) {
   bool ending = false;
+  INT_PTR endCode = kAnswered;
   HWND bar = InitScreenWithBar(screen, IDR_INCOMING_BAR);
   if (bar == nullptr) {
-    EndDialog(screen, kNoBar);
     ending = true;
+    endCode = kNoBar;
   }
   OverrideBarKey(bar, VK_TTALK);
+  // No call due outranks no bar. The screen is ended once, with the code that counts.
   if (!LoadDueRecord()) {
-    EndDialog(screen, kRejected);
     ending = true;
+    endCode = kRejected;
+  }
+  if (ending) {
+    EndDialog(screen, endCode);
   }
   RegisterHotKey(screen, IDH_TALK, MOD_KEYUP, VK_TTALK);
   layOutLabels(screen);

@@ -42,7 +42,6 @@ TEST_F(IncomingCallScreenTest, NoCallDueEndsAtOnceYetPurgesThePastAndArmsTheNext
                 Call("Later", NowPlus(3600), 2) + Call("Too late", NowPlus(11), 3) + "</CallInfo>");
   EXPECT_EQ(RunScreen(), -1);
   EXPECT_THAT(events_, IsEmpty()) << "no vibration, no backlight, no sound";
-  EXPECT_EQ(State().dueRecord.Name[0], u'\0');
   EXPECT_THAT(StoredNames(), ElementsAre("Later", "Too late"));
   EXPECT_THAT(armedFor_, ElementsAre(Program()));
   EXPECT_THAT(armed_, ElementsAre(CalendarPlus(11)));
@@ -217,6 +216,26 @@ TEST_F(IncomingCallScreenTest, TheTalkKeyStillAnswersAfterScreensThatFoundNoCall
   WriteDueCall(1);
   AnswerWith(VK_F3);
   EXPECT_EQ(RunScreen(), 0);
+}
+
+// The program's own screen template without any soft-key bar: the bar cannot be made.
+ResourceModule WithoutBars() {
+  static const DialogTemplate incoming = *static_cast<const DialogTemplate*>(
+      FindResourceW(&ProgramResources(), IDD_INCOMING, RT_DIALOG));
+  return ResourceModule{{&incoming, 1}, {}, ProgramResources().icons, ProgramResources().bitmaps};
+}
+
+TEST_F(IncomingCallScreenTest, WithoutASoftKeyBarItEndsWithThreeUnlessNoCallIsDue) {
+  const ResourceModule noBars = WithoutBars();
+  State().instance = &noBars;
+  WriteDueCall(1);
+  EXPECT_EQ(RunScreen(), 3);
+  EXPECT_THAT(events_, IsEmpty()) << "it never rings";
+  EXPECT_THAT(StoredNames(), ElementsAre("Later")) << "but the schedule is brought up to date";
+  EXPECT_THAT(armed_, ElementsAre(CalendarPlus(3600)));
+
+  EXPECT_EQ(RunScreen(), -1) << "no bar and no call due";
+  EXPECT_THAT(events_, IsEmpty());
 }
 
 }  // namespace
