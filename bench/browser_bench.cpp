@@ -33,7 +33,9 @@ fs::path& Root() {
   return root;
 }
 
-std::string DirectoryName(int entries) { return "d" + std::to_string(entries); }
+std::string DirectoryName(int entries) {
+  return "d" + std::to_string(entries);
+}
 
 // A tenth sub-directories; of the files, half MP3 or WAV in mixed case, half other files.
 void MakeDirectory(int entries) {
@@ -77,8 +79,8 @@ void BM_FillDirectoryList(benchmark::State& state) {
   for (auto _ : state) {
     FillBrowser(directory);
   }
-  state.counters["rows"] = static_cast<double>(
-      SendMessageW(State().ringtoneList, LVM_GETITEMCOUNT, 0, 0));
+  state.counters["rows"] =
+      static_cast<double>(SendMessageW(State().ringtoneList, LVM_GETITEMCOUNT, 0, 0));
   const int runs = entries >= 10000 ? 3 : entries >= 1000 ? 20 : 100;
   const double fill = SecondsPerRun(runs, [&] { FillBrowser(directory); });
   const double bare = SecondsPerRun(runs * 10, [&] { BareListing(hostDirectory); });

@@ -109,8 +109,8 @@ void fillFromSim(HWND list) {
   for (std::uint64_t index = caps.dwMinPBIndex; index <= caps.dwMaxPBIndex; ++index) {
     SIMPHONEBOOKENTRY entry;
     std::memset(&entry, 0, sizeof entry);
-    if (SimReadPhonebookEntry(sim, SIM_PBSTORAGE_SIM, static_cast<std::uint32_t>(index),
-                              &entry) < 0) {
+    if (SimReadPhonebookEntry(sim, SIM_PBSTORAGE_SIM, static_cast<std::uint32_t>(index), &entry) <
+        0) {
       continue;
     }
     addNameRow(list, entry.lpszText);
@@ -178,7 +178,9 @@ INT_PTR callerPickerProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /
 
 }  // namespace
 
-CallerPicker::CallerPicker() { State().contactSession = new ContactSession(); }
+CallerPicker::CallerPicker() {
+  State().contactSession = new ContactSession();
+}
 
 CallerPicker::~CallerPicker() {
   ContactSession* session = State().contactSession;

@@ -3,7 +3,7 @@
 // State().chosenCallerName; -1: cancelled, the earlier choice kept.
 class CallerPicker {
  public:
-  CallerPicker();  // opens the contact session
+  CallerPicker();           // opens the contact session
   virtual ~CallerPicker();  // closes it
   CallerPicker(const CallerPicker&) = delete;
   CallerPicker& operator=(const CallerPicker&) = delete;

@@ -30,7 +30,9 @@ std::vector<std::u16string>& shownNames() {
   return names;
 }
 
-bool isBelowRoot() { return State().browseDirectory.size() > 1; }
+bool isBelowRoot() {
+  return State().browseDirectory.size() > 1;
+}
 
 void addRow(HWND list, std::u16string_view name, int image) {
   shownNames().emplace_back(name);
@@ -187,7 +189,9 @@ INT_PTR ringtoneBrowserProcedure(HWND screen, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-RingtoneBrowser::RingtoneBrowser() { State().browseDirectory = kRoot; }
+RingtoneBrowser::RingtoneBrowser() {
+  State().browseDirectory = kRoot;
+}
 
 RingtoneBrowser::~RingtoneBrowser() = default;
 
@@ -230,9 +234,9 @@ void RingtoneBrowser::FillDirectoryList() {
 void RingtoneBrowser::GoUpOneLevel() {
   std::u16string& directory = State().browseDirectory;
   // The last separator before the final one: its position cuts the directory to its parent.
-  const std::size_t found =
-      directory.size() >= 2 ? directory.rfind(kSeparator, directory.size() - 2)
-                            : std::u16string::npos;
+  const std::size_t found = directory.size() >= 2
+                                ? directory.rfind(kSeparator, directory.size() - 2)
+                                : std::u16string::npos;
   if (found != std::u16string::npos && found >= 1) {
     directory.resize(found);
   } else {

@@ -43,7 +43,8 @@ bool ReadCardFile(const std::string& path, std::string* bytes) {
   bytes->clear();
   char buffer[65536];
   while (bytes->size() < kMaximumFileBytes) {
-    const ssize_t count = read(file, buffer, std::min(sizeof buffer, kMaximumFileBytes - bytes->size()));
+    const ssize_t count =
+        read(file, buffer, std::min(sizeof buffer, kMaximumFileBytes - bytes->size()));
     if (count < 0 && errno == EINTR) continue;
     if (count <= 0) break;
     bytes->append(buffer, static_cast<std::size_t>(count));

@@ -38,7 +38,8 @@ class AddressBookItems : public ContactItems {
   explicit AddressBookItems(Cards cards) : cards_(std::move(cards)) {}
 
   bool get_Count(int* count) override {
-    *count = static_cast<int>(std::min<std::size_t>(cards_->size(), std::numeric_limits<int>::max()));
+    *count =
+        static_cast<int>(std::min<std::size_t>(cards_->size(), std::numeric_limits<int>::max()));
     return true;
   }
 

@@ -60,10 +60,10 @@ class PhysicalLines {
 };
 
 struct Property {
-  std::string name;     // without its group
+  std::string name;  // without its group
   std::string encoding;
   std::string charset;
-  std::string value;    // still encoded
+  std::string value;  // still encoded
 };
 
 // Reads "[group.]name *(;param) : value". False when the line holds no property.
@@ -132,13 +132,16 @@ bool NextProperty(PhysicalLines& lines, bool keepFoldBlank, Property* property) 
 
 // vCard 2.1 (and the 2.0 some older phones wrote) differ from the later versions in folding
 // and in having no lists of values within a part.
-bool IsVersion21(std::string_view version) { return version == "2.1" || version == "2.0"; }
+bool IsVersion21(std::string_view version) {
+  return version == "2.1" || version == "2.0";
+}
 
 VCardName DecodeName(const Property& name, std::string_view version) {
   std::string bytes;
   if (IsQuotedPrintable(name)) {
     bytes = DecodeQuotedPrintable(name.value);
-  } else if (EqualsIgnoringCase(name.encoding, "B") || EqualsIgnoringCase(name.encoding, "BASE64")) {
+  } else if (EqualsIgnoringCase(name.encoding, "B") ||
+             EqualsIgnoringCase(name.encoding, "BASE64")) {
     bytes = DecodeBase64(name.value);
   } else {
     bytes = name.value;

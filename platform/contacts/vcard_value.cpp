@@ -35,7 +35,6 @@ std::string UpperAscii(std::string_view text) {
   return upper;
 }
 
-
 // Windows-1252 is decoded here rather than through iconv, because it is the guess for text of
 // no stated charset and must cope with every byte: the five bytes the code page leaves
 // undefined become U+FFFD.
@@ -80,9 +79,8 @@ bool IconvToUtf8(std::string_view bytes, const std::string& charset, std::string
   while (!flushed) {
     char* outPointer = buffer.data();
     std::size_t outLeft = buffer.size();
-    const std::size_t done = inLeft > 0
-                                 ? iconv(converter, &in, &inLeft, &outPointer, &outLeft)
-                                 : iconv(converter, nullptr, nullptr, &outPointer, &outLeft);
+    const std::size_t done = inLeft > 0 ? iconv(converter, &in, &inLeft, &outPointer, &outLeft)
+                                        : iconv(converter, nullptr, nullptr, &outPointer, &outLeft);
     const int error = errno;
     result.append(buffer.data(), static_cast<std::size_t>(outPointer - buffer.data()));
     if (done != static_cast<std::size_t>(-1)) {

@@ -60,9 +60,9 @@ TEST_F(FindFileTest, NothingToListGivesNoHandle) {
   MakeFile("empty/");
   MakeFile("file");
   WIN32_FIND_DATAW data{};
-  for (const std::u16string& pattern : std::vector<std::u16string>{
-           u"/missing/*.*", u"/empty/*.*", u"/file/*.*", u"", u"*.*", u"/\xD800/*.*",
-        std::u16string(u"/\0/*.*", 6)}) {
+  for (const std::u16string& pattern :
+       std::vector<std::u16string>{u"/missing/*.*", u"/empty/*.*", u"/file/*.*", u"", u"*.*",
+                                   u"/\xD800/*.*", std::u16string(u"/\0/*.*", 6)}) {
     EXPECT_EQ(FindFirstFileW(pattern, &data), INVALID_HANDLE_VALUE) << ToUtf8(pattern);
   }
 }

@@ -21,7 +21,9 @@ class ScriptedCard : public SimCard {
   bool ReadPhonebookEntry(std::uint32_t index, std::u16string* address,
                           std::u16string* text) override {
     static const std::map<std::uint32_t, std::u16string> kEntries = {
-        {3, u"Lee Ann"}, {5, std::u16string(300, u'x')}, {6, std::u16string(254, u'y') + u"\U0001F600"}};
+        {3, u"Lee Ann"},
+        {5, std::u16string(300, u'x')},
+        {6, std::u16string(254, u'y') + u"\U0001F600"}};
     const auto found = kEntries.find(index);
     if (found == kEntries.end()) return false;
     *address = u"+442071234567";

@@ -32,8 +32,7 @@ TEST(VCardReaderTest, TextWithoutCompleteCardsGivesNoNames) {
 }
 
 TEST(VCardReaderTest, CardWithoutNameGivesEmptyNames) {
-  EXPECT_THAT(Names("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Lee\r\nEND:VCARD\r\n"),
-              ElementsAre("|"));
+  EXPECT_THAT(Names("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Lee\r\nEND:VCARD\r\n"), ElementsAre("|"));
   EXPECT_THAT(Names("BEGIN:VCARD\r\nVERSION:3.0\r\nN:\r\nEND:VCARD\r\n"), ElementsAre("|"));
   EXPECT_THAT(Names("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee\r\nEND:VCARD\r\n"), ElementsAre("Lee|"));
 }
@@ -44,7 +43,7 @@ TEST(VCardReaderTest, DamagedFileKeepsItsSoundCards) {
       "garbage without a colon\r\n"
       "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Never;Ended\r\n"  // cut off by the next card
       "BEGIN:VCARD\r\nVERSION:3.0\r\n\r\n;;;\r\nN:Two;Bo\r\nEND:VCARD\r\n"
-      "END:VCARD\r\n"  // stray end
+      "END:VCARD\r\n"                                  // stray end
       "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Three;Cy\r\n";  // file cut off
   EXPECT_THAT(Names(text), ElementsAre("One|Ann", "Two|Bo"));
 }
@@ -52,7 +51,8 @@ TEST(VCardReaderTest, DamagedFileKeepsItsSoundCards) {
 TEST(VCardReaderTest, LineBreaksOfAnyKindAndCaseOfNames) {
   EXPECT_THAT(Names("begin:vcard\nversion:3.0\nn:Lee;Ann\nend:vcard\n"), ElementsAre("Lee|Ann"));
   EXPECT_THAT(Names("BEGIN:VCARD\rVERSION:3.0\rN:Lee;Ann\rEND:VCARD"), ElementsAre("Lee|Ann"));
-  EXPECT_THAT(Names("\xEF\xBB\xBF" "BEGIN:VCARD\r\nN:Lee;Ann\r\nEND:VCARD\r\n"),
+  EXPECT_THAT(Names("\xEF\xBB\xBF"
+                    "BEGIN:VCARD\r\nN:Lee;Ann\r\nEND:VCARD\r\n"),
               ElementsAre("Lee|Ann"));
 }
 
@@ -113,7 +113,8 @@ TEST(VCardReaderTest, CharsetsNamedOrGuessed) {
   // An old desktop export in Windows-1252, named and unnamed.
   EXPECT_THAT(Names("BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=Windows-1252:M\xFCller;J\xFCrgen\x80"
                     "\r\nEND:VCARD\r\n"
-                    "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Fran\xE7ois;L\xE9" "a\r\nEND:VCARD\r\n"),
+                    "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Fran\xE7ois;L\xE9"
+                    "a\r\nEND:VCARD\r\n"),
               ElementsAre("Müller|Jürgen€", "François|Léa"));
   // Charsets through the system's converter: Shift JIS and ISO-8859-7.
   EXPECT_THAT(Names("BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=SHIFT_JIS:\x8E\x52\x93\x63;"

@@ -162,8 +162,8 @@ TEST_F(CallerPickerTest, ContactsFirstThenSimEntriesByIndexWithTheFirstRowSelect
   });
   EXPECT_EQ(RunPicker(), -1);
   EXPECT_THAT(rows, ElementsAre(ListRow{"Lee Ann", 0}, ListRow{" Ann", 0}, ListRow{" ", 0},
-                                ListRow{"Özdemir Şule", 0}, ListRow{"Sim Four", 0},
-                                ListRow{"", 0}, ListRow{"Sim Nine", 0}));
+                                ListRow{"Özdemir Şule", 0}, ListRow{"Sim Four", 0}, ListRow{"", 0},
+                                ListRow{"Sim Nine", 0}));
   EXPECT_THAT(selected, ElementsAre("0+focus"));
   EXPECT_EQ(width, 176);
   EXPECT_THAT(sim_.reads, ElementsAre(2, 3, 4, 5, 6, 7, 8, 9, 10));
@@ -182,11 +182,10 @@ TEST_F(CallerPickerTest, SimRangesAndFailuresLeaveTheContactRows) {
     std::vector<std::string> rows;
     int closed;
   };
-  for (const Case& c : std::vector<Case>{
-           {"lowest above highest", true, true, 5, 4, {"Lee Ann"}, 1},
-           {"one index", true, true, 7, 7, {"Lee Ann", "Seven"}, 1},
-           {"range unreadable", true, false, 1, 3, {"Lee Ann"}, 1},
-           {"no card", false, true, 1, 3, {"Lee Ann"}, 0}}) {
+  for (const Case& c : std::vector<Case>{{"lowest above highest", true, true, 5, 4, {"Lee Ann"}, 1},
+                                         {"one index", true, true, 7, 7, {"Lee Ann", "Seven"}, 1},
+                                         {"range unreadable", true, false, 1, 3, {"Lee Ann"}, 1},
+                                         {"no card", false, true, 1, 3, {"Lee Ann"}, 0}}) {
     SCOPED_TRACE(c.what);
     sim_.initialises = c.initialises;
     sim_.rangeReadable = c.rangeReadable;
@@ -330,8 +329,8 @@ TEST_F(CallerPickerDatabaseTest, ContactFailuresAreSilentAndTheSimRowsStillCome)
   database_.firstReadable = false;
   EXPECT_THAT(RowsOfOneOpening(), ElementsAre("Lee ", " ", "Sim One"));
   database_.firstReadable = true;
-  for (bool* step : {&database_.countReadable, &database_.hasItems, &database_.hasFolder,
-                     &database_.logsOn}) {
+  for (bool* step :
+       {&database_.countReadable, &database_.hasItems, &database_.hasFolder, &database_.logsOn}) {
     *step = false;
     EXPECT_THAT(RowsOfOneOpening(), ElementsAre("Sim One"));
     *step = true;

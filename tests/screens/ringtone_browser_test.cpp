@@ -97,8 +97,8 @@ class RingtoneBrowserTest : public ::testing::Test {
 };
 
 TEST_F(RingtoneBrowserTest, RootListsDirectoriesAndRingtonesInListingOrderWithoutUpRow) {
-  for (const char* file : {"Song.Mp3", "a.b.wav", "TONE.WAV", "song.mp3.bak", "song.",
-                           "song.mp4", "song.wave", "wav", ".hidden.mp3", "mp3"}) {
+  for (const char* file : {"Song.Mp3", "a.b.wav", "TONE.WAV", "song.mp3.bak", "song.", "song.mp4",
+                           "song.wave", "wav", ".hidden.mp3", "mp3"}) {
     MakeFile(file);
   }
   MakeDirectory("x.mp3");
@@ -185,8 +185,8 @@ TEST_F(RingtoneBrowserTest, ActionKeyEntersGoesUpAndPicksFiles) {
   EXPECT_EQ(listings[0], listings[2]);
   ASSERT_EQ(listings[0].size(), 4u);
   EXPECT_EQ(listings[0][0], (ListRow{"..", kDirectory}));
-  EXPECT_THAT(listings[3], testing::UnorderedElementsAre(ListRow{"A", kDirectory},
-                                                         ListRow{"C", kDirectory}));
+  EXPECT_THAT(listings[3],
+              testing::UnorderedElementsAre(ListRow{"A", kDirectory}, ListRow{"C", kDirectory}));
   for (const auto& selection : selections) EXPECT_THAT(selection, ElementsAre("0+focus"));
 }
 
