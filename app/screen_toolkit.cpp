@@ -140,6 +140,9 @@ bool GetSelectedRowText(HWND list, LVITEMW* item) {
 }
 
 int GetSelectedRowIndex(HWND list) {
+  if (list == nullptr) {
+    return -1;  // no list, so no row carries the mark
+  }
   return static_cast<int>(SendMessageW(list, LVM_GETSELECTIONMARK, 0, 0));
 }
 

@@ -193,6 +193,7 @@ HWND CreateWindowExW(DWORD /*extendedStyle*/, LPCWSTR className, LPCWSTR windowN
   list->screen = screen;
   list->text = windowName != nullptr ? std::u16string(windowName) : std::u16string();
   auto* tree = new QTreeWidget(screen->widget);
+  tree->setFrameShape(QFrame::NoFrame);  // the phone's list has no border
   tree->setRootIsDecorated(false);
   tree->setItemsExpandable(false);
   tree->setUniformRowHeights(true);

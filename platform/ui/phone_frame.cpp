@@ -1,6 +1,7 @@
 // The phone frame: caption strip, client area, soft-key bar and the soft-key popup.
 #include "platform/ui/internal/phone_frame.h"
 
+#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -221,6 +222,15 @@ void PhoneFrame::mousePressEvent(QMouseEvent* event) {
     PressSoftKey(screen_, true);
   } else if (SoftKeyRect(false).contains(at)) {
     PressSoftKey(screen_, false);
+  }
+}
+
+// The desktop's close button asks the screen to cancel, as the phone's dialog manager turns
+// a close into command 2; a screen that ignores command 2 stays open.
+void PhoneFrame::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  if (LiveScreen(screen_) != nullptr && screen_ == NewestScreenWindow() && !screen_->ended) {
+    DispatchToScreen(screen_, WM_COMMAND, IDCANCEL, 0);
   }
 }
 

@@ -188,6 +188,7 @@ TEST_F(ScreenToolkitTest, TheSelectionMarkFollowsTheSelectedRowAndTheArrows) {
     EXPECT_FALSE(GetSelectedRowText(list, &item));
   });
   EXPECT_THAT(marks, ElementsAre(-1, -1, 0, 2, 1, -1));
+  EXPECT_EQ(GetSelectedRowIndex(nullptr), -1);  // a screen whose list was not made
   EXPECT_FALSE(readEmpty);
   EXPECT_EQ(text, u"ring.mp3");
   EXPECT_EQ(image, 0);

@@ -73,6 +73,7 @@ class PhoneFrame : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   ScreenWindow* screen_;
