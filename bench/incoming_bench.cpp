@@ -142,6 +142,8 @@ Launch LaunchOnce(std::vector<std::string> arguments, const Scratch* sound, bool
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, output[1], 1);
   posix_spawn_file_actions_addclose(&actions, output[0]);
+  // SDL's warning about its disk driver and Qt's notes would drown the table.
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
