@@ -34,9 +34,18 @@ class StaticText : public QWidget {
     }
     QPainter painter(this);
     bool filled = false;
-    const QColor background = ControlBackground(control_, &filled);
+    bool opaqueText = false;
+    const QColor background = ControlBackground(control_, &painter, &filled, &opaqueText);
     if (filled) {
       painter.fillRect(rect(), background);
+    }
+    if (filled && opaqueText) {
+      // A screen that colours the control but leaves the text background opaque gets the
+      // text on the device context's own background colour, as on the phone.
+      painter.setBackgroundMode(Qt::OpaqueMode);
+      painter.setBackground(Qt::white);
+    } else {
+      painter.setBackgroundMode(Qt::TransparentMode);
     }
     QRect area = rect();
     if (control_->style & kControlEdged) {
@@ -73,7 +82,8 @@ class StaticIcon : public QWidget {
     }
     QPainter painter(this);
     bool filled = false;
-    const QColor background = ControlBackground(control_, &filled);
+    bool opaqueText = false;
+    const QColor background = ControlBackground(control_, &painter, &filled, &opaqueText);
     if (filled) {
       painter.fillRect(rect(), background);
     }
@@ -245,13 +255,14 @@ bool TakesTabStop(const HWND__* window) {
          control->widget->focusPolicy() != Qt::NoFocus;
 }
 
-QColor ControlBackground(ControlWindow* control, bool* filled) {
+QColor ControlBackground(ControlWindow* control, QPainter* painter, bool* filled,
+                         bool* opaqueText) {
   *filled = false;
-  QPainter* none = nullptr;
-  HDC dc = MakePaintDc(none);
+  HDC dc = MakePaintDc(painter);
   const INT_PTR answer =
       DispatchToScreen(control->screen, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                        reinterpret_cast<LPARAM>(static_cast<HWND>(control)));
+  *opaqueText = LiveDc(dc) != nullptr && dc->backgroundMode == OPAQUE;
   FreePaintDc(dc);
   if (HGDIOBJ__* brush = LiveBrush(reinterpret_cast<const void*>(answer))) {
     *filled = true;

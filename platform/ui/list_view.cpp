@@ -3,6 +3,7 @@
 #include "platform/ui/list_view.h"
 
 #include <QHeaderView>
+#include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
 #include <unordered_set>
@@ -29,8 +30,8 @@ QString textOf(const LPWSTR text) { return text != nullptr ? QString::fromUtf16(
 void showImage(ListWindow* list, QTreeWidgetItem* item) {
   HIMAGELIST__* images = LiveImageList(list->smallImages);
   const int index = item->data(0, kImageRole).toInt();
-  if (images != nullptr && index >= 0 && index < static_cast<int>(images->pictures.size())) {
-    item->setIcon(0, QIcon(images->pictures[static_cast<std::size_t>(index)]));
+  if (images != nullptr && index >= 0 && index < static_cast<int>(images->icons.size())) {
+    item->setIcon(0, images->icons[static_cast<std::size_t>(index)]);
   } else {
     item->setIcon(0, QIcon());
   }
@@ -42,6 +43,16 @@ QTreeWidgetItem* row(ListWindow* list, WPARAM index) {
     return nullptr;
   }
   return list->tree->topLevelItem(at);
+}
+
+void showPendingRow(ListWindow* list) {
+  if (LiveList(list) == nullptr) {
+    return;
+  }
+  if (QTreeWidgetItem* pending = row(list, static_cast<WPARAM>(list->rowToShow))) {
+    list->tree->scrollToItem(pending);
+  }
+  list->rowToShow = -1;
 }
 
 int selectionMark(ListWindow* list) {
@@ -246,11 +257,16 @@ LRESULT ListMessage(ListWindow* list, UINT message, WPARAM wParam, LPARAM lParam
       tree->clear();
       return TRUE;
     case LVM_ENSUREVISIBLE:
-      if (QTreeWidgetItem* found = row(list, wParam)) {
-        tree->scrollToItem(found);
-        return TRUE;
+      // Scrolling lays the rows out; done once when the loop next runs, not for every row
+      // of a fill.
+      if (row(list, wParam) == nullptr) {
+        return FALSE;
       }
-      return FALSE;
+      if (list->rowToShow < 0) {
+        QTimer::singleShot(0, tree, [list] { showPendingRow(list); });
+      }
+      list->rowToShow = static_cast<int>(wParam);
+      return TRUE;
     case LVM_GETCOLUMNWIDTH:
       if (!list->hasColumns || static_cast<int>(wParam) >= tree->columnCount()) {
         return 0;
@@ -308,12 +324,14 @@ int ImageList_ReplaceIcon(HIMAGELIST images, int index, HICON icon) {
                                          Qt::SmoothTransformation);
   if (index == -1) {
     live->pictures.push_back(picture);
+    live->icons.emplace_back(picture);
     return static_cast<int>(live->pictures.size()) - 1;
   }
   if (index < 0 || index >= static_cast<int>(live->pictures.size())) {
     return -1;
   }
   live->pictures[static_cast<std::size_t>(index)] = picture;
+  live->icons[static_cast<std::size_t>(index)] = QIcon(picture);
   return index;
 }
 

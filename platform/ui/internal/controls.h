@@ -1,7 +1,10 @@
 #pragma once
 // Used only inside platform/ui: the template controls, the list view and the soft-key bar as
 // windows that take messages.
+#include <QColor>
 #include <QFont>
+
+class QPainter;
 #include <string>
 
 #include "platform/ui/internal/windows.h"
@@ -22,8 +25,11 @@ LRESULT BarMessage(BarWindow* bar, UINT message, WPARAM wParam, LPARAM lParam);
 bool CommonWindowMessage(HWND__* window, UINT message, WPARAM wParam, LPARAM lParam,
                          LRESULT* result);
 
-// The control's device context answer to WM_CTLCOLORSTATIC; drawing helpers for statics.
-QColor ControlBackground(ControlWindow* control, bool* filled);
+// Asks the screen for the static control's colours (WM_CTLCOLORSTATIC) on a device context
+// that paints with `painter`. `filled` when the screen answered with a brush; `opaqueText`
+// when it left the text background opaque.
+QColor ControlBackground(ControlWindow* control, QPainter* painter, bool* filled,
+                         bool* opaqueText);
 
 inline QString ToQString(const std::u16string& text) { return QString::fromStdU16String(text); }
 inline QString ToQString(const char16_t* text) {

@@ -3,6 +3,7 @@
 // icons and image lists.
 #include <QColor>
 #include <QFont>
+#include <QIcon>
 #include <QImage>
 #include <QPixmap>
 #include <vector>
@@ -45,6 +46,7 @@ struct HIMAGELIST__ {
   int width = 16;
   int height = 16;
   std::vector<QPixmap> pictures;
+  std::vector<QIcon> icons;  // the same pictures, as rows show them
 };
 
 QColor ColourOf(COLORREF colour);

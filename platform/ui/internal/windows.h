@@ -73,6 +73,7 @@ struct ListWindow : HWND__ {
   std::u16string text;
   struct HIMAGELIST__* smallImages = nullptr;
   bool hasColumns = false;  // the first inserted column replaces the unnamed one
+  int rowToShow = -1;       // LVM_ENSUREVISIBLE's row, scrolled to once the loop runs
 };
 
 struct BarWindow : HWND__ {
