@@ -251,6 +251,7 @@ TEST_F(MainScreenTest, NewThenSaveListsTheCallAndArmsTheLaunchForIt) {
   std::vector<Row> after;
   RunLater([] { PressKey(VK_F1); });
   RunLater([] { PressKey(VK_F1); });  // SAVE with the defaults
+  QueueRescue();
   RunLater([&] {
     after = Rows();
     Exit();

@@ -74,6 +74,7 @@ TEST_F(NewCallScreenTest, OpenedAndSavedAtOnceStoresTheDefaultCallFiveMinutesAhe
     nameField = GetDlgItem(NewestScreen(), IDC_CALLER_NAME);
     PressKey(VK_F1);
   });
+  QueueRescue();
   EXPECT_EQ(RunScreen(), 0);
   EXPECT_EQ(name, u"Tobrin");
   EXPECT_EQ(ToUtf8(ringtone), defaultRingtone());
@@ -93,6 +94,7 @@ TEST_F(NewCallScreenTest, JustBeforeMidnightTheDefaultDateIsTomorrowsAndIsAccept
   WriteSchedule("<CallInfo/>");
   SetNow({2026, 12, 4, 31, 23, 57, 30, 250});
   RunLater([] { PressKey(VK_F1); });
+  QueueRescue();
   EXPECT_EQ(RunScreen(), 0);
   const std::vector<CallRecord> calls = StoredCalls();
   ASSERT_EQ(calls.size(), 1u);
@@ -123,6 +125,7 @@ TEST_F(NewCallScreenTest, ARingTimeInThePastIsRefusedAndTheScreenStaysAsEntered)
     SetNow(atRingTime);
     PressKey(VK_F1);
   });
+  QueueRescue();
   EXPECT_EQ(RunScreen(), 0);
   EXPECT_EQ(shown, u"Error: Ring time is not correct!");
   EXPECT_THAT(ToUtf8(nameAfter), HasSubstr("Vale"));
@@ -143,6 +146,7 @@ TEST_F(NewCallScreenTest, MuteHidesThePathAndSavesASilentCall) {
     ToggleBox(IDC_VIBRATE);
     PressKey(VK_F1);
   });
+  QueueRescue();
   EXPECT_EQ(RunScreen(), 0);
   EXPECT_THAT(whileMuted, IsEmpty());
   EXPECT_EQ(ToUtf8(afterUnmuting), defaultRingtone());
@@ -163,6 +167,7 @@ TEST_F(NewCallScreenTest, AFailedMutedSaveLeavesTheRecordSilentAfterUnmuting) {
     WriteSchedule("<CallInfo/>");
     PressKey(VK_F1);
   });
+  QueueRescue();
   EXPECT_EQ(RunScreen(), 0);
   EXPECT_THAT(afterUnmuting, IsEmpty());
   EXPECT_THAT(ReadSchedule(), HasSubstr("Ringtone=\"\""));
@@ -181,6 +186,7 @@ TEST_F(NewCallScreenTest, BackErasesTheNameAndALongNameIsCutTo254Characters) {
     TypeText(std::u16string(150, u'a') + std::u16string(150, u'b'));
     PressKey(VK_F1);
   });
+  QueueRescue();
   EXPECT_EQ(RunScreen(), 0);
   EXPECT_THAT(erased, IsEmpty());
   EXPECT_TRUE(stillOpen);
@@ -218,6 +224,7 @@ TEST_F(NewCallScreenTest, CancellingTheCallerPickerKeepsTheName) {
     PressKey(VK_F2);  // the picker's "Cancel"
   });
   RunLater([] { PressKey(VK_F1); });
+  QueueRescue();
   EXPECT_EQ(RunScreen(), 0);
   EXPECT_EQ(pickerKey, u"Done");
   EXPECT_THAT(ReadSchedule(), HasSubstr("Name=\"Tobrin\""));
@@ -276,6 +283,7 @@ TEST_F(NewCallScreenTest, AChosenRingtoneIsSavedAndOneTooLongForTheFieldIsRefuse
     afterShort = TextOf(IDC_RINGTONE);
     PressKey(VK_F1);
   });
+  QueueRescue();
   EXPECT_EQ(RunScreen(), 0);
   EXPECT_EQ(ToUtf8(afterLong), defaultRingtone());
   EXPECT_EQ(ToUtf8(afterShort), (directory_ / "short.mp3").string());
