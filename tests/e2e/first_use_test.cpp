@@ -1,0 +1,152 @@
+// The real program on a real X display, driven by real key presses: a person's first use, and
+// a call that rings through the real timed launch. Pictures of every screen are kept under
+// <build>/artifacts/ for looking at.
+#include <gmock/gmock.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <regex>
+#include <thread>
+
+#include "tests/e2e/desktop_session.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+using namespace std::chrono_literals;
+
+// The window titles of the screens.
+constexpr char kMainTitle[] = "Pelorin";
+constexpr char kNewCallTitle[] = "New Call";
+constexpr char kAboutTitle[] = "About";
+constexpr char kCallerTitle[] = "Caller";
+constexpr char kRingtoneTitle[] = "RingTone";
+constexpr char kIncomingTitle[] = "Incoming";
+
+class FirstUseTest : public e2e::DesktopSession {};
+
+// The local time `seconds` from now as the time field takes it typed: "HHMMSS". Waits first
+// when that time would fall on another day than now, since the date field keeps today.
+std::string TimeOfDayFromNow(int seconds) {
+  for (;;) {
+    const std::time_t now = std::time(nullptr);
+    const std::time_t then = now + seconds;
+    std::tm today{};
+    std::tm at{};
+    localtime_r(&now, &today);
+    localtime_r(&then, &at);
+    if (today.tm_mday == at.tm_mday) {
+      char text[8];
+      std::strftime(text, sizeof text, "%H%M%S", &at);
+      return text;
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(std::abs(seconds) + 1));
+  }
+}
+
+int CountCalls(const std::string& schedule) {
+  const std::regex call("<CI ");
+  return static_cast<int>(
+      std::distance(std::sregex_iterator(schedule.begin(), schedule.end(), call), {}));
+}
+
+TEST_F(FirstUseTest, StartNewSaveDeleteAboutExit) {
+  const int program = StartProgram();
+  ASSERT_TRUE(FocusWindow(kMainTitle, 20s)) << "the main screen never showed";
+  TakePicture("01-main-empty");
+
+  Keys({"F1"});  // New
+  ASSERT_TRUE(FocusWindow(kNewCallTitle, 10s));
+  TakePicture("02-new-call");
+
+  Keys({"F2"});  // the menu
+  TakePicture("03-new-call-menu");
+  Keys({"2"});  // Get CallerName
+  ASSERT_TRUE(FocusWindow(kCallerTitle, 10s));
+  TakePicture("04-caller-picker");
+  Keys({"F2"});  // Cancel
+  ASSERT_TRUE(FocusWindow(kNewCallTitle, 10s));
+  Keys({"F2", "1"});  // Select Music
+  ASSERT_TRUE(FocusWindow(kRingtoneTitle, 10s));
+  TakePicture("05-ringtone-browser");
+  Keys({"F2"});  // Cancel
+  ASSERT_TRUE(FocusWindow(kNewCallTitle, 10s));
+
+  Keys({"F1"});  // SAVE with the defaults
+  ASSERT_TRUE(WaitUntil([&] { return CountCalls(ReadSchedule()) == 1; }, 10s)) << ReadSchedule();
+  EXPECT_THAT(ReadSchedule(), HasSubstr("Name=\"Tobrin\""));
+  EXPECT_THAT(ReadSchedule(), HasSubstr("ringtone1.mp3\" Vibrate=\"1\" Index=\"1\""));
+  ASSERT_TRUE(FocusWindow(kMainTitle, 10s));
+  TakePicture("06-main-one-call");
+
+  Keys({"F2"});
+  TakePicture("07-main-menu");
+  Keys({"1"});  // DEL
+  ASSERT_TRUE(WaitUntil([&] { return CountCalls(ReadSchedule()) == 0; }, 10s)) << ReadSchedule();
+  TakePicture("08-main-after-delete");
+
+  Keys({"F2", "2"});  // About
+  ASSERT_TRUE(FocusWindow(kAboutTitle, 10s));
+  TakePicture("09-about");
+  Keys({"F2"});  // Cancel
+  ASSERT_TRUE(FocusWindow(kMainTitle, 10s));
+
+  Keys({"F2", "3"});  // Exit
+  EXPECT_EQ(WaitForProgram(program, 10s), 0);
+}
+
+TEST_F(FirstUseTest, APastRingTimeIsRefusedWithAMessage) {
+  const int program = StartProgram();
+  ASSERT_TRUE(FocusWindow(kMainTitle, 20s));
+  Keys({"F1"});
+  ASSERT_TRUE(FocusWindow(kNewCallTitle, 10s));
+  // The time of day field: a minute ago.
+  Keys({"Tab", "Tab"});
+  Tool({"xdotool", "type", "--delay", "80", TimeOfDayFromNow(-60)});
+  TakePicture("10-new-call-time-typed");
+  Keys({"F1"});
+  TakePicture("11-ring-time-refused");
+  Keys({"Return"});
+  EXPECT_EQ(CountCalls(ReadSchedule()), 0);
+  EXPECT_TRUE(WindowExists(kNewCallTitle));
+  Keys({"F2", "3"});  // Cancel
+  ASSERT_TRUE(FocusWindow(kMainTitle, 10s));
+  Keys({"Escape"});
+  EXPECT_EQ(WaitForProgram(program, 10s), 0);
+}
+
+TEST_F(FirstUseTest, ACallRingsThroughTheTimedLaunchAndIsGoneAfterwards) {
+  int program = StartProgram();
+  ASSERT_TRUE(FocusWindow(kMainTitle, 20s));
+  Keys({"F1"});
+  ASSERT_TRUE(FocusWindow(kNewCallTitle, 10s));
+  // Name the caller (Back erases "Tobrin"), then type a ring time twenty seconds ahead.
+  for (int i = 0; i < 6; ++i) {
+    Keys({"Escape"});
+  }
+  Tool({"xdotool", "type", "--delay", "60", "Wendeline"});
+  Keys({"Tab", "Tab"});
+  Tool({"xdotool", "type", "--delay", "80", TimeOfDayFromNow(20)});
+  Keys({"F1"});
+  ASSERT_TRUE(WaitUntil([&] { return CountCalls(ReadSchedule()) == 1; }, 10s)) << ReadSchedule();
+  EXPECT_THAT(ReadSchedule(), HasSubstr("Name=\"Wendeline\""));
+  ASSERT_TRUE(FocusWindow(kMainTitle, 10s));
+  TakePicture("12-main-call-armed");
+  Keys({"F2", "3"});  // Exit: nothing of Pelorin runs now but its waiter
+  EXPECT_EQ(WaitForProgram(program, 10s), 0);
+
+  ASSERT_TRUE(FocusWindow(kIncomingTitle, 60s)) << "the call never rang";
+  TakePicture("13-incoming");
+  Keys({"F1"});  // Accept
+  EXPECT_TRUE(WaitUntil([&] { return !WindowExists(kIncomingTitle); }, 10s));
+  EXPECT_EQ(CountCalls(ReadSchedule()), 0) << ReadSchedule();
+
+  program = StartProgram();
+  ASSERT_TRUE(FocusWindow(kMainTitle, 20s));
+  TakePicture("14-main-after-the-call");
+  Keys({"Escape"});
+  EXPECT_EQ(WaitForProgram(program, 10s), 0);
+}
+
+}  // namespace
