@@ -4,7 +4,9 @@
 // (F1 and F2 the soft keys, Enter the action key, Escape Back, Up and Down move the focus).
 #include <QApplication>
 #include <QKeyEvent>
+#include <QAbstractSpinBox>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <algorithm>
 #include <vector>
@@ -187,12 +189,26 @@ bool screenKey(ScreenWindow* screen, QKeyEvent* event) {
   return defaultKey(screen, virtualKey, press, (modifiers & MOD_SHIFT) != 0);
 }
 
+// The wheel over a date picker scrolls the screen (when it scrolls) and never turns the
+// picker's value: a person scrolling a form must not change the ring date on the way.
+bool wheelOverPicker(ScreenWindow* screen, QWidget* widget, QEvent* event) {
+  QWidget* picker = widget;
+  while (picker != nullptr && qobject_cast<QAbstractSpinBox*>(picker) == nullptr) {
+    picker = picker->parentWidget();
+  }
+  if (picker == nullptr) {
+    return false;
+  }
+  QCoreApplication::sendEvent(screen->frame->ClientArea()->verticalScrollBar(), event);
+  return true;
+}
+
 class KeyRouter : public QObject {
  public:
   bool eventFilter(QObject* receiver, QEvent* event) override {
     const QEvent::Type type = event->type();
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease &&
-        type != QEvent::MouseButtonPress) {
+        type != QEvent::MouseButtonPress && type != QEvent::Wheel) {
       return false;
     }
     auto* widget = qobject_cast<QWidget*>(receiver);
@@ -202,6 +218,9 @@ class KeyRouter : public QObject {
     }
     if (screen != NewestScreenWindow() || screen->ended) {
       return true;  // a covered or ending screen takes no input
+    }
+    if (type == QEvent::Wheel) {
+      return wheelOverPicker(screen, widget, event);
     }
     if (type == QEvent::MouseButtonPress) {
       // A click beside the open popup closes it and does nothing else.

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPointer>
 #include <QTimer>
 #include <deque>
@@ -172,6 +173,31 @@ void ClickAt(int x, int y) {
   QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
                       Qt::NoModifier);
   QCoreApplication::sendEvent(target, &release);
+}
+
+void WheelAt(int x, int y, int notches) {
+  ScreenWindow* screen = NewestScreenWindow();
+  if (screen == nullptr || screen->frame == nullptr) {
+    return;
+  }
+  PhoneFrame* frame = screen->frame;
+  const QPoint at(x, y);
+  QWidget* target = frame->childAt(at);
+  if (target == nullptr) {
+    target = frame;
+  }
+  constexpr int kNotch = 120;  // one step of a wheel, in eighths of a degree
+  // Qt hands a made-up wheel event to its receiver only; pass it up the parents as a real
+  // wheel's would be, until one takes it.
+  for (QWidget* receiver = target; receiver != nullptr; receiver = receiver->parentWidget()) {
+    QWheelEvent wheel(receiver->mapFrom(frame, QPointF(at)), frame->mapToGlobal(QPointF(at)),
+                      QPoint(), QPoint(0, notches * kNotch), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(receiver, &wheel);
+    if (wheel.isAccepted() || receiver == frame) {
+      return;
+    }
+  }
 }
 
 void RunLater(std::function<void()> step) {

@@ -27,6 +27,9 @@ void ReleaseKey(UINT virtualKey);
 // the frame's top-left corner (the caption strip is y 0 to 19, the client area y 20 to 199,
 // the soft-key bar y 200 to 219).
 void ClickAt(int x, int y);
+// Turns the mouse wheel at (x, y) of the newest screen's frame: positive notches roll away
+// from the person (up), negative towards (down).
+void WheelAt(int x, int y, int notches);
 
 // Queues `step` to run from the event loop of whichever screen is newest when its turn comes.
 // Steps run in the order queued; each starts after the previous one returned or began waiting

@@ -316,3 +316,57 @@ TEST_F(DialogManagerTest, HandlesOfEndedScreensAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// A screen taller than the frame scrolls to the control that gets the focus, and the wheel
+// scrolls it without turning a date picker it passes over.
+TEST_F(DialogManagerTest, ATallScreenScrollsToTheFocusAndTheWheelNeverTurnsADate) {
+  const SYSTEMTIME set{2026, 12, 1, 7, 12, 0, 0, 0};
+  SYSTEMTIME afterWheel{};
+  int inkBefore = 0;
+  int inkAfter = 0;
+  // Pixels that are not the white background, at the bottom of the client area.
+  auto inkAtBottom = [] {
+    int ink = 0;
+    for (int y = 20 + 150; y < 20 + 180; ++y) {
+      for (int x = 0; x < 176; x += 2) {
+        COLORREF seen = 0;
+        ReadFramePixel(x, y, &seen);
+        ink += seen != RGB(255, 255, 255);
+      }
+    }
+    return ink;
+  };
+  RECT client{};
+  Slot(0).answer = [&](HWND screen, UINT message, WPARAM, LPARAM) -> INT_PTR {
+    if (message == WM_INITDIALOG) {
+      GiveBar(screen, kTwoKeyBar);
+      GetClientRect(screen, &client);
+      SendMessageW(GetDlgItem(screen, kDatePicker), DTM_SETSYSTEMTIME, GDT_VALID,
+                   reinterpret_cast<LPARAM>(&set));
+    }
+    return message == WM_INITDIALOG;
+  };
+  RunLater([&] {
+    HWND screen = NewestScreen();
+    WheelAt(60, 20 + 68 + 10, -3);  // over the date picker
+    SendMessageW(GetDlgItem(screen, kDatePicker), DTM_GETSYSTEMTIME, 0,
+                 reinterpret_cast<LPARAM>(&afterWheel));
+    WheelAt(60, 20 + 68 + 10, 10);  // back to the top
+    // The tick box stands at y 300 of the screen: out of sight until it has the focus.
+    inkBefore = inkAtBottom();
+    PressKey(VK_UP);  // from the name field round to the last control, the box
+    EXPECT_EQ(FocusedControl(), GetDlgItem(screen, kTickBox));
+    inkAfter = inkAtBottom();
+    EndDialog(screen, 0);
+  });
+  RunTestScreen(kTallScreen);
+  EXPECT_EQ(client.bottom, 180);  // the client area is the frame's, however tall the screen
+  EXPECT_EQ(afterWheel.wDay, 7);
+  EXPECT_EQ(afterWheel.wMonth, 12);
+  EXPECT_EQ(inkBefore, 0);
+  EXPECT_GT(inkAfter, 20);  // the box and its text came into sight
+}
+
+}  // namespace

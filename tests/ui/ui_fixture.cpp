@@ -15,9 +15,18 @@ constexpr ControlTemplate kFormControls[] = {
     {kBlankIcon, ControlKind::kStaticIcon, u"", 0, 150, 140, 16, 16, 1},
 };
 
+constexpr ControlTemplate kTallControls[] = {
+    {kNameEdit, ControlKind::kEdit, u"", kControlTabStop | kControlBorder, 2, 17, 174, 22, 0},
+    {kDatePicker, ControlKind::kDatePicker, u"", kControlTabStop | kControlShortDate, 6, 68, 170,
+     22, 0},
+    {kTickBox, ControlKind::kAutoCheckBox, u"Tick", kControlTabStop, 2, 300, 174, 17, 0},
+};
+
 constexpr DialogTemplate kDialogs[] = {
     {kFormScreen, kDialogPopup | kDialogVisible, u"Form", nullptr, 0, 176, 180, kFormControls},
     {kPlainScreen, kDialogPopup | kDialogVisible, u"Plain", nullptr, 0, 176, 180, {}},
+    {kTallScreen, kDialogPopup | kDialogVisible | kDialogVerticalScroll, u"Tall", u"MS Sans Serif",
+     8, 176, 180, kTallControls},
 };
 
 constexpr PopupEntry kMenu[] = {{kDelete, u"DEL"}, {kAbout, u"About"}, {kExit, u"Exit"}};

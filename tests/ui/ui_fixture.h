@@ -21,6 +21,7 @@
 // Numbers of the test module.
 inline constexpr int kFormScreen = 900;
 inline constexpr int kPlainScreen = 901;
+inline constexpr int kTallScreen = 902;  // scrolls: its last control stands below the frame
 inline constexpr int kMenuBar = 800;
 inline constexpr int kTwoKeyBar = 801;
 inline constexpr int kNameEdit = 10;
