@@ -33,7 +33,8 @@ INT_PTR listScreenProcedure(HWND screen, UINT message, WPARAM, LPARAM) {
   AttachRowIcons(list, {IDI_CALL});
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   for (int i = 0; i < rowsToFill; ++i) {
-    const std::u16string name = u"Caller " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26));
+    const std::u16string name =
+        u"Caller " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26));
     const int row = SetListCell(list, name.c_str(), 0, 0);
     SetListCell(list, u"03-07 14:05:09", 1, row);
   }

@@ -5,11 +5,11 @@
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QGroupBox>
-#include <QLineEdit>
-#include <QPainter>
-#include <QPaintEvent>
-#include <QTreeWidget>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QTreeWidget>
 
 #include "platform/ui/internal/controls.h"
 #include "platform/ui/internal/gdi.h"
@@ -57,8 +57,7 @@ class StaticText : public QWidget {
       painter.drawLine(width() - 1, 0, width() - 1, height() - 1);
       area.adjust(1, 1, -1, -1);
     }
-    const int alignment =
-        (control_->style & kControlCentred) ? Qt::AlignHCenter : Qt::AlignLeft;
+    const int alignment = (control_->style & kControlCentred) ? Qt::AlignHCenter : Qt::AlignLeft;
     painter.setFont(font());
     painter.setPen(Qt::black);
     painter.drawText(area, alignment | Qt::AlignTop | Qt::TextWordWrap, ToQString(control_->text));
@@ -96,17 +95,23 @@ class StaticIcon : public QWidget {
   ControlWindow* control_;
 };
 
-QDate dateOf(const SYSTEMTIME& time) { return QDate(time.wYear, time.wMonth, time.wDay); }
+QDate dateOf(const SYSTEMTIME& time) {
+  return QDate(time.wYear, time.wMonth, time.wDay);
+}
 QTime timeOf(const SYSTEMTIME& time) {
   return QTime(time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
 }
 
-WORD dayOfWeek(const QDate& date) { return static_cast<WORD>(date.dayOfWeek() % 7); }
+WORD dayOfWeek(const QDate& date) {
+  return static_cast<WORD>(date.dayOfWeek() % 7);
+}
 
 bool isPicker(const ControlWindow* control) {
   return control->controlKind == ControlKind::kDatePicker;
 }
-bool showsTime(const ControlWindow* control) { return control->style & kControlTimeFormat; }
+bool showsTime(const ControlWindow* control) {
+  return control->style & kControlTimeFormat;
+}
 
 void showPickerValue(ControlWindow* control) {
   auto* editor = qobject_cast<QDateTimeEdit*>(control->widget);

@@ -1,12 +1,12 @@
 // Fonts of the phone frame. The phone's face is "Tahoma"; a host without it draws with the
 // system sans (DejaVu Sans on a bare Debian machine).
+#include "platform/ui/internal/fonts.h"
+
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QStringList>
 #include <algorithm>
 #include <map>
-
-#include "platform/ui/internal/fonts.h"
 
 namespace {
 
@@ -43,7 +43,9 @@ QFont FontWithCellHeight(const QString& face, int cellHeight) {
   return font;
 }
 
-QFont ScreenFont() { return FontWithCellHeight(QStringLiteral("Tahoma"), kTextUnit); }
+QFont ScreenFont() {
+  return FontWithCellHeight(QStringLiteral("Tahoma"), kTextUnit);
+}
 
 QFont FontFromLogFont(const LOGFONTW& logFont) {
   std::u16string face;

@@ -2,9 +2,9 @@
 // first, whether it comes from a keyboard, from xdotool or from the screen driver: registered
 // hot keys, the open soft-key popup, the bar's key overrides, then the keys' own meanings
 // (F1 and F2 the soft keys, Enter the action key, Escape Back, Up and Down move the focus).
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QKeyEvent>
-#include <QAbstractSpinBox>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTreeWidget>

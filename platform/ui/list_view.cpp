@@ -25,7 +25,9 @@ std::unordered_set<const void*>& liveImageLists() {
   return lists;
 }
 
-QString textOf(const LPWSTR text) { return text != nullptr ? QString::fromUtf16(text) : QString(); }
+QString textOf(const LPWSTR text) {
+  return text != nullptr ? QString::fromUtf16(text) : QString();
+}
 
 void showImage(ListWindow* list, QTreeWidgetItem* item) {
   HIMAGELIST__* images = LiveImageList(list->smallImages);
@@ -83,7 +85,8 @@ LRESULT insertItem(ListWindow* list, const LVITEMW* item) {
   const int at = std::clamp(item->iItem, 0, tree->topLevelItemCount());
   auto* made = new QTreeWidgetItem;
   made->setData(0, kImageRole, (item->mask & LVIF_IMAGE) ? item->iImage : -1);
-  made->setData(0, kParamRole, static_cast<qlonglong>((item->mask & LVIF_PARAM) ? item->lParam : 0));
+  made->setData(0, kParamRole,
+                static_cast<qlonglong>((item->mask & LVIF_PARAM) ? item->lParam : 0));
   if (item->mask & LVIF_TEXT) {
     made->setText(0, textOf(item->pszText));
   }
@@ -97,7 +100,8 @@ LRESULT getItem(ListWindow* list, LVITEMW* item) {
     return FALSE;
   }
   QTreeWidgetItem* found = row(list, static_cast<WPARAM>(item->iItem));
-  if (found == nullptr || item->iSubItem < 0 || item->iSubItem >= std::max(1, list->tree->columnCount())) {
+  if (found == nullptr || item->iSubItem < 0 ||
+      item->iSubItem >= std::max(1, list->tree->columnCount())) {
     return FALSE;
   }
   if (item->mask & LVIF_TEXT) {
@@ -135,7 +139,7 @@ void setState(ListWindow* list, QTreeWidgetItem* item, UINT state, UINT mask) {
   }
   if (mask & LVIS_SELECTED) {
     selection->select(index, ((state & LVIS_SELECTED) ? QItemSelectionModel::ClearAndSelect
-                                                       : QItemSelectionModel::Deselect) |
+                                                      : QItemSelectionModel::Deselect) |
                                  QItemSelectionModel::Rows);
   }
 }

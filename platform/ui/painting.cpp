@@ -148,11 +148,17 @@ HDC MakePaintDc(QPainter* painter) {
   return registerDc(dc);
 }
 
-void FreePaintDc(HDC dc) { freeDc(dc); }
+void FreePaintDc(HDC dc) {
+  freeDc(dc);
+}
 
-HDC MakeWindowDc() { return registerDc(new HDC__(DcKind::kWindow)); }
+HDC MakeWindowDc() {
+  return registerDc(new HDC__(DcKind::kWindow));
+}
 
-void FreeWindowDc(HDC dc) { freeDc(dc); }
+void FreeWindowDc(HDC dc) {
+  freeDc(dc);
+}
 
 QFont FontOfDc(HDC dc) {
   HDC__* live = LiveDc(dc);
@@ -235,8 +241,8 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
   if (live == nullptr || paint == nullptr) {
     return nullptr;
   }
-  ScreenWindow* screen = live->kind == WindowKind::kScreen ? static_cast<ScreenWindow*>(live)
-                                                           : nullptr;
+  ScreenWindow* screen =
+      live->kind == WindowKind::kScreen ? static_cast<ScreenWindow*>(live) : nullptr;
   // Outside WM_PAINT there is nothing to paint on: the device context draws nowhere.
   HDC dc = screen != nullptr && screen->paintDc != nullptr ? screen->paintDc : GetDC(window);
   RECT client{};

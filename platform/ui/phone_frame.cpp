@@ -20,7 +20,9 @@ const QColor kDefaultBackground(Qt::white);
 const QColor kHighlight(0x31, 0x6A, 0xC5);
 constexpr int kPopupPadding = 4;
 
-QString captionOf(const SoftKey& key) { return ToQString(key.caption); }
+QString captionOf(const SoftKey& key) {
+  return ToQString(key.caption);
+}
 
 }  // namespace
 
@@ -37,9 +39,8 @@ void ScreenClient::paintEvent(QPaintEvent* event) {
   }
   QPainter painter(this);
   HDC dc = MakePaintDc(&painter);
-  const INT_PTR answer =
-      DispatchToScreen(screen_, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
-                       reinterpret_cast<LPARAM>(static_cast<HWND>(screen_)));
+  const INT_PTR answer = DispatchToScreen(screen_, WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
+                                          reinterpret_cast<LPARAM>(static_cast<HWND>(screen_)));
   HGDIOBJ__* brush = LiveBrush(reinterpret_cast<const void*>(answer));
   painter.fillRect(event->rect(), brush != nullptr ? brush->colour : kDefaultBackground);
   screen_->paintDc = dc;

@@ -2,13 +2,13 @@
 #include "platform/ui/screen_driver.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QWheelEvent>
 #include <QPointer>
 #include <QTimer>
+#include <QWheelEvent>
 #include <deque>
 
 #include "platform/ui/internal/controls.h"
@@ -138,9 +138,13 @@ void PressKey(UINT virtualKey) {
   ReleaseKey(virtualKey);
 }
 
-void PressKeyDown(UINT virtualKey) { sendKey(QEvent::KeyPress, virtualKey, TextOf(virtualKey)); }
+void PressKeyDown(UINT virtualKey) {
+  sendKey(QEvent::KeyPress, virtualKey, TextOf(virtualKey));
+}
 
-void ReleaseKey(UINT virtualKey) { sendKey(QEvent::KeyRelease, virtualKey, TextOf(virtualKey)); }
+void ReleaseKey(UINT virtualKey) {
+  sendKey(QEvent::KeyRelease, virtualKey, TextOf(virtualKey));
+}
 
 void TypeText(std::u16string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -205,9 +209,13 @@ void RunLater(std::function<void()> step) {
   ScheduleQueuedSteps();
 }
 
-HWND NewestScreen() { return NewestScreenWindow(); }
+HWND NewestScreen() {
+  return NewestScreenWindow();
+}
 
-HWND FocusedControl() { return GetFocus(); }
+HWND FocusedControl() {
+  return GetFocus();
+}
 
 bool OpenMessageBox(std::u16string* caption, std::u16string* text) {
   auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -223,8 +231,12 @@ bool OpenMessageBox(std::u16string* caption, std::u16string* text) {
   return true;
 }
 
-std::u16string LeftSoftKeyCaption() { return softKeyCaption(true); }
-std::u16string RightSoftKeyCaption() { return softKeyCaption(false); }
+std::u16string LeftSoftKeyCaption() {
+  return softKeyCaption(true);
+}
+std::u16string RightSoftKeyCaption() {
+  return softKeyCaption(false);
+}
 
 std::u16string OpenPopupText() {
   SoftKeyPopup* popup = openPopup();

@@ -94,4 +94,6 @@ BOOL VibrateStop() {
   return TRUE;
 }
 
-void SetVibratorService(VibratorService replacement) { service() = std::move(replacement); }
+void SetVibratorService(VibratorService replacement) {
+  service() = std::move(replacement);
+}

@@ -1,10 +1,11 @@
 // The registry of live window records, the screen stack and message dispatch.
+#include "platform/ui/internal/windows.h"
+
 #include <unordered_map>
 #include <unordered_set>
 
 #include "platform/ui/internal/gdi.h"
 #include "platform/ui/internal/phone_frame.h"
-#include "platform/ui/internal/windows.h"
 
 namespace {
 
@@ -32,26 +33,25 @@ HWND__* LiveWindow(HWND window) {
 ScreenWindow* LiveScreen(HWND window) {
   HWND__* live = LiveWindow(window);
   return live != nullptr && live->kind == WindowKind::kScreen ? static_cast<ScreenWindow*>(live)
-                                                               : nullptr;
+                                                              : nullptr;
 }
 
 ControlWindow* LiveControl(HWND window) {
   HWND__* live = LiveWindow(window);
-  return live != nullptr && live->kind == WindowKind::kControl
-             ? static_cast<ControlWindow*>(live)
-             : nullptr;
+  return live != nullptr && live->kind == WindowKind::kControl ? static_cast<ControlWindow*>(live)
+                                                               : nullptr;
 }
 
 ListWindow* LiveList(HWND window) {
   HWND__* live = LiveWindow(window);
   return live != nullptr && live->kind == WindowKind::kList ? static_cast<ListWindow*>(live)
-                                                             : nullptr;
+                                                            : nullptr;
 }
 
 BarWindow* LiveBar(HWND window) {
   HWND__* live = LiveWindow(window);
   return live != nullptr && live->kind == WindowKind::kBar ? static_cast<BarWindow*>(live)
-                                                            : nullptr;
+                                                           : nullptr;
 }
 
 void RegisterWindow(HWND__* window) {
@@ -107,14 +107,18 @@ INT_PTR DispatchToScreen(ScreenWindow* screen, UINT message, WPARAM wParam, LPAR
   return answer;
 }
 
-int ModalDepth() { return modalDepth; }
+int ModalDepth() {
+  return modalDepth;
+}
 
 void EnterModalLoop() {
   ++modalDepth;
   ScheduleQueuedSteps();
 }
 
-void LeaveModalLoop() { --modalDepth; }
+void LeaveModalLoop() {
+  --modalDepth;
+}
 
 PhoneFrame* FrameOf(HWND__* window) {
   if (window == nullptr || window->screen == nullptr) {

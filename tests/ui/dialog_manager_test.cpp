@@ -285,8 +285,7 @@ TEST_F(DialogManagerTest, TextsAndPickerValuesComeBackAsTheyWereSet) {
     EXPECT_EQ(SendMessageW(time, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&set)),
               TRUE);
     SYSTEMTIME read{};
-    EXPECT_EQ(SendMessageW(time, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&read)),
-              GDT_VALID);
+    EXPECT_EQ(SendMessageW(time, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&read)), GDT_VALID);
     EXPECT_EQ(read.wYear, 2027);
     EXPECT_EQ(read.wDay, 1);
     EXPECT_EQ(read.wDayOfWeek, 5);  // a Friday
@@ -294,9 +293,8 @@ TEST_F(DialogManagerTest, TextsAndPickerValuesComeBackAsTheyWereSet) {
     EXPECT_EQ(read.wSecond, 30);
     EXPECT_EQ(read.wMilliseconds, 250);
     const SYSTEMTIME invalid{2027, 2, 0, 30, 0, 0, 0, 0};
-    EXPECT_EQ(
-        SendMessageW(time, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&invalid)),
-        FALSE);
+    EXPECT_EQ(SendMessageW(time, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&invalid)),
+              FALSE);
     EndDialog(screen, 0);
     return TRUE;
   };

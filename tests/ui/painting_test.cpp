@@ -19,7 +19,9 @@ constexpr COLORREF kMagenta = RGB(255, 0, 255);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr int kClientTop = 20;
 
-HINSTANCE Program() { return &ProgramResources(); }
+HINSTANCE Program() {
+  return &ProgramResources();
+}
 
 class PaintingTest : public ScreenTest {};
 

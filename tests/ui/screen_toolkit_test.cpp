@@ -59,8 +59,7 @@ class ScreenToolkitTest : public ScreenTest {
     LVITEMW item{};
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
-                 reinterpret_cast<LPARAM>(&item));
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
   }
 
   RECT client_{};
@@ -224,7 +223,7 @@ TEST_F(ScreenToolkitTest, ThePaleBackgroundColoursLabelsAndOnRequestTheWholeScre
   };
   Slot(0).answer = paleProcedure(false);
   RunLater([&] {
-    ReadFramePixel(170, 20 + 8, &label);       // right end of the label, past its text
+    ReadFramePixel(170, 20 + 8, &label);        // right end of the label, past its text
     ReadFramePixel(170, 20 + 150, &elsewhere);  // below every control
     EndDialog(NewestScreen(), 0);
   });

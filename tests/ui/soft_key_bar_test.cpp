@@ -18,9 +18,9 @@ class SoftKeyBarTest : public ScreenTest {
       if (message == WM_INITDIALOG) {
         bar_ = GiveBar(screen, kMenuBar);
         if (overrideKey_ != 0) {
-          SendMessageW(bar_, SHCMBM_OVERRIDEKEY, overrideKey_,
-                       MAKELPARAM(SHMBOF_NODEFAULT | SHMBOF_NOTIFY,
-                                  SHMBOF_NODEFAULT | SHMBOF_NOTIFY));
+          SendMessageW(
+              bar_, SHCMBM_OVERRIDEKEY, overrideKey_,
+              MAKELPARAM(SHMBOF_NODEFAULT | SHMBOF_NOTIFY, SHMBOF_NODEFAULT | SHMBOF_NOTIFY));
         }
         if (registerTalk_) {
           EXPECT_TRUE(RegisterHotKey(screen, 114, MOD_KEYUP, VK_TTALK));
@@ -106,7 +106,7 @@ TEST_F(SoftKeyBarTest, EscapeAndASecondPressOfTheKeyCloseThePopupWithoutACommand
 
 TEST_F(SoftKeyBarTest, TheMouseChoosesSoftKeysAndPopupEntries) {
   RunLater([] {
-    ClickAt(20, 210);  // the left soft key
+    ClickAt(20, 210);   // the left soft key
     ClickAt(160, 210);  // the right soft key opens the popup
     RECT entry{};
     ASSERT_TRUE(OpenPopupEntryRect(0, &entry));

@@ -59,7 +59,9 @@ const ResourceModule& TestModule() {
   return module;
 }
 
-HINSTANCE TestInstance() { return &TestModule(); }
+HINSTANCE TestInstance() {
+  return &TestModule();
+}
 
 std::vector<Message> ScreenRecord::Of(UINT message) const {
   std::vector<Message> found;
@@ -79,7 +81,9 @@ std::vector<WPARAM> ScreenRecord::Commands() const {
   return commands;
 }
 
-ScreenRecord& Slot(int index) { return slots[index]; }
+ScreenRecord& Slot(int index) {
+  return slots[index];
+}
 
 DLGPROC ProcedureOf(int index) {
   static constexpr DLGPROC procedures[] = {recordingProcedure<0>, recordingProcedure<1>,
@@ -88,8 +92,8 @@ DLGPROC ProcedureOf(int index) {
 }
 
 INT_PTR RunTestScreen(int id, int index) {
-  const auto* dialog =
-      static_cast<const DLGTEMPLATE*>(LoadResource(TestInstance(), FindResourceW(TestInstance(), id, RT_DIALOG)));
+  const auto* dialog = static_cast<const DLGTEMPLATE*>(
+      LoadResource(TestInstance(), FindResourceW(TestInstance(), id, RT_DIALOG)));
   return DialogBoxIndirectParamW(TestInstance(), dialog, nullptr, ProcedureOf(index), 0);
 }
 

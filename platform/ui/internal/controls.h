@@ -28,10 +28,11 @@ bool CommonWindowMessage(HWND__* window, UINT message, WPARAM wParam, LPARAM lPa
 // Asks the screen for the static control's colours (WM_CTLCOLORSTATIC) on a device context
 // that paints with `painter`. `filled` when the screen answered with a brush; `opaqueText`
 // when it left the text background opaque.
-QColor ControlBackground(ControlWindow* control, QPainter* painter, bool* filled,
-                         bool* opaqueText);
+QColor ControlBackground(ControlWindow* control, QPainter* painter, bool* filled, bool* opaqueText);
 
-inline QString ToQString(const std::u16string& text) { return QString::fromStdU16String(text); }
+inline QString ToQString(const std::u16string& text) {
+  return QString::fromStdU16String(text);
+}
 inline QString ToQString(const char16_t* text) {
   return text == nullptr ? QString() : QString::fromUtf16(text);
 }

@@ -17,10 +17,10 @@ enum class GdiKind { kFont, kBrush, kBitmap };
 struct HGDIOBJ__ {
   explicit HGDIOBJ__(GdiKind objectKind) : kind(objectKind) {}
   GdiKind kind;
-  QFont font;        // fonts
+  QFont font;  // fonts
   LOGFONTW logFont{};
-  QColor colour;     // brushes
-  QImage image;      // bitmaps
+  QColor colour;        // brushes
+  QImage image;         // bitmaps
   bool shared = false;  // fonts and brushes are shared by everyone who asks; never freed
   int selections = 0;   // device contexts a bitmap is selected into
 };
@@ -33,7 +33,7 @@ struct HDC__ {
   QPainter* painter = nullptr;  // paint device contexts, while their paint runs
   HGDIOBJ font = nullptr;
   HGDIOBJ brush = nullptr;
-  HGDIOBJ bitmap = nullptr;     // memory device contexts
+  HGDIOBJ bitmap = nullptr;  // memory device contexts
   int backgroundMode = OPAQUE;
   COLORREF backgroundColour = 0x00FFFFFF;
 };

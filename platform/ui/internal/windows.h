@@ -28,10 +28,10 @@ struct HWND__ {
   HWND__& operator=(const HWND__&) = delete;
 
   WindowKind kind;
-  int id = 0;                      // control id; 0 for screens and bars
-  QPointer<QWidget> widget;        // the Qt widget showing the window
+  int id = 0;                             // control id; 0 for screens and bars
+  QPointer<QWidget> widget;               // the Qt widget showing the window
   struct ScreenWindow* screen = nullptr;  // the screen the window belongs to
-  HDC ownDc = nullptr;             // made by the first GetDC, freed with the window
+  HDC ownDc = nullptr;                    // made by the first GetDC, freed with the window
 };
 
 struct ControlWindow;
@@ -48,7 +48,7 @@ struct ScreenWindow : HWND__ {
   QEventLoop* loop = nullptr;  // while the screen runs its modal loop
   bool ended = false;
   INT_PTR endCode = 0;
-  LONG_PTR messageResult = 0;  // DWL_MSGRESULT of the message being handled
+  LONG_PTR messageResult = 0;     // DWL_MSGRESULT of the message being handled
   std::vector<HWND__*> children;  // controls and lists, in creation order
   BarWindow* bar = nullptr;
   std::map<UINT_PTR, QTimer*> timers;
@@ -62,7 +62,7 @@ struct ControlWindow : HWND__ {
   std::uint32_t style = 0;
   std::u16string text;  // static texts and group boxes draw this
   int iconId = 0;
-  SYSTEMTIME time{};    // date pickers: the full value, of which the picker shows a part
+  SYSTEMTIME time{};  // date pickers: the full value, of which the picker shows a part
   bool settingTime = false;
   HINSTANCE instance = nullptr;
 };
