@@ -257,7 +257,7 @@ void BrowseTo(const std::filesystem::path& path) {
   }
 }
 
-TEST_F(NewCallScreenTest, AChosenRingtoneIsSavedAndOneTooLongForTheFieldIsRefused) {
+TEST_F(NewCallScreenTest, ARingtonePathTooLongForTheFieldIsRefused) {
   WriteSchedule("<CallInfo/>");
   // A path of more than 255 characters: the field would have to cut it.
   std::filesystem::path deep = directory_;
@@ -266,28 +266,38 @@ TEST_F(NewCallScreenTest, AChosenRingtoneIsSavedAndOneTooLongForTheFieldIsRefuse
   }
   std::filesystem::create_directories(deep);
   std::ofstream(deep / "long.mp3") << "x";
-  std::ofstream(directory_ / "short.mp3") << "x";
   ASSERT_GT((deep / "long.mp3").string().size(), 255u);
 
-  std::u16string afterLong;
-  std::u16string afterShort;
+  std::u16string shown;
   RunLater([] { ChooseFromMenu('1'); });  // "Select Music"
   RunLater([&] { BrowseTo(deep / "long.mp3"); });
   RunLater([&] {
-    afterLong = TextOf(IDC_RINGTONE);
-    ASSERT_TRUE(FocusOn(IDC_RINGTONE));
-    PressKey(VK_RETURN);  // the action key on the ringtone field browses too
-  });
-  RunLater([&] { BrowseTo(directory_ / "short.mp3"); });
-  RunLater([&] {
-    afterShort = TextOf(IDC_RINGTONE);
+    shown = TextOf(IDC_RINGTONE);
     PressKey(VK_F1);
   });
   QueueRescue();
   EXPECT_EQ(RunScreen(), 0);
-  EXPECT_EQ(ToUtf8(afterLong), defaultRingtone());
-  EXPECT_EQ(ToUtf8(afterShort), (directory_ / "short.mp3").string());
-  EXPECT_THAT(ReadSchedule(), HasSubstr("Ringtone=\"" + (directory_ / "short.mp3").string()));
+  EXPECT_EQ(ToUtf8(shown), defaultRingtone());
+  EXPECT_THAT(ReadSchedule(), HasSubstr("Ringtone=\"" + defaultRingtone() + "\""));
+}
+
+TEST_F(NewCallScreenTest, TheActionKeyOnTheRingtoneFieldBrowsesAndTheChoiceIsSaved) {
+  WriteSchedule("<CallInfo/>");
+  std::ofstream(directory_ / "short.mp3") << "x";
+  std::u16string shown;
+  RunLater([] {
+    ASSERT_TRUE(FocusOn(IDC_RINGTONE));
+    PressKey(VK_RETURN);
+  });
+  RunLater([&] { BrowseTo(directory_ / "short.mp3"); });
+  RunLater([&] {
+    shown = TextOf(IDC_RINGTONE);
+    PressKey(VK_F1);
+  });
+  QueueRescue();
+  EXPECT_EQ(RunScreen(), 0);
+  EXPECT_EQ(ToUtf8(shown), (directory_ / "short.mp3").string());
+  EXPECT_THAT(ReadSchedule(), HasSubstr("Ringtone=\"" + (directory_ / "short.mp3").string() + "\""));
 }
 
 }  // namespace
