@@ -152,7 +152,8 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, const DLGTEMPLATE* dialog, H
   const bool wasShown = screen->frame != nullptr && screen->frame->isVisible();
   ScreenStack().erase(std::find(ScreenStack().begin(), ScreenStack().end(), screen));
   destroyScreen(screen);
-  if (wasShown && previous != nullptr && LiveScreen(previous) != nullptr) {
+  // An opener that ended meanwhile is about to close: it does not come back first.
+  if (wasShown && previous != nullptr && LiveScreen(previous) != nullptr && !previous->ended) {
     returnTo(previous, where);
   }
   return code;
