@@ -194,20 +194,6 @@ TEST_F(MainScreenTest, DelRemovesTheSelectedCallAndKeepsTheOthersInOrder) {
   EXPECT_EQ(ReadSchedule().find("<CI"), std::string::npos);
 }
 
-TEST_F(MainScreenTest, DelKeepsTheIndexOfTheCallsLeft) {
-  WriteThreeCalls();
-  RunLater([] {
-    PressKey(VK_DOWN);
-    Delete();
-    Exit();
-  });
-  RunScreen();
-  const std::vector<CallRecord> calls = StoredCalls();
-  ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[0].Index, 1);
-  EXPECT_EQ(calls[1].Index, 3);
-}
-
 TEST_F(MainScreenTest, DelDeletesNothingWhenTheFileChangedUnderTheList) {
   WriteThreeCalls();
   std::vector<Row> after;
