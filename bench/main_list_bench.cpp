@@ -29,19 +29,22 @@ struct Launch {
   bool ok;
 };
 
-fs::path Probe() { return fs::read_symlink("/proc/self/exe").parent_path() / "cold_start_probe"; }
+fs::path Probe() {
+  return fs::read_symlink("/proc/self/exe").parent_path() / "cold_start_probe";
+}
 
 fs::path PrepareDirectory(int calls) {
-  const fs::path directory = fs::temp_directory_path() / ("pelorin-cold-" + std::to_string(getpid()) +
-                                                          "-" + std::to_string(calls));
+  const fs::path directory =
+      fs::temp_directory_path() /
+      ("pelorin-cold-" + std::to_string(getpid()) + "-" + std::to_string(calls));
   fs::create_directories(directory);
   std::ofstream file(directory / "pelorin.xml");
   file << "<?xml version=\"1.0\"?>\n<CallInfo>\n";
   for (int i = 0; i < calls; ++i) {
     // Far in the future, so the purge keeps them all.
     file << "  <CI Name=\"Caller " << i << "\" PhoneNo=\"\" Ringtone=\"/home/user/ring.mp3\" "
-         << "Vibrate=\"1\" Index=\"" << i + 1 << "\" CallTimeHigh=\"40000000\" CallTimeLow=\""
-         << i << "\"/>\n";
+         << "Vibrate=\"1\" Index=\"" << i + 1 << "\" CallTimeHigh=\"40000000\" CallTimeLow=\"" << i
+         << "\"/>\n";
   }
   file << "</CallInfo>\n";
   return directory;
@@ -118,7 +121,9 @@ void Measure(benchmark::State& state, const std::string& mode, int calls) {
   }
 }
 
-void EmptyScreenColdStart(benchmark::State& state) { Measure(state, "empty", 0); }
+void EmptyScreenColdStart(benchmark::State& state) {
+  Measure(state, "empty", 0);
+}
 void MainListColdStart(benchmark::State& state) {
   Measure(state, "main", static_cast<int>(state.range(0)));
 }

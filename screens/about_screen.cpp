@@ -8,7 +8,9 @@ namespace {
 constexpr int kUnmeasuredLayoutUnit = 17;
 constexpr INT_PTR kNoBarEndCode = 3;
 
-HWND Control(HWND screen, int id) { return GetDlgItem(screen, id); }
+HWND Control(HWND screen, int id) {
+  return GetDlgItem(screen, id);
+}
 
 // The icon first, the name beside it, the three maker lines under it, one text line apart.
 void layOutControls(HWND screen) {
@@ -56,4 +58,6 @@ INT_PTR aboutProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam
 
 AboutScreen::~AboutScreen() = default;
 
-int AboutScreen::Run() { return static_cast<int>(RunModalScreen(IDD_ABOUT, aboutProcedure)); }
+int AboutScreen::Run() {
+  return static_cast<int>(RunModalScreen(IDD_ABOUT, aboutProcedure));
+}

@@ -155,4 +155,6 @@ void MainScreen::RefreshCallList() {
 
 MainScreen::~MainScreen() = default;
 
-int MainScreen::Run() { return static_cast<int>(RunModalScreen(IDD_MAIN, mainProcedure)); }
+int MainScreen::Run() {
+  return static_cast<int>(RunModalScreen(IDD_MAIN, mainProcedure));
+}

@@ -28,7 +28,9 @@ constexpr int kUnmeasuredLayoutUnit = 17;
 // Room for one more character than the name holds, so a longer name is cut, not refused.
 constexpr int kNameReadCapacity = 256;
 
-HWND Control(HWND screen, int id) { return GetDlgItem(screen, id); }
+HWND Control(HWND screen, int id) {
+  return GetDlgItem(screen, id);
+}
 
 bool IsTicked(HWND screen, int id) {
   return SendMessageW(Control(screen, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -39,8 +41,7 @@ void SetTick(HWND screen, int id, WPARAM tick) {
 }
 
 void SetPickerTime(HWND screen, int id, const SYSTEMTIME& time) {
-  SendMessageW(Control(screen, id), DTM_SETSYSTEMTIME, GDT_VALID,
-               reinterpret_cast<LPARAM>(&time));
+  SendMessageW(Control(screen, id), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
 }
 
 SYSTEMTIME PickerTime(HWND screen, int id) {

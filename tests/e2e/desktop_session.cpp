@@ -29,9 +29,9 @@ std::string ReadFile(const fs::path& path) {
 // The variables of the test's own environment that must not reach the program: another
 // display, a session bus or a systemd manager of the person running the tests.
 bool KeptFromProgram(const std::string& entry) {
-  for (const char* name : {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=",
-                           "DBUS_SESSION_BUS_ADDRESS=", "XDG_RUNTIME_DIR=", "XAUTHORITY=",
-                           "PELORIN_TIMED_LAUNCH=", "SDL_AUDIODRIVER="}) {
+  for (const char* name :
+       {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=", "DBUS_SESSION_BUS_ADDRESS=",
+        "XDG_RUNTIME_DIR=", "XAUTHORITY=", "PELORIN_TIMED_LAUNCH=", "SDL_AUDIODRIVER="}) {
     if (entry.rfind(name, 0) == 0) {
       return true;
     }
@@ -65,8 +65,8 @@ void DesktopSession::SetUp() {
   posix_spawn_file_actions_adddup2(&actions, pipe[1], 3);
   const std::string log = (root_ / "xvfb.txt").string();
   posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  std::vector<std::string> command = {"Xvfb", "-displayfd", "3", "-screen", "0", "480x480x24",
-                                      "-nolisten", "tcp", "-noreset"};
+  std::vector<std::string> command = {"Xvfb",       "-displayfd", "3",   "-screen", "0",
+                                      "480x480x24", "-nolisten",  "tcp", "-noreset"};
   std::vector<char*> argv;
   for (std::string& part : command) argv.push_back(part.data());
   argv.push_back(nullptr);
@@ -161,8 +161,8 @@ int DesktopSession::StartProgram(const std::vector<std::string>& arguments) {
 
 int DesktopSession::WaitForProgram(int process, std::chrono::seconds limit) {
   int status = 0;
-  const bool ended = WaitUntil([&] { return ::waitpid(process, &status, WNOHANG) == process; },
-                               limit);
+  const bool ended =
+      WaitUntil([&] { return ::waitpid(process, &status, WNOHANG) == process; }, limit);
   if (!ended) {
     return -1000;
   }
@@ -220,11 +220,11 @@ bool DesktopSession::FocusWindow(const std::string& title, std::chrono::seconds 
 void DesktopSession::TakePicture(const std::string& name) {
   // Let the last key's painting finish first.
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
-  Tool({"import", "-display", display_, "-window", "root", (artifacts_ / (name + ".png")).string()});
+  Tool(
+      {"import", "-display", display_, "-window", "root", (artifacts_ / (name + ".png")).string()});
 }
 
-bool DesktopSession::WaitUntil(const std::function<bool()>& condition,
-                               std::chrono::seconds limit) {
+bool DesktopSession::WaitUntil(const std::function<bool()>& condition, std::chrono::seconds limit) {
   const auto end = std::chrono::steady_clock::now() + limit;
   while (std::chrono::steady_clock::now() < end) {
     if (condition()) {
@@ -235,7 +235,9 @@ bool DesktopSession::WaitUntil(const std::function<bool()>& condition,
   return condition();
 }
 
-std::string DesktopSession::ReadSchedule() const { return ReadFile(program_ / "pelorin.xml"); }
+std::string DesktopSession::ReadSchedule() const {
+  return ReadFile(program_ / "pelorin.xml");
+}
 
 void DesktopSession::WriteSchedule(const std::string& text) const {
   std::ofstream(program_ / "pelorin.xml", std::ios::binary) << text;

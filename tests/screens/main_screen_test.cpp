@@ -142,9 +142,9 @@ TEST_F(MainScreenTest, RingTimesShowMonthDayAndTimeOfDay) {
 
 TEST_F(MainScreenTest, ARowShowsNothingOfTheCallListedAboveIt) {
   const FILETIME later = NowPlus(600);
-  WriteSchedule("<CallInfo>" + Call("Dagny", NowPlus(300)) +
-                "<CI CallTimeHigh=\"" + std::to_string(later.dwHighDateTime) +
-                "\" CallTimeLow=\"" + std::to_string(later.dwLowDateTime) + "\"/></CallInfo>");
+  WriteSchedule("<CallInfo>" + Call("Dagny", NowPlus(300)) + "<CI CallTimeHigh=\"" +
+                std::to_string(later.dwHighDateTime) + "\" CallTimeLow=\"" +
+                std::to_string(later.dwLowDateTime) + "\"/></CallInfo>");
   std::vector<Row> rows;
   RunLater([&] {
     rows = Rows();
@@ -187,7 +187,8 @@ TEST_F(MainScreenTest, DelRemovesTheSelectedCallAndKeepsTheOthersInOrder) {
     Exit();
   });
   RunScreen();
-  EXPECT_THAT(afterMiddle, ElementsAre(Row{"Bertil", "12-07 13:00:00"}, Row{"Cecil", "12-07 15:00:00"}));
+  EXPECT_THAT(afterMiddle,
+              ElementsAre(Row{"Bertil", "12-07 13:00:00"}, Row{"Cecil", "12-07 15:00:00"}));
   EXPECT_THAT(selectedAfterMiddle, ElementsAre("0+focus"));
   EXPECT_THAT(afterAll, IsEmpty());
   EXPECT_THAT(selectedAfterAll, IsEmpty());
@@ -264,7 +265,10 @@ TEST_F(MainScreenTest, TheMenuOffersDelAboutAndExitAndAboutShowsTheProgram) {
     keys = ToUtf8(LeftSoftKeyCaption()) + "|" + ToUtf8(RightSoftKeyCaption());
     PressKey(VK_F2);  // "Cancel"
   });
-  RunLater([] { PressKey(VK_F2); PressKey('2'); });  // About again, left with Back
+  RunLater([] {
+    PressKey(VK_F2);
+    PressKey('2');
+  });  // About again, left with Back
   RunLater([] { PressKey(VK_ESCAPE); });
   RunLater([] { Exit(); });
   EXPECT_EQ(RunScreen(), -1);

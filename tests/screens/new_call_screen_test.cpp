@@ -277,7 +277,8 @@ TEST_F(NewCallScreenTest, TheActionKeyOnTheRingtoneFieldBrowsesAndTheChoiceIsSav
   QueueRescue();
   EXPECT_EQ(RunScreen(), 0);
   EXPECT_EQ(ToUtf8(shown), (directory_ / "short.mp3").string());
-  EXPECT_THAT(ReadSchedule(), HasSubstr("Ringtone=\"" + (directory_ / "short.mp3").string() + "\""));
+  EXPECT_THAT(ReadSchedule(),
+              HasSubstr("Ringtone=\"" + (directory_ / "short.mp3").string() + "\""));
 }
 
 }  // namespace
