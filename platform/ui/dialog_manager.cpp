@@ -161,11 +161,15 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, const DLGTEMPLATE* dialog, H
 
 BOOL EndDialog(HWND window, INT_PTR code) {
   ScreenWindow* screen = LiveScreen(window);
-  if (screen == nullptr || screen->ended) {
+  if (screen == nullptr) {
     return FALSE;
   }
-  screen->ended = true;
+  // A screen ended twice before it closes returns the later code, as the phone's does.
   screen->endCode = code;
+  if (screen->ended) {
+    return TRUE;
+  }
+  screen->ended = true;
   if (screen->frame != nullptr && screen->frame->Popup()->IsOpen()) {
     screen->frame->Popup()->hide();
   }

@@ -22,8 +22,8 @@ TEST_F(DialogManagerTest, EndingDuringInitialisationShowsNothingAndSendsNothingM
   bool stepRan = false;
   Slot(0).answer = [](HWND screen, UINT message, WPARAM, LPARAM) -> INT_PTR {
     if (message == WM_INITDIALOG) {
-      EndDialog(screen, 3);
-      EndDialog(screen, 5);  // the first end code stands
+      EndDialog(screen, 5);
+      EndDialog(screen, 3);  // the later end code stands
       SendMessageW(screen, WM_COMMAND, kGo, 0);
       return TRUE;
     }
