@@ -3,6 +3,7 @@
 // start and never freed before exit; screens keep their state here, not in members.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/system/module_path.h"
 #include "platform/ui/window_types.h"
@@ -24,6 +25,11 @@ struct ProcessState {
   HWND mainList = nullptr;
   HWND callerList = nullptr;
   HWND ringtoneList = nullptr;
+  // What the rows show, row i holding what was added as row i at the last fill: the main
+  // list's calls (DEL deletes a call only if the file still has it there) and the browser's
+  // whole entry names (the list cuts row texts at 255 characters).
+  std::vector<CallRecord> shownCalls;
+  std::vector<std::u16string> shownRingtoneNames;
 };
 
 ProcessState& State();

@@ -20,13 +20,6 @@ constexpr double kCallerFraction = 0.4;
 constexpr double kRingTimeFraction = 0.6;
 constexpr int kCallImage = 0;
 
-// The calls the rows show, row i holding the call read from position i at the last refresh.
-// DEL hands the row's call to the store, which deletes it only if the file still has it there.
-std::vector<CallRecord>& shownCalls() {
-  static std::vector<CallRecord> calls;
-  return calls;
-}
-
 // Month-day hour:minute:second of the ring time, as the phone's clock shows it.
 std::u16string formatRingTime(const FILETIME& ringTime) {
   SYSTEMTIME calendar{};
@@ -73,10 +66,10 @@ void deleteSelectedCall() {
     return;
   }
   const int row = GetSelectedRowIndex(list);
-  if (row < 0 || row >= static_cast<int>(shownCalls().size())) {
+  if (row < 0 || row >= static_cast<int>(State().shownCalls.size())) {
     return;
   }
-  const CallRecord shown = shownCalls()[static_cast<std::size_t>(row)];
+  const CallRecord shown = State().shownCalls[static_cast<std::size_t>(row)];
   {
     ScheduleStore store;
     store.DeleteCall(row, shown);
@@ -132,7 +125,7 @@ INT_PTR mainProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*
 void MainScreen::RefreshCallList() {
   HWND list = State().mainList;
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-  shownCalls().clear();
+  State().shownCalls.clear();
   ScheduleStore store;
   WakeupScheduler(store);
   const int count = store.CountCalls();
@@ -146,7 +139,7 @@ void MainScreen::RefreshCallList() {
     if (!store.ReadCall(i, record)) {
       break;
     }
-    shownCalls().push_back(record);
+    State().shownCalls.push_back(record);
     const int row = SetListCell(list, record.Name, 0, kCallImage);
     SetListCell(list, formatRingTime(record.CallTime).c_str(), 1, row);
   }

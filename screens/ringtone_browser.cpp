@@ -22,21 +22,13 @@ constexpr int kRingtoneImage = 0;
 constexpr int kDirectoryImage = 1;
 constexpr int kRowTextCapacity = 256;
 
-// The names the rows show, row i holding the name added as row i. A pick takes the name from
-// here, not the row text read back from the list, which is cut at 255 characters: a cut name
-// would name another file, or none.
-std::vector<std::u16string>& shownNames() {
-  static std::vector<std::u16string> names;
-  return names;
-}
-
 bool isBelowRoot() {
   return State().browseDirectory.size() > 1;
 }
 
 void addRow(HWND list, std::u16string_view name, int image) {
-  shownNames().emplace_back(name);
-  SetListCell(list, shownNames().back().c_str(), 0, image);
+  State().shownRingtoneNames.emplace_back(name);
+  SetListCell(list, State().shownRingtoneNames.back().c_str(), 0, image);
 }
 
 // MP3 or WAV after the last dot, in any letter case. A name without a dot is no ringtone.
@@ -92,7 +84,7 @@ bool readSelectedRow(int* row, int* image, std::u16string* name) {
   if (!GetSelectedRowText(list, &item)) {
     return false;
   }
-  const auto& names = shownNames();
+  const auto& names = State().shownRingtoneNames;
   if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= names.size()) {
     return false;
   }
@@ -202,7 +194,7 @@ int RingtoneBrowser::Run() {
 void RingtoneBrowser::FillDirectoryList() {
   std::u16string& directory = State().browseDirectory;
   HWND list = State().ringtoneList;
-  shownNames().clear();
+  State().shownRingtoneNames.clear();
   if (list == nullptr) {
     // Nothing to show; the directory still takes its final separator, as after any listing.
     if (isBelowRoot() && directory.back() != kSeparator) {

@@ -1,5 +1,6 @@
-// Fonts of the phone frame. The phone's face is "Tahoma"; a host without it draws with the
-// system sans (DejaVu Sans on a bare Debian machine).
+// Fonts of the phone frame. The phone's face is "Tahoma"; a host without it draws with a sans
+// about as narrow (DejaVu Sans Condensed), else the system sans: the phone's columns are
+// measured for Tahoma's widths.
 #include "platform/ui/internal/fonts.h"
 
 #include <QFontDatabase>
@@ -15,8 +16,9 @@ constexpr int kLargestPixelSize = 200;
 
 QFont withFallback(const QString& face) {
   QFont font;
-  font.setFamilies(QStringList{face, QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"),
-                               QStringLiteral("Sans Serif")});
+  font.setFamilies(QStringList{face, QStringLiteral("Tahoma"),
+                               QStringLiteral("DejaVu Sans Condensed"),
+                               QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
   font.setStyleHint(QFont::SansSerif);
   return font;
 }
