@@ -52,7 +52,9 @@ int Entry(const void* instance, std::u16string_view commandLine) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool timedLaunch = CommandLineOf(argc, argv) == kTimedLaunchCommandLine;
+  // Taken before the platform starts: it removes the arguments meant for itself.
+  const std::u16string commandLine = CommandLineOf(argc, argv);
+  const bool timedLaunch = commandLine == kTimedLaunchCommandLine;
   std::string why;
   if (!StartScreenPlatform(argc, argv, &why)) {
     std::fprintf(stderr, "pelorin: cannot show its screens: %s\n", why.c_str());
@@ -63,5 +65,5 @@ int main(int argc, char** argv) {
     }
     return -1;
   }
-  return Entry(&ProgramResources(), CommandLineOf(argc, argv));
+  return Entry(&ProgramResources(), commandLine);
 }
