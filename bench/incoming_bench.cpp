@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "platform/system/clock.h"
+#include "tests/support/local_time.h"
 
 extern char** environ;
 
@@ -85,19 +86,7 @@ class Scratch {
 
   // One call due now, vibrating, with the default ringtone.
   void WriteDueCall() const {
-    const std::time_t moment = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&moment, &local);
-    const SYSTEMTIME calendar{static_cast<std::uint16_t>(local.tm_year + 1900),
-                              static_cast<std::uint16_t>(local.tm_mon + 1),
-                              0,
-                              static_cast<std::uint16_t>(local.tm_mday),
-                              static_cast<std::uint16_t>(local.tm_hour),
-                              static_cast<std::uint16_t>(local.tm_min),
-                              static_cast<std::uint16_t>(local.tm_sec),
-                              0};
-    FILETIME time{};
-    SystemTimeToFileTime(&calendar, &time);
+    const FILETIME time = test_support::LocalFileTime(std::time(nullptr));
     std::ofstream(path_ / "pelorin.xml")
         << "<?xml version=\"1.0\"?>\n<CallInfo><CI Name=\"Bench\" PhoneNo=\"\" Ringtone=\""
         << (path_ / "ringtone1.mp3").string() << "\" Vibrate=\"1\" Index=\"1\" CallTimeHigh=\""

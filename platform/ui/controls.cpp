@@ -18,16 +18,20 @@
 
 namespace {
 
-// A static text: draws its text itself so that the screen can colour its background with
-// WM_CTLCOLORSTATIC, as the pale screens do.
-class StaticText : public QWidget {
+// A static control: never takes the focus or the mouse, and stands on the background the screen
+// gives it with WM_CTLCOLORSTATIC, as the pale screens do; the text or icon goes on top.
+class StaticControl : public QWidget {
  public:
-  StaticText(ControlWindow* control, QWidget* parent) : QWidget(parent), control_(control) {
+  StaticControl(ControlWindow* control, QWidget* parent) : QWidget(parent), control_(control) {
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_TransparentForMouseEvents);
   }
 
  protected:
+  // Paints over the background; `opaqueText` when the screen coloured the control but left the
+  // text background opaque.
+  virtual void paintFace(QPainter& painter, bool opaqueText) = 0;
+
   void paintEvent(QPaintEvent*) override {
     if (LiveControl(control_) == nullptr) {
       return;
@@ -39,7 +43,20 @@ class StaticText : public QWidget {
     if (filled) {
       painter.fillRect(rect(), background);
     }
-    if (filled && opaqueText) {
+    paintFace(painter, filled && opaqueText);
+  }
+
+  ControlWindow* control_;
+};
+
+// A static text draws its text itself, so that it can stand on the screen's colour.
+class StaticText : public StaticControl {
+ public:
+  using StaticControl::StaticControl;
+
+ protected:
+  void paintFace(QPainter& painter, bool opaqueText) override {
+    if (opaqueText) {
       // A screen that colours the control but leaves the text background opaque gets the
       // text on the device context's own background colour, as on the phone.
       painter.setBackgroundMode(Qt::OpaqueMode);
@@ -62,37 +79,18 @@ class StaticText : public QWidget {
     painter.setPen(Qt::black);
     painter.drawText(area, alignment | Qt::AlignTop | Qt::TextWordWrap, ToQString(control_->text));
   }
-
- private:
-  ControlWindow* control_;
 };
 
-class StaticIcon : public QWidget {
+class StaticIcon : public StaticControl {
  public:
-  StaticIcon(ControlWindow* control, QWidget* parent) : QWidget(parent), control_(control) {
-    setFocusPolicy(Qt::NoFocus);
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-  }
+  using StaticControl::StaticControl;
 
  protected:
-  void paintEvent(QPaintEvent*) override {
-    if (LiveControl(control_) == nullptr) {
-      return;
-    }
-    QPainter painter(this);
-    bool filled = false;
-    bool opaqueText = false;
-    const QColor background = ControlBackground(control_, &painter, &filled, &opaqueText);
-    if (filled) {
-      painter.fillRect(rect(), background);
-    }
+  void paintFace(QPainter& painter, bool /*opaqueText*/) override {
     if (HICON icon = LoadIconW(control_->instance, control_->iconId)) {
       painter.drawPixmap(0, 0, icon->picture);
     }
   }
-
- private:
-  ControlWindow* control_;
 };
 
 QDate dateOf(const SYSTEMTIME& time) {

@@ -1,30 +1,24 @@
 #include "tests/e2e/desktop_session.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
-extern char** environ;
+#include "tests/support/processes.h"
+#include "tests/support/text_files.h"
+#include "tests/support/waiting.h"
 
 namespace e2e {
 
 namespace fs = std::filesystem;
+using test_support::ReadFile;
+using test_support::WaitUntil;
 
 namespace {
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 // The variables of the test's own environment that must not reach the program: another
 // display, a session bus or a systemd manager of the person running the tests.
@@ -57,32 +51,16 @@ void DesktopSession::SetUp() {
   artifacts_ = build / "artifacts";
   fs::create_directories(artifacts_);
 
-  // The display number comes back on a pipe once the server accepts clients.
-  int pipe[2];
-  ASSERT_EQ(::pipe(pipe), 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipe[1], 3);
-  const std::string log = (root_ / "xvfb.txt").string();
-  posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  std::vector<std::string> command = {"Xvfb",       "-displayfd", "3",   "-screen", "0",
-                                      "480x480x24", "-nolisten",  "tcp", "-noreset"};
-  std::vector<char*> argv;
-  for (std::string& part : command) argv.push_back(part.data());
-  argv.push_back(nullptr);
-  pid_t server = 0;
-  ASSERT_EQ(posix_spawnp(&server, "Xvfb", &actions, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  xvfb_ = server;
-  ::close(pipe[1]);
-  std::string number;
-  char character = 0;
-  while (::read(pipe[0], &character, 1) == 1 && character != '\n') {
-    number += character;
-  }
-  ::close(pipe[0]);
-  ASSERT_FALSE(number.empty()) << ReadFile(log);
-  display_ = ":" + number;
+  // Xvfb picks a free display and writes its number once it accepts clients.
+  const fs::path number = root_ / "display";
+  xvfb_ = test_support::Spawn(
+      {"Xvfb", "-displayfd", "1", "-screen", "0", "480x480x24", "-nolisten", "tcp", "-noreset"},
+      test_support::EnvironmentWith(), number, root_ / "xvfb.txt");
+  ASSERT_GT(xvfb_, 0) << "Xvfb could not be started";
+  ASSERT_TRUE(WaitUntil([&] { return ReadFile(number).find('\n') != std::string::npos; },
+                        std::chrono::seconds(20)))
+      << ReadFile(root_ / "xvfb.txt");
+  display_ = ":" + test_support::Lines(ReadFile(number)).front();
 
   for (char** entry = environ; *entry != nullptr; ++entry) {
     if (!KeptFromProgram(*entry)) {
@@ -97,56 +75,40 @@ void DesktopSession::SetUp() {
 
 void DesktopSession::TearDown() {
   for (int process : started_) {
-    ::kill(process, SIGTERM);
-    ::waitpid(process, nullptr, 0);
+    test_support::Stop(process);
   }
-  EndWaiters();
-  if (xvfb_ > 0) {
-    ::kill(xvfb_, SIGTERM);
-    ::waitpid(xvfb_, nullptr, 0);
-  }
+  EndLeftovers();
+  bus_.Stop();
+  test_support::Stop(xvfb_);
   std::error_code ignored;
   fs::remove_all(root_, ignored);
 }
 
-// A waiter still pending for the copy would start it after the test: end it, and a program
-// it started, by the ids in its state file.
-void DesktopSession::EndWaiters() {
-  std::error_code ignored;
-  const fs::path states = root_ / "run" / "pelorin";
-  if (!fs::exists(states)) {
-    return;
-  }
-  for (const auto& entry : fs::directory_iterator(states, ignored)) {
-    const int process = std::atoi(ReadFile(entry.path()).c_str());
-    if (process <= 0) {
-      continue;
-    }
-    const std::string command = ReadFile("/proc/" + std::to_string(process) + "/cmdline");
-    if (command.find(program_.string()) != std::string::npos) {
-      ::kill(process, SIGTERM);
-    }
+// Waiters still pending for the copy would start it after the test, and a program a waiter
+// started is no child of the test: end whatever runs from the program directory.
+void DesktopSession::EndLeftovers() {
+  const std::string directory = program_.string() + "/";
+  for (int process : test_support::Processes([&](const std::vector<std::string>& command) {
+         return command.front().rfind(directory, 0) == 0;
+       })) {
+    ::kill(process, SIGKILL);
   }
 }
 
+void DesktopSession::SetVariable(const std::string& name, const std::string& value) {
+  std::erase_if(environment_,
+                [&](const std::string& entry) { return entry.rfind(name + "=", 0) == 0; });
+  environment_.push_back(name + "=" + value);
+}
+
+void DesktopSession::StartSessionBus() {
+  ASSERT_TRUE(bus_.Start(root_)) << "dbus-daemon gave no address";
+  ASSERT_TRUE(bus_.StartScreenSaver(ScreenSaverLog())) << "the stand-in screen saver is not ready";
+  SetVariable("DBUS_SESSION_BUS_ADDRESS", bus_.address());
+}
+
 int DesktopSession::Spawn(const std::vector<std::string>& command, const fs::path& output) {
-  std::vector<std::string> parts = command;
-  std::vector<char*> argv;
-  for (std::string& part : parts) argv.push_back(part.data());
-  argv.push_back(nullptr);
-  std::vector<std::string> variables = environment_;
-  std::vector<char*> envp;
-  for (std::string& variable : variables) envp.push_back(variable.data());
-  envp.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  const std::string path = output.string();
-  posix_spawn_file_actions_addopen(&actions, 1, path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  pid_t process = 0;
-  const int error = posix_spawnp(&process, argv[0], &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  return error == 0 ? process : -1;
+  return test_support::Spawn(command, environment_, output, output);
 }
 
 int DesktopSession::StartProgram(const std::vector<std::string>& arguments) {
@@ -222,17 +184,6 @@ void DesktopSession::TakePicture(const std::string& name) {
   std::this_thread::sleep_for(std::chrono::milliseconds(400));
   Tool(
       {"import", "-display", display_, "-window", "root", (artifacts_ / (name + ".png")).string()});
-}
-
-bool DesktopSession::WaitUntil(const std::function<bool()>& condition, std::chrono::seconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < end) {
-    if (condition()) {
-      return true;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  return condition();
 }
 
 std::string DesktopSession::ReadSchedule() const {

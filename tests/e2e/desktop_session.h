@@ -1,14 +1,16 @@
 #pragma once
 // A desktop of its own for tests that use the real program as a person does: an Xvfb display,
 // a copy of the built program in a temporary program directory, real key presses (xdotool),
-// pictures of the screen (ImageMagick's import) kept under <build>/artifacts/.
+// pictures of the screen (ImageMagick's import) kept under <build>/artifacts/; on request a
+// session bus of its own with the stand-in screen saver on it.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "tests/support/session_bus.h"
 
 namespace e2e {
 
@@ -21,6 +23,13 @@ class DesktopSession : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+
+  // Sets a variable for everything started from now on.
+  void SetVariable(const std::string& name, const std::string& value);
+  // Starts a session bus of the test's own with the stand-in screen saver on it, logging into
+  // ScreenSaverLog(), and gives the bus to everything started from now on.
+  void StartSessionBus();
+  std::filesystem::path ScreenSaverLog() const { return root_ / "screen-saver.log"; }
 
   // Starts the program copy with these arguments; returns its process id.
   int StartProgram(const std::vector<std::string>& arguments = {});
@@ -37,7 +46,6 @@ class DesktopSession : public ::testing::Test {
   // Saves a picture of the whole display as <artifacts>/<name>.png.
   void TakePicture(const std::string& name);
 
-  bool WaitUntil(const std::function<bool()>& condition, std::chrono::seconds limit);
   std::string ReadSchedule() const;
   void WriteSchedule(const std::string& text) const;
 
@@ -49,10 +57,11 @@ class DesktopSession : public ::testing::Test {
 
  private:
   int Spawn(const std::vector<std::string>& command, const std::filesystem::path& output);
-  void EndWaiters();
+  void EndLeftovers();
 
   int xvfb_ = 0;
   std::vector<int> started_;
+  test_support::PrivateSessionBus bus_;
 };
 
 }  // namespace e2e

@@ -9,9 +9,11 @@
 #include <thread>
 
 #include "tests/e2e/desktop_session.h"
+#include "tests/support/waiting.h"
 
 namespace {
 
+using test_support::WaitUntil;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using namespace std::chrono_literals;

@@ -2,27 +2,22 @@
 // saver on it (fake_screen_saver), and a process that asks as the incoming call does. Each
 // asking process is a fresh child, as each timed launch is, so that its leaving the bus can be
 // watched.
-#include <fcntl.h>
 #include <gmock/gmock.h>
-#include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/power/power.h"
 #include "platform/ui/application.h"
-
-extern char** environ;
+#include "tests/support/session_bus.h"
+#include "tests/support/text_files.h"
+#include "tests/support/waiting.h"
 
 namespace {
 
@@ -31,46 +26,10 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
 
-std::string ReadFile(const fs::path& path) {
-  std::stringstream text;
-  text << std::ifstream(path).rdbuf();
-  return text.str();
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::stringstream stream(text);
-  for (std::string line; std::getline(stream, line);) {
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-// Waits up to ten seconds for the condition; the result says whether it came true.
-bool WaitFor(const std::function<bool()>& condition) {
-  for (int tries = 0; tries < 1000; ++tries) {
-    if (condition()) {
-      return true;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return condition();
-}
-
-pid_t Spawn(std::vector<std::string> arguments, posix_spawn_file_actions_t* actions) {
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  return posix_spawnp(&pid, argv[0], actions, nullptr, argv.data(), environ) == 0 ? pid : -1;
-}
-
-void Stop(pid_t pid) {
-  if (pid > 0) {
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
-  }
-}
+using test_support::Lines;
+using test_support::ReadFile;
+using test_support::WaitUntil;
+using namespace std::chrono_literals;
 
 // What a child process got from SetPowerRequirement.
 struct Answer {
@@ -146,41 +105,25 @@ class BacklightRequestTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    Stop(screenSaver_);
-    Stop(bus_);
+    bus_.Stop();
     setenv("DBUS_SESSION_BUS_ADDRESS", oldAddress_.c_str(), 1);
     fs::remove_all(directory_);
   }
 
-  // A session bus of our own: dbus-daemon writes its address to the file, and the test
-  // process and its children use that bus from then on.
+  // A session bus of our own: the test process and its children use it from then on.
   void StartBus() {
-    const fs::path address = directory_ / "address";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, address.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    bus_ = Spawn({"dbus-daemon", "--session", "--nofork", "--print-address=1"}, &actions);
-    posix_spawn_file_actions_destroy(&actions);
-    ASSERT_GT(bus_, 0) << "dbus-daemon could not be started";
-    ASSERT_TRUE(WaitFor([&] { return ReadFile(address).find('\n') != std::string::npos; }));
-    setenv("DBUS_SESSION_BUS_ADDRESS", Lines(ReadFile(address)).front().c_str(), 1);
+    ASSERT_TRUE(bus_.Start(directory_)) << "dbus-daemon could not be started";
+    setenv("DBUS_SESSION_BUS_ADDRESS", bus_.address().c_str(), 1);
   }
 
-  void StartScreenSaver() {
-    const fs::path program = fs::read_symlink("/proc/self/exe").parent_path() / "fake_screen_saver";
-    screenSaver_ = Spawn({program.string(), LogPath().string()}, nullptr);
-    ASSERT_GT(screenSaver_, 0);
-    ASSERT_TRUE(WaitFor([&] { return !Log().empty() && Log().front() == "ready"; }));
-  }
+  void StartScreenSaver() { ASSERT_TRUE(bus_.StartScreenSaver(LogPath())); }
 
   fs::path LogPath() const { return directory_ / "screen-saver.log"; }
   std::vector<std::string> Log() const { return Lines(ReadFile(LogPath())); }
 
   fs::path directory_;
   std::string oldAddress_;
-  pid_t bus_ = -1;
-  pid_t screenSaver_ = -1;
+  test_support::PrivateSessionBus bus_;
 };
 
 TEST_F(BacklightRequestTest, WithoutAScreenSaverOrABusNothingIsHeld) {
@@ -218,7 +161,7 @@ TEST_F(BacklightRequestTest, TheScreenSaverIsInhibitedOnceAndReleasedOnlyWhenThe
 
   // ...and the screen saver drops it as soon as the process has gone.
   incomingCall.Release();
-  EXPECT_TRUE(WaitFor([&] { return Log().size() == 3; }));
+  EXPECT_TRUE(WaitUntil([&] { return Log().size() == 3; }, 10s));
   EXPECT_THAT(Log(), ElementsAre("ready", held[1], "released " + caller));
 }
 
