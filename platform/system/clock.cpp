@@ -60,10 +60,10 @@ void GetLocalTime(SYSTEMTIME* now) {
       return;
     }
   }
-  timespec spec{};
-  clock_gettime(CLOCK_REALTIME, &spec);
+  timespec clockTime{};
+  clock_gettime(CLOCK_REALTIME, &clockTime);
   tm local{};
-  localtime_r(&spec.tv_sec, &local);
+  localtime_r(&clockTime.tv_sec, &local);
   now->wYear = static_cast<std::uint16_t>(local.tm_year + 1900);
   now->wMonth = static_cast<std::uint16_t>(local.tm_mon + 1);
   now->wDayOfWeek = static_cast<std::uint16_t>(local.tm_wday);
@@ -72,7 +72,7 @@ void GetLocalTime(SYSTEMTIME* now) {
   now->wMinute = static_cast<std::uint16_t>(local.tm_min);
   // A leap second shows as 59 so that the value stays convertible.
   now->wSecond = static_cast<std::uint16_t>(local.tm_sec > 59 ? 59 : local.tm_sec);
-  now->wMilliseconds = static_cast<std::uint16_t>(spec.tv_nsec / 1'000'000);
+  now->wMilliseconds = static_cast<std::uint16_t>(clockTime.tv_nsec / 1'000'000);
 }
 
 bool SystemTimeToFileTime(const SYSTEMTIME* calendar, FILETIME* file) {
