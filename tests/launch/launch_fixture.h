@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/text_files.h"
+
 namespace launch_test {
 
 class TemporaryDirectory {
@@ -51,21 +53,8 @@ class ScopedVariable {
   std::optional<std::string> old_;
 };
 
-inline std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-inline std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::stringstream stream(text);
-  for (std::string line; std::getline(stream, line);) {
-    lines.push_back(line);
-  }
-  return lines;
-}
+using test_support::Lines;
+using test_support::ReadFile;
 
 inline void WriteExecutable(const std::filesystem::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
