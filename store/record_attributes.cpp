@@ -15,6 +15,14 @@ void CopyText(char16_t (&field)[Capacity], const char* utf8) {
   CopyToField(field, Capacity, FromUtf8(utf8));
 }
 
+// A path cut short names another file, or none: one too long for the field leaves the call
+// silent instead.
+void CopyPath(char16_t (&field)[kRingtoneCapacity], const char* utf8) {
+  if (!CopyToField(field, kRingtoneCapacity, FromUtf8(utf8))) {
+    field[0] = u'\0';
+  }
+}
+
 std::string TextOf(const char16_t* field, std::size_t capacity) {
   std::size_t length = 0;
   while (length < capacity && field[length] != u'\0') {
@@ -51,7 +59,7 @@ void ReadRecordAttributes(const pugi::xml_node& element, CallRecord& record) {
     } else if (name == "PhoneNo") {
       CopyText(record.PhoneNo, value);
     } else if (name == "Ringtone") {
-      CopyText(record.Ringtone, value);
+      CopyPath(record.Ringtone, value);
     } else if (name == "Vibrate") {
       record.Vibrate = static_cast<std::int32_t>(ReadNumber(value));
     } else if (name == "Index") {

@@ -170,17 +170,26 @@ TEST_F(ScheduleStoreTest, ReadingRuleOrderExtrasMissingFieldsAndNumbers) {
   EXPECT_EQ(ReadNumber("2147483648"), 2147483648u);
 }
 
-TEST_F(ScheduleStoreTest, OverlongTextsAreCutToTheirField) {
+TEST_F(ScheduleStoreTest, OverlongNamesAreCutAndOverlongRingtonesRefused) {
   const std::string longName(300, 'n');
   const std::string hugeRingtone(100000, 'r');
+  const std::string fullRingtone = "/" + std::string(254, 'f');
   WriteSchedule("<CallInfo><CI Name=\"" + longName + "\" PhoneNo=\"" + longName +
-                "\" Ringtone=\"" + hugeRingtone + "\"/></CallInfo>");
+                "\" Ringtone=\"" + hugeRingtone + "\"/><CI Ringtone=\"/" +
+                std::string(255, 'l') + "\"/><CI Ringtone=\"" + fullRingtone +
+                "\"/></CallInfo>");
   ScheduleStore store;
   CallRecord record{};
   ASSERT_TRUE(store.ReadCall(0, record));
   EXPECT_EQ(std::u16string(record.Name), std::u16string(254, u'n'));
   EXPECT_EQ(std::u16string(record.PhoneNo), std::u16string(254, u'n'));
-  EXPECT_EQ(std::u16string(record.Ringtone), std::u16string(255, u'r'));
+  // A cut path would name another file: the call stays silent instead.
+  EXPECT_EQ(std::u16string(record.Ringtone), u"");
+  CopyToField(record.Ringtone, kRingtoneCapacity, u"/left/over.mp3");
+  ASSERT_TRUE(store.ReadCall(1, record));  // one character over the field
+  EXPECT_EQ(std::u16string(record.Ringtone), u"");
+  ASSERT_TRUE(store.ReadCall(2, record));  // exactly filling it
+  EXPECT_EQ(std::u16string(record.Ringtone), FromUtf8(fullRingtone));
 }
 
 TEST_F(ScheduleStoreTest, NonElementChildStopsWalksButCountsAndDeletes) {
