@@ -152,7 +152,8 @@ INT_PTR callerPickerProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /
       initCallerPicker(screen);
       return TRUE;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE) {
+      // Any non-zero parameter means the screen is becoming active.
+      if (wParam == 0) {
         return FALSE;
       }
       SetFocus(State().callerList);

@@ -151,7 +151,8 @@ INT_PTR ringtoneBrowserProcedure(HWND screen, UINT message, WPARAM wParam, LPARA
       initRingtoneBrowser(screen);
       return TRUE;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE) {
+      // Any non-zero parameter means the screen is becoming active.
+      if (wParam == 0) {
         return FALSE;
       }
       SetFocus(State().ringtoneList);
