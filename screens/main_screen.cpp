@@ -1,6 +1,7 @@
 #include "screens/main_screen.h"
 
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 #include "app/process_state.h"
@@ -57,9 +58,21 @@ void addNewCall() {
   }
 }
 
+bool sameCall(const CallRecord& a, const CallRecord& b) {
+  return std::u16string_view(a.Name) == std::u16string_view(b.Name) &&
+         CompareFileTime(&a.CallTime, &b.CallTime) == 0 && a.Index == b.Index;
+}
+
+// Whether the file still holds the call `shown` at the row's position.
+bool stillListed(ScheduleStore& store, int row, const CallRecord& shown) {
+  CallRecord stored{};
+  return store.ReadCall(row, stored) && sameCall(stored, shown);
+}
+
 // Deletes the call the selected row shows. When the file no longer holds that call at the
-// row's position (another process purged or changed it), nothing is deleted; the list is
-// refreshed either way, so it shows the file as it is now.
+// row's position (another process purged or changed it), nothing is deleted and the list is
+// refreshed, so it shows the file as it is now. A delete that failed while the call is still
+// there (the file could not be saved) leaves the list as it was.
 void deleteSelectedCall() {
   HWND list = State().mainList;
   if (list == nullptr) {
@@ -70,11 +83,14 @@ void deleteSelectedCall() {
     return;
   }
   const CallRecord shown = State().shownCalls[static_cast<std::size_t>(row)];
+  bool refresh = false;
   {
     ScheduleStore store;
-    store.DeleteCall(row, shown);
+    refresh = store.DeleteCall(row, shown) || !stillListed(store, row, shown);
   }
-  MainScreen::RefreshCallList();
+  if (refresh) {
+    MainScreen::RefreshCallList();
+  }
 }
 
 void showAbout() {
@@ -111,7 +127,8 @@ INT_PTR mainProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*
       }
       return FALSE;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE) {
+      // Any first parameter but 0 means the screen becomes active, whatever its high word.
+      if (wParam != 0) {
         SetFocus(State().mainList);
       }
       return TRUE;

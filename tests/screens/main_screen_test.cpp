@@ -2,6 +2,10 @@
 // what "New", "DEL", "About" and "Exit" do to the list and the schedule file.
 #include "screens/main_screen.h"
 
+#include <sys/resource.h>
+
+#include <csignal>
+
 #include "tests/screens/call_screens_fixture.h"
 
 namespace {
@@ -211,6 +215,33 @@ TEST_F(MainScreenTest, DelDeletesNothingWhenTheFileChangedUnderTheList) {
   EXPECT_EQ(StoredCalls().size(), 2u);
 }
 
+TEST_F(MainScreenTest, ADelThatCannotBeSavedLeavesTheListAsItWas) {
+  WriteThreeCalls();
+  std::vector<Row> after;
+  std::vector<std::string> selected;
+  RunLater([&] {
+    PressKey(VK_DOWN);
+    // A disk that takes no more bytes: the file still holds the call, but cannot be saved.
+    rlimit original{};
+    getrlimit(RLIMIT_FSIZE, &original);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = original;
+    tiny.rlim_cur = 16;
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    Delete();
+    setrlimit(RLIMIT_FSIZE, &original);
+    after = Rows();
+    selected = SelectedRows();
+    Exit();
+  });
+  RunScreen();
+  EXPECT_EQ(StoredCalls().size(), 3u);
+  EXPECT_THAT(after, ElementsAre(Row{"Bertil", "12-07 13:00:00"}, Row{"Annika", "12-07 14:00:00"},
+                                 Row{"Cecil", "12-07 15:00:00"}));
+  EXPECT_THAT(selected, ElementsAre("1+focus"));
+  EXPECT_EQ(armed_.size(), 1u);  // no refresh, so no wake-up scheduling either
+}
+
 TEST_F(MainScreenTest, NewThenCancelLeavesTheListAsItWas) {
   WriteThreeCalls();
   std::string popup;
@@ -277,6 +308,28 @@ TEST_F(MainScreenTest, TheMenuOffersDelAboutAndExitAndAboutShowsTheProgram) {
   EXPECT_THAT(menu, HasSubstr("3 Exit"));
   EXPECT_EQ(name, "  Pelorin 0.2");
   EXPECT_EQ(keys, "|Cancel");
+}
+
+TEST_F(MainScreenTest, ActivationWithAnyNonZeroParameterGivesTheListTheFocus) {
+  WriteThreeCalls();
+  bool focusedWhenActive = false;
+  bool focusedWhenInactive = true;
+  std::vector<INT_PTR> answers;
+  RunLater([&] {
+    HWND screen = NewestScreen();
+    // Inactive in the low word, minimised in the high word: still not 0.
+    SetFocus(nullptr);
+    answers.push_back(SendMessageW(screen, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 1), 0));
+    focusedWhenActive = FocusedControl() == State().mainList;
+    SetFocus(nullptr);
+    answers.push_back(SendMessageW(screen, WM_ACTIVATE, 0, 0));
+    focusedWhenInactive = FocusedControl() == State().mainList;
+    Exit();
+  });
+  RunScreen();
+  EXPECT_TRUE(focusedWhenActive);
+  EXPECT_FALSE(focusedWhenInactive);
+  EXPECT_THAT(answers, ElementsAre(TRUE, TRUE));
 }
 
 }  // namespace
