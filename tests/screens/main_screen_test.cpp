@@ -7,6 +7,7 @@
 #include <csignal>
 
 #include "tests/screens/call_screens_fixture.h"
+#include "tests/screens/list_rows.h"
 
 namespace {
 
@@ -50,17 +51,7 @@ std::vector<Row> Rows() {
 
 // The rows marked selected, each with "+focus" when it has the focus mark too.
 std::vector<std::string> SelectedRows() {
-  HWND list = State().mainList;
-  std::vector<std::string> selected;
-  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int row = 0; row < count; ++row) {
-    const auto state = SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row),
-                                    LVIS_SELECTED | LVIS_FOCUSED);
-    if (state & LVIS_SELECTED) {
-      selected.push_back(std::to_string(row) + ((state & LVIS_FOCUSED) ? "+focus" : ""));
-    }
-  }
-  return selected;
+  return SelectedListRows(State().mainList);
 }
 
 class MainScreenTest : public CallScreensFixture {
