@@ -19,6 +19,12 @@ const QColor kStripText(Qt::white);
 const QColor kDefaultBackground(Qt::white);
 const QColor kHighlight(0x31, 0x6A, 0xC5);
 constexpr int kPopupPadding = 4;
+// Groove and handle of the slim scroll bar; it lies over the content, so no arrows.
+const char kScrollBarStyle[] =
+    "QScrollBar:vertical { width: 6px; margin: 0; border: none; background: #E4E4E4; }"
+    "QScrollBar::handle:vertical { background: #7F7F7F; min-height: 16px; border-radius: 2px; }"
+    "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
+    "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }";
 
 QString captionOf(const SoftKey& key) {
   return ToQString(key.caption);
@@ -153,7 +159,37 @@ PhoneFrame::PhoneFrame(ScreenWindow* screen, const QString& caption)
   area_->setWidgetResizable(false);
   client_ = new ScreenClient(screen, nullptr);
   area_->setWidget(client_);
+  if (scrolls_) {
+    makeScrollBar();
+  }
   popup_ = new SoftKeyPopup(screen, this);
+}
+
+// The bar lies over the content's right edge rather than narrowing the client area, so the
+// screen keeps its full width for its layout. It moves with the area's own (hidden) bar,
+// which focus moves and the wheel already scroll, and scrolls the area when dragged or clicked.
+void PhoneFrame::makeScrollBar() {
+  QScrollBar* inner = area_->verticalScrollBar();
+  scrollBar_ = new QScrollBar(Qt::Vertical, this);
+  scrollBar_->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
+  scrollBar_->setFocusPolicy(Qt::NoFocus);
+  scrollBar_->setGeometry(kFrameWidth - kScrollBarWidth, kCaptionHeight, kScrollBarWidth,
+                          kClientHeight);
+  scrollBar_->hide();
+  connect(inner, &QScrollBar::rangeChanged, this, [this] { followScrollRange(); });
+  connect(inner, &QScrollBar::valueChanged, scrollBar_, &QScrollBar::setValue);
+  connect(scrollBar_, &QScrollBar::valueChanged, inner, &QScrollBar::setValue);
+  followScrollRange();
+}
+
+void PhoneFrame::followScrollRange() {
+  const QScrollBar* inner = area_->verticalScrollBar();
+  scrollBar_->setRange(inner->minimum(), inner->maximum());
+  scrollBar_->setPageStep(inner->pageStep());
+  scrollBar_->setSingleStep(inner->singleStep());
+  scrollBar_->setValue(inner->value());
+  // Made after the area and before the popup: it stacks above the content, below the popup.
+  scrollBar_->setVisible(inner->maximum() > inner->minimum());
 }
 
 void PhoneFrame::SetCaption(const QString& caption) {

@@ -324,11 +324,12 @@ TEST_F(DialogManagerTest, ATallScreenScrollsToTheFocusAndTheWheelNeverTurnsADate
   SYSTEMTIME afterWheel{};
   int inkBefore = 0;
   int inkAfter = 0;
-  // Pixels that are not the white background, at the bottom of the client area.
+  // Pixels that are not the white background, at the bottom of the client area, left of the
+  // scroll bar.
   auto inkAtBottom = [] {
     int ink = 0;
     for (int y = 20 + 150; y < 20 + 180; ++y) {
-      for (int x = 0; x < 176; x += 2) {
+      for (int x = 0; x < 170; x += 2) {
         COLORREF seen = 0;
         ReadFramePixel(x, y, &seen);
         ink += seen != RGB(255, 255, 255);
@@ -365,6 +366,87 @@ TEST_F(DialogManagerTest, ATallScreenScrollsToTheFocusAndTheWheelNeverTurnsADate
   EXPECT_EQ(afterWheel.wMonth, 12);
   EXPECT_EQ(inkBefore, 0);
   EXPECT_GT(inkAfter, 20);  // the box and its text came into sight
+}
+
+// The scroll bar lies over the right edge of the client area (x 170 to 175), only on a
+// scrolling screen whose content is taller than the frame; its handle follows the focus and a
+// click on its groove scrolls the screen.
+constexpr COLORREF kHandle = RGB(0x7F, 0x7F, 0x7F);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+COLORREF SeenAt(int x, int y) {
+  COLORREF seen = 0;
+  ReadFramePixel(x, y, &seen);
+  return seen;
+}
+
+TEST_F(DialogManagerTest, OnlyAScrollingScreenTallerThanTheFrameShowsAScrollBar) {
+  COLORREF plainEdge = 0;
+  RunLater([&] {
+    plainEdge = SeenAt(173, 20 + 170);
+    EndDialog(NewestScreen(), 0);
+  });
+  RunTestScreen(kPlainScreen);
+  EXPECT_EQ(plainEdge, kWhite);
+
+  // The same scrolling screen with its last control moved up fits the frame: no bar.
+  COLORREF shortEdge = 0;
+  Slot(0).answer = [](HWND screen, UINT message, WPARAM, LPARAM) -> INT_PTR {
+    if (message == WM_INITDIALOG) {
+      GiveBar(screen, kTwoKeyBar);
+      MoveWindow(GetDlgItem(screen, kTickBox), 2, 120, 174, 17, TRUE);
+    }
+    return message == WM_INITDIALOG;
+  };
+  RunLater([&] {
+    shortEdge = SeenAt(173, 20 + 170);
+    EndDialog(NewestScreen(), 0);
+  });
+  RunTestScreen(kTallScreen);
+  EXPECT_EQ(shortEdge, kWhite);
+}
+
+TEST_F(DialogManagerTest, TheScrollBarFollowsTheFocusAndAClickOnItScrolls) {
+  COLORREF topAtStart = 0;
+  COLORREF bottomAtStart = 0;
+  int inkAfterClick = 0;
+  COLORREF topAfterWheel = 0;
+  COLORREF topAfterFocus = 0;
+  COLORREF bottomAfterFocus = 0;
+  RECT client{};
+  Slot(0).answer = [&](HWND screen, UINT message, WPARAM, LPARAM) -> INT_PTR {
+    if (message == WM_INITDIALOG) {
+      GiveBar(screen, kTwoKeyBar);
+    }
+    return message == WM_INITDIALOG;
+  };
+  RunLater([&] {
+    HWND screen = NewestScreen();
+    GetClientRect(screen, &client);
+    topAtStart = SeenAt(173, 20 + 4);
+    bottomAtStart = SeenAt(173, 20 + 176);
+    ClickAt(173, 20 + 170);  // the groove below the handle: a page down
+    for (int y = 20 + 150; y < 20 + 180; ++y) {
+      for (int x = 0; x < 170; x += 2) {
+        inkAfterClick += SeenAt(x, y) != kWhite;
+      }
+    }
+    WheelAt(60, 20 + 40, 10);  // back to the top
+    topAfterWheel = SeenAt(173, 20 + 4);
+    PressKey(VK_UP);  // round to the tick box at the bottom
+    topAfterFocus = SeenAt(173, 20 + 4);
+    bottomAfterFocus = SeenAt(173, 20 + 176);
+    EndDialog(screen, 0);
+  });
+  RunTestScreen(kTallScreen);
+  EXPECT_EQ(client.right, 176);  // the bar lies over the content; the layout width stays
+  EXPECT_EQ(topAtStart, kHandle);
+  EXPECT_NE(bottomAtStart, kHandle);
+  EXPECT_NE(bottomAtStart, kWhite);  // the groove
+  EXPECT_GT(inkAfterClick, 20);      // the tick box came into sight
+  EXPECT_EQ(topAfterWheel, kHandle);
+  EXPECT_NE(topAfterFocus, kHandle);
+  EXPECT_EQ(bottomAfterFocus, kHandle);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
 // Used only inside platform/ui: the phone frame every screen fills. Top to bottom: a 20-pixel
 // caption strip, the 176 x 180 client area holding the screen's own window, and the 20-pixel
-// soft-key bar. A soft key with a popup opens its entries over the client area.
+// soft-key bar. A soft key with a popup opens its entries over the client area. A screen
+// whose content is taller than the client area shows a slim scroll bar over its right edge.
 #include <QScrollArea>
 #include <QString>
 #include <QWidget>
@@ -16,6 +17,9 @@ inline constexpr int kCaptionHeight = 20;
 inline constexpr int kClientHeight = 180;
 inline constexpr int kBarHeight = 20;
 inline constexpr int kFrameHeight = kCaptionHeight + kClientHeight + kBarHeight;
+inline constexpr int kScrollBarWidth = 6;
+
+class QScrollBar;
 
 // The screen's own window: paints its background and hands WM_PAINT to the procedure.
 class ScreenClient : public QWidget {
@@ -61,6 +65,8 @@ class PhoneFrame : public QWidget {
   PhoneFrame(ScreenWindow* screen, const QString& caption);
   ScreenClient* Client() const { return client_; }
   QScrollArea* ClientArea() const { return area_; }
+  // The bar over the client area's right edge; nullptr for screens that do not scroll.
+  QScrollBar* ScrollBar() const { return scrollBar_; }
   SoftKeyPopup* Popup() const { return popup_; }
   void SetCaption(const QString& caption);
   QString Caption() const { return caption_; }
@@ -76,11 +82,15 @@ class PhoneFrame : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void makeScrollBar();
+  void followScrollRange();
+
   ScreenWindow* screen_;
   QString caption_;
   QScrollArea* area_;
   ScreenClient* client_;
   SoftKeyPopup* popup_;
+  QScrollBar* scrollBar_ = nullptr;
   bool scrolls_ = false;
   bool fullScreen_ = false;
 };
