@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
@@ -13,6 +12,7 @@
 
 #include "platform/ui/internal/controls.h"
 #include "platform/ui/internal/key_codes.h"
+#include "platform/ui/internal/message_box.h"
 #include "platform/ui/internal/phone_frame.h"
 #include "platform/ui/internal/windows.h"
 
@@ -123,6 +123,25 @@ std::u16string softKeyCaption(bool left) {
   return key.caption != nullptr ? std::u16string(key.caption) : std::u16string();
 }
 
+PhoneMessageBox* openBox() {
+  return qobject_cast<PhoneMessageBox*>(QApplication::activeModalWidget());
+}
+
+// The open message box when it covers (x, y) of the frame, with the point in its coordinates.
+PhoneMessageBox* boxAt(PhoneFrame* frame, const QPoint& at, QPoint* local) {
+  PhoneMessageBox* box = openBox();
+  if (box == nullptr || !box->isVisible()) {
+    return nullptr;
+  }
+  *local = box->mapFromGlobal(frame->mapToGlobal(at));
+  return box->rect().contains(*local) ? box : nullptr;
+}
+
+RECT inFrame(PhoneFrame* frame, PhoneMessageBox* box, const QRect& part) {
+  const QRect placed(frame->mapFromGlobal(box->mapToGlobal(part.topLeft())), part.size());
+  return RECT{placed.left(), placed.top(), placed.right() + 1, placed.bottom() + 1};
+}
+
 }  // namespace
 
 void ScheduleQueuedSteps() {
@@ -162,11 +181,18 @@ void ClickAt(int x, int y) {
   }
   PhoneFrame* frame = screen->frame;
   const QPoint at(x, y);
-  QPointer<QWidget> target = frame->childAt(at);
-  if (target == nullptr) {
-    target = frame;
+  QPoint inBox;
+  QWidget* top = frame;
+  QPoint point = at;
+  if (PhoneMessageBox* box = boxAt(frame, at, &inBox)) {
+    top = box;
+    point = inBox;
   }
-  const QPointF local = target->mapFrom(frame, QPointF(at));
+  QPointer<QWidget> target = top->childAt(point);
+  if (target == nullptr) {
+    target = top;
+  }
+  const QPointF local = target->mapFrom(top, QPointF(point));
   const QPointF global = frame->mapToGlobal(QPointF(at));
   QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
                     Qt::NoModifier);
@@ -218,16 +244,30 @@ HWND FocusedControl() {
 }
 
 bool OpenMessageBox(std::u16string* caption, std::u16string* text) {
-  auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+  PhoneMessageBox* box = openBox();
   if (box == nullptr) {
     return false;
   }
   if (caption != nullptr) {
-    *caption = box->windowTitle().toStdU16String();
+    *caption = box->Caption().toStdU16String();
   }
   if (text != nullptr) {
-    *text = box->text().toStdU16String();
+    *text = box->Text().toStdU16String();
   }
+  return true;
+}
+
+bool OpenMessageBoxPlaces(MessageBoxPlaces* places) {
+  ScreenWindow* screen = NewestScreenWindow();
+  PhoneMessageBox* box = openBox();
+  if (box == nullptr || places == nullptr || screen == nullptr || screen->frame == nullptr) {
+    return false;
+  }
+  PhoneFrame* frame = screen->frame;
+  places->box = inFrame(frame, box, box->rect());
+  places->caption = inFrame(frame, box, box->CaptionRect());
+  places->text = inFrame(frame, box, box->TextRect());
+  places->button = inFrame(frame, box, box->ButtonRect());
   return true;
 }
 
@@ -266,7 +306,10 @@ bool ReadFramePixel(int x, int y, COLORREF* colour) {
       !screen->frame->rect().contains(x, y)) {
     return false;
   }
-  const QImage picture = screen->frame->grab(QRect(x, y, 1, 1)).toImage();
+  QPoint inBox;
+  PhoneMessageBox* box = boxAt(screen->frame, QPoint(x, y), &inBox);
+  const QImage picture = box != nullptr ? box->grab(QRect(inBox, QSize(1, 1))).toImage()
+                                        : screen->frame->grab(QRect(x, y, 1, 1)).toImage();
   if (picture.isNull()) {
     return false;
   }

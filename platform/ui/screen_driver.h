@@ -25,7 +25,7 @@ void PressKeyDown(UINT virtualKey);
 void ReleaseKey(UINT virtualKey);
 // A click with the left button at (x, y) of the newest screen's frame, in logical pixels from
 // the frame's top-left corner (the caption strip is y 0 to 19, the client area y 20 to 199,
-// the soft-key bar y 200 to 219).
+// the soft-key bar y 200 to 219). An open message box over that point takes the click.
 void ClickAt(int x, int y);
 // Turns the mouse wheel at (x, y) of the newest screen's frame: positive notches roll away
 // from the person (up), negative towards (down).
@@ -42,6 +42,15 @@ HWND NewestScreen();
 HWND FocusedControl();
 // When a message box is open: true, with its caption and text. Otherwise false.
 bool OpenMessageBox(std::u16string* caption, std::u16string* text);
+// Where the open message box and its parts stand, in the newest frame's coordinates (as
+// ClickAt). False when no message box is open.
+struct MessageBoxPlaces {
+  RECT box;
+  RECT caption;  // the caption strip
+  RECT text;
+  RECT button;  // OK
+};
+bool OpenMessageBoxPlaces(MessageBoxPlaces* places);
 // The captions the newest screen's soft-key bar shows (empty when it has none).
 std::u16string LeftSoftKeyCaption();
 std::u16string RightSoftKeyCaption();
@@ -49,8 +58,9 @@ std::u16string RightSoftKeyCaption();
 std::u16string OpenPopupText();
 // Where entry `index` (from 0) of the open popup stands in the frame; false when there is none.
 bool OpenPopupEntryRect(int index, RECT* rect);
-// The colour a person sees at (x, y) of the newest screen's frame (coordinates as ClickAt);
-// false when no screen runs or the point lies outside the frame.
+// The colour a person sees at (x, y) of the newest screen's frame (coordinates as ClickAt),
+// the open message box's where it covers the point; false when no screen runs or the point
+// lies outside the frame.
 bool ReadFramePixel(int x, int y, COLORREF* colour);
 // Where the newest screen's frame stands on the desktop; false when no screen runs.
 bool NewestFrameOrigin(int* x, int* y);

@@ -206,6 +206,84 @@ TEST_F(PaintingTest, AMessageBoxShowsItsCaptionAndTextVerbatimAndAnswersOk) {
   EXPECT_EQ(Slot(0).Commands().size(), 2u);
 }
 
+int RedOf(COLORREF colour) {
+  return static_cast<int>(colour & 0xFF);
+}
+int GreenOf(COLORREF colour) {
+  return static_cast<int>((colour >> 8) & 0xFF);
+}
+
+// The box draws its own caption strip, so the caption shows without a window manager; the box
+// and its wrapped text stay within the frame's width, and a click on OK dismisses it.
+TEST_F(PaintingTest, AMessageBoxDrawsItsCaptionAndWrapsItsTextWithinTheFrame) {
+  constexpr COLORREF kStrip = RGB(0x1F, 0x3A, 0x68);
+  std::vector<int> answers;
+  bool found = false;
+  MessageBoxPlaces places{};
+  int strip = 0;
+  int captionInk = 0;
+  int textInk = 0;
+  int lastLineInk = 0;
+  bool openAfterClick = true;
+  Slot(0).answer = [&](HWND screen, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+    if (message == WM_COMMAND && wParam == IDOK) {
+      answers.push_back(
+          MessageBoxW(screen, u"Cannot play AVeryLongRingtoneNameWithoutAnySpaceOrSlashInIt.mp3",
+                      u"Error", MB_ICONERROR));
+    }
+    return message == WM_INITDIALOG;
+  };
+  RunLater([] { PressKey(VK_RETURN); });
+  RunLater([&] {
+    found = OpenMessageBoxPlaces(&places);
+    const RECT& caption = places.caption;
+    for (int y = caption.top; y < caption.bottom; ++y) {
+      for (int x = caption.left; x < caption.right; ++x) {
+        COLORREF seen = 0;
+        ReadFramePixel(x, y, &seen);
+        strip += seen == kStrip;
+        captionInk += RedOf(seen) > 0xC0 && GreenOf(seen) > 0xC0;
+      }
+    }
+    const RECT& text = places.text;
+    for (int y = text.top; y < text.bottom; ++y) {
+      for (int x = text.left; x < text.right; ++x) {
+        COLORREF seen = 0;
+        ReadFramePixel(x, y, &seen);
+        const bool ink = RedOf(seen) < 0x80;
+        textInk += ink;
+        lastLineInk += ink && y >= text.bottom - 12;
+      }
+    }
+    ClickAt((places.button.left + places.button.right) / 2,
+            (places.button.top + places.button.bottom) / 2);
+  });
+  RunLater([&] {
+    openAfterClick = OpenMessageBox(nullptr, nullptr);
+    EndDialog(NewestScreen(), 0);
+  });
+  RunTestScreen(kPlainScreen);
+  ASSERT_TRUE(found);
+  EXPECT_GE(places.box.left, 0);
+  EXPECT_LE(places.box.right, 176);
+  EXPECT_GE(places.box.top, 0);
+  EXPECT_LE(places.box.bottom, 220);
+  EXPECT_EQ(places.caption.top, places.box.top);  // the strip heads the box
+  EXPECT_LT(places.caption.bottom, places.text.top);
+  EXPECT_LT(places.text.bottom, places.button.top);
+  EXPECT_GE(places.text.left, places.box.left);
+  EXPECT_LE(places.text.right, places.box.right);
+  EXPECT_GT(strip, 500);
+  EXPECT_GT(captionInk, 15);  // "Error" in white on the strip
+  EXPECT_GT(textInk, 100);
+  // The long name broke inside itself over several lines instead of running past the box
+  // on one line; its last line has ink.
+  EXPECT_GE(places.text.bottom - places.text.top, 60);
+  EXPECT_GT(lastLineInk, 5);
+  EXPECT_FALSE(openAfterClick);
+  EXPECT_THAT(answers, ElementsAre(IDOK));
+}
+
 class VibratorTest : public ScreenTest {
  protected:
   void TearDown() override {
