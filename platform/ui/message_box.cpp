@@ -1,7 +1,6 @@
 // Message boxes: modal over the newest screen, with the error icon when asked for.
 #include "platform/ui/message_box.h"
 
-#include <QApplication>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
@@ -16,7 +15,6 @@
 
 namespace {
 
-const QColor kStripColour(0x1F, 0x3A, 0x68);
 const QColor kBoxBackground(Qt::white);
 constexpr int kInset = 6;  // between the frame's edges and the box
 constexpr int kBoxWidth = kFrameWidth - 2 * kInset;

@@ -14,7 +14,6 @@
 
 namespace {
 
-const QColor kStripColour(0x1F, 0x3A, 0x68);
 const QColor kStripText(Qt::white);
 const QColor kDefaultBackground(Qt::white);
 const QColor kHighlight(0x31, 0x6A, 0xC5);

@@ -3,6 +3,7 @@
 // caption strip, the 176 x 180 client area holding the screen's own window, and the 20-pixel
 // soft-key bar. A soft key with a popup opens its entries over the client area. A screen
 // whose content is taller than the client area shows a slim scroll bar over its right edge.
+#include <QColor>
 #include <QScrollArea>
 #include <QString>
 #include <QWidget>
@@ -18,6 +19,8 @@ inline constexpr int kClientHeight = 180;
 inline constexpr int kBarHeight = 20;
 inline constexpr int kFrameHeight = kCaptionHeight + kClientHeight + kBarHeight;
 inline constexpr int kScrollBarWidth = 6;
+// The caption strip and the soft-key bar; message boxes head themselves with it too.
+inline const QColor kStripColour(0x1F, 0x3A, 0x68);
 
 class QScrollBar;
 
