@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/schedule_file.h"
+
 extern char** environ;
 
 namespace {
@@ -38,16 +40,7 @@ fs::path PrepareDirectory(int calls) {
   const fs::path directory =
       fs::temp_directory_path() /
       ("pelorin-cold-" + std::to_string(getpid()) + "-" + std::to_string(calls));
-  fs::create_directories(directory);
-  std::ofstream file(directory / "pelorin.xml");
-  file << "<?xml version=\"1.0\"?>\n<CallInfo>\n";
-  for (int i = 0; i < calls; ++i) {
-    // Far in the future, so the purge keeps them all.
-    file << "  <CI Name=\"Caller " << i << "\" PhoneNo=\"\" Ringtone=\"/home/user/ring.mp3\" "
-         << "Vibrate=\"1\" Index=\"" << i + 1 << "\" CallTimeHigh=\"40000000\" CallTimeLow=\"" << i
-         << "\"/>\n";
-  }
-  file << "</CallInfo>\n";
+  WriteFarFutureSchedule(directory, calls);
   return directory;
 }
 

@@ -10,6 +10,7 @@
 #include <pugixml.hpp>
 #include <string>
 
+#include "bench/schedule_file.h"
 #include "platform/launch/timed_launch.h"
 #include "platform/system/module_path.h"
 #include "platform/system/text.h"
@@ -21,17 +22,9 @@ namespace {
 namespace fs = std::filesystem;
 
 fs::path PrepareSchedule(int calls) {
-  const fs::path directory = fs::temp_directory_path() / ("pelorin-bench-" + std::to_string(getpid()));
-  fs::create_directories(directory);
-  std::ofstream file(directory / "pelorin.xml");
-  file << "<?xml version=\"1.0\"?>\n<CallInfo>\n";
-  for (int i = 0; i < calls; ++i) {
-    // Far in the future, so the purge keeps them all.
-    file << "  <CI Name=\"Caller " << i << "\" PhoneNo=\"\" Ringtone=\"/home/user/ring.mp3\" "
-         << "Vibrate=\"1\" Index=\"" << i + 1 << "\" CallTimeHigh=\"40000000\" CallTimeLow=\"" << i
-         << "\" />\n";
-  }
-  file << "</CallInfo>\n";
+  const fs::path directory =
+      fs::temp_directory_path() / ("pelorin-bench-" + std::to_string(getpid()));
+  WriteFarFutureSchedule(directory, calls);
   SetModuleFileNameForTesting(FromUtf8((directory / "pelorin").string()));
   SetTimedLaunchService([](const std::u16string&, const SYSTEMTIME&) { return true; });
   return directory;

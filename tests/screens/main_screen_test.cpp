@@ -8,6 +8,7 @@
 
 #include "tests/screens/call_screens_fixture.h"
 #include "tests/screens/list_rows.h"
+#include "tests/support/list_cells.h"
 
 namespace {
 
@@ -27,15 +28,7 @@ void PrintTo(const Row& row, std::ostream* out) {
 }
 
 std::string CellText(HWND list, int row, int column) {
-  char16_t text[256] = {};
-  LVITEMW item{};
-  item.mask = LVIF_TEXT;
-  item.iItem = row;
-  item.iSubItem = column;
-  item.pszText = text;
-  item.cchTextMax = 256;
-  SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  return ToUtf8(text);
+  return ToUtf8(test_support::ListCellText(list, row, column));
 }
 
 // What the list shows now.

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 
 #include "app/process_state.h"
+#include "tests/support/list_cells.h"
 #include "tests/ui/ui_fixture.h"
 
 namespace {
@@ -44,15 +45,7 @@ class ScreenToolkitTest : public ScreenTest {
   }
 
   static std::u16string Cell(HWND list, int row, int column) {
-    char16_t text[256] = {};
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = 256;
-    SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    return text;
+    return test_support::ListCellText(list, row, column);
   }
 
   static void SelectRow(HWND list, int row) {
