@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";
+constexpr char16_t kReplacement = 0xFFFD;
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -67,37 +67,59 @@ bool IsCharsetName(std::string_view name) {
   });
 }
 
-// False when iconv does not know the charset.
+void AppendCodePoint(std::u16string& out, char32_t code) {
+  if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+    out += kReplacement;
+  } else if (code >= 0x10000) {
+    out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+    out += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+  } else {
+    out += static_cast<char16_t>(code);
+  }
+}
+
+// False when iconv does not know the charset. iconv is asked for code points, not for UTF-8:
+// glibc passes 31-bit values and surrogates through from UCS-4 and from UTF-8 under its other
+// names ("ISO-IR-193", "UTF+-8"), and would encode them as UTF-8 that is not valid. Each code
+// point that is not a Unicode character becomes one U+FFFD here.
 bool IconvToUtf8(std::string_view bytes, const std::string& charset, std::string* out) {
-  iconv_t converter = iconv_open("UTF-8", charset.c_str());
+  iconv_t converter = iconv_open("UCS-4LE", charset.c_str());
   if (converter == reinterpret_cast<iconv_t>(-1)) return false;
-  std::string result;
-  std::array<char, 1024> buffer;
+  std::u16string result;
+  std::array<unsigned char, 1024> buffer;
+  const auto appendConverted = [&](const char* end) {
+    for (const unsigned char* unit = buffer.data();
+         unit + 4 <= reinterpret_cast<const unsigned char*>(end); unit += 4) {
+      AppendCodePoint(result, char32_t{unit[0]} | char32_t{unit[1]} << 8 | char32_t{unit[2]} << 16 |
+                                  char32_t{unit[3]} << 24);
+    }
+  };
   char* in = const_cast<char*>(bytes.data());
   std::size_t inLeft = bytes.size();
   bool flushed = false;
   while (!flushed) {
-    char* outPointer = buffer.data();
+    char* const start = reinterpret_cast<char*>(buffer.data());
+    char* outPointer = start;
     std::size_t outLeft = buffer.size();
     const std::size_t done = inLeft > 0 ? iconv(converter, &in, &inLeft, &outPointer, &outLeft)
                                         : iconv(converter, nullptr, nullptr, &outPointer, &outLeft);
     const int error = errno;
-    result.append(buffer.data(), static_cast<std::size_t>(outPointer - buffer.data()));
+    appendConverted(outPointer);
     if (done != static_cast<std::size_t>(-1)) {
       // Done once the input is used up and the final shift state wrote nothing more.
-      flushed = inLeft == 0 && outPointer == buffer.data();
+      flushed = inLeft == 0 && outPointer == start;
       continue;
     }
     if (error == E2BIG) continue;
     // A byte the charset does not have, or a sequence cut off at the end: one U+FFFD per byte.
     if (inLeft == 0) break;
-    result += kReplacementUtf8;
+    result += kReplacement;
     ++in;
     --inLeft;
     iconv(converter, nullptr, nullptr, nullptr, nullptr);
   }
   iconv_close(converter);
-  *out = std::move(result);
+  *out = ToUtf8(result);
   return true;
 }
 

@@ -15,7 +15,8 @@ std::string DecodeBase64(std::string_view text);
 
 // The bytes as UTF-8. An empty charset means "not said": UTF-8 when the bytes are valid UTF-8,
 // else Windows-1252, the code page older address books wrote. Other charsets go through iconv;
-// bytes it cannot convert become U+FFFD, and an unknown charset is treated as not said.
+// bytes it cannot convert become U+FFFD, and so does each character it decodes that Unicode
+// does not have; an unknown charset is treated as not said. The result is always valid UTF-8.
 std::string ConvertToUtf8(std::string_view bytes, std::string_view charset);
 
 // Splits a structured value at unescaped ";" and resolves the escapes "\\", "\;", "\,", "\n"

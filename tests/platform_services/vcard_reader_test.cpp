@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/contacts/vcard_value.h"
 #include "platform/system/text.h"
 
 namespace {
@@ -134,6 +135,17 @@ TEST(VCardReaderTest, BrokenBytesNeverBreakTheCard) {
       "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=../../x//TRANSLIT:Lee;Ann\r\nEND:VCARD\r\n";
   EXPECT_THAT(Names(text),
               ElementsAre("A\xEF\xBF\xBD|B", "Lee|Ann", "Le\xEF\xBF\xBD|A\xEF\xBF\xBD", "Lee|Ann"));
+}
+
+TEST(VCardReaderTest, DecoderGivesValidUtf8UnderEveryNameOfACharset) {
+  // glibc knows UTF-8 under other names and passes values beyond Unicode and surrogates through
+  // from them and from UCS-4: each such character is one replacement character.
+  const std::string replacement = "\xEF\xBF\xBD";
+  EXPECT_EQ(ConvertToUtf8("Jos\xC3\xA9\xF4\x90\x80\x80", "ISO-IR-193"), "José" + replacement);
+  EXPECT_EQ(ConvertToUtf8("A\xFD\xBF\xBF\xBF\xBF\xBF", "utf+-8"), "A" + replacement);
+  EXPECT_EQ(ConvertToUtf8(std::string("\0\0\0A\x7F\xFF\xFF\xFF\0\x01\xF6\x00", 12), "UCS-4"),
+            "A" + replacement + "\xF0\x9F\x98\x80");
+  EXPECT_EQ(ConvertToUtf8(std::string("\0\0\xD8\0\0\0\0B", 8), "UCS4"), replacement + "B");
 }
 
 TEST(VCardReaderTest, Utf16FilesWithByteOrderMark) {
