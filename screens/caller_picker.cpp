@@ -1,14 +1,18 @@
 #include "screens/caller_picker.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/process_state.h"
 #include "app/screen_toolkit.h"
 #include "platform/contacts/pocket_outlook.h"
 #include "platform/sim/sim_manager.h"
+#include "platform/ui/collation.h"
 #include "resources/resource_ids.h"
 #include "screens/contact_session.h"
 
@@ -55,8 +59,43 @@ void selectFirstRow(HWND list) {
   SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
 }
 
-// One row per contact, in the database's order: family name, one blank, given name. A name
-// part that cannot be read shows as empty; a contact that cannot be fetched is passed over.
+// The name a contact's row shows: family name, one blank, first name. A contact without either
+// (a card with FN and no N) shows its file-as name instead; one without any name shows nothing.
+// A name part that cannot be read counts as empty.
+std::u16string shownName(Contact& contact) {
+  std::u16string first;
+  std::u16string last;
+  if (!contact.get_FirstName(&first)) {
+    first.clear();
+  }
+  if (!contact.get_LastName(&last)) {
+    last.clear();
+  }
+  if (!first.empty() || !last.empty()) {
+    return last + u" " + first;
+  }
+  std::u16string fileAs;
+  if (!contact.get_FileAs(&fileAs)) {
+    fileAs.clear();
+  }
+  return fileAs;
+}
+
+// Alphabetical in the user's language, letter case aside, as address books list people. A row
+// without a family name begins with its blank and sorts by its first name.
+bool sortsBefore(const std::u16string& first, const std::u16string& second) {
+  const auto words = [](const std::u16string& name) {
+    const std::size_t start = std::min(name.find_first_not_of(u' '), name.size());
+    return std::u16string_view(name).substr(start);
+  };
+  const std::u16string_view a = words(first);
+  const std::u16string_view b = words(second);
+  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                        b.data(), static_cast<int>(b.size())) == CSTR_LESS_THAN;
+}
+
+// One row per contact with a name, sorted by the name it shows. A contact that cannot be fetched
+// is passed over.
 void fillFromContacts(HWND list) {
   ContactSession* session = State().contactSession;
   if (session == nullptr) {
@@ -74,20 +113,20 @@ void fillFromContacts(HWND list) {
   if (!items->get_Count(&count)) {
     count = 0;
   }
+  std::vector<std::u16string> names;
   for (int i = 1; i <= count; ++i) {
     std::unique_ptr<Contact> contact = items->Item(i);
     if (contact == nullptr) {
       continue;
     }
-    std::u16string first;
-    std::u16string last;
-    if (!contact->get_FirstName(&first)) {
-      first.clear();
+    std::u16string name = shownName(*contact);
+    if (!name.empty()) {
+      names.push_back(std::move(name));
     }
-    if (!contact->get_LastName(&last)) {
-      last.clear();
-    }
-    addNameRow(list, last + u" " + first);
+  }
+  std::stable_sort(names.begin(), names.end(), sortsBefore);
+  for (const std::u16string& name : names) {
+    addNameRow(list, name);
   }
 }
 

@@ -26,6 +26,11 @@ class AddressBookContact : public Contact {
     return true;
   }
 
+  bool get_FileAs(std::u16string* name) override {
+    *name = (*cards_)[position_].formatted;
+    return true;
+  }
+
  private:
   Cards cards_;
   std::size_t position_;

@@ -17,6 +17,9 @@ class Contact {
   virtual bool get_FirstName(std::u16string* name) = 0;
   // The family name. False when it cannot be read; the text is then left as it was.
   virtual bool get_LastName(std::u16string* name) = 0;
+  // The name the contact is filed and shown under when it has no name parts. False when it
+  // cannot be read; the text is then left as it was.
+  virtual bool get_FileAs(std::u16string* name) = 0;
 };
 
 class ContactItems {
@@ -46,7 +49,8 @@ class PocketOutlookApp {
 
 // A new application object, not logged on; empty when none can be made. Over the host, the
 // contacts are the cards of the user's vCard address book (platform/contacts/address_book.h),
-// read afresh each time a folder's items are asked for.
+// read afresh each time a folder's items are asked for: N gives the family and first names, FN
+// the file-as name.
 std::unique_ptr<PocketOutlookApp> CreatePocketOutlookApp();
 
 // Tests put a scripted contacts database in the place of the address book; an empty function

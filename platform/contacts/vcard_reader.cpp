@@ -136,24 +136,33 @@ bool IsVersion21(std::string_view version) {
   return version == "2.1" || version == "2.0";
 }
 
-VCardName DecodeName(const Property& name, std::string_view version) {
+// The value's text, transfer encoding and charset undone, split into its parts.
+std::vector<std::string> DecodeParts(const Property& property, bool lists) {
   std::string bytes;
-  if (IsQuotedPrintable(name)) {
-    bytes = DecodeQuotedPrintable(name.value);
-  } else if (EqualsIgnoringCase(name.encoding, "B") ||
-             EqualsIgnoringCase(name.encoding, "BASE64")) {
-    bytes = DecodeBase64(name.value);
+  if (IsQuotedPrintable(property)) {
+    bytes = DecodeQuotedPrintable(property.value);
+  } else if (EqualsIgnoringCase(property.encoding, "B") ||
+             EqualsIgnoringCase(property.encoding, "BASE64")) {
+    bytes = DecodeBase64(property.value);
   } else {
-    bytes = name.value;
+    bytes = property.value;
   }
+  return SplitStructuredValue(ConvertToUtf8(bytes, property.charset), lists);
+}
+
+void DecodeName(const Property& name, std::string_view version, VCardName* result) {
   // Only vCard 2.1 has no lists of values within a part; there a comma is just a comma.
-  const bool lists = !IsVersion21(version);
-  const std::vector<std::string> parts =
-      SplitStructuredValue(ConvertToUtf8(bytes, name.charset), lists);
-  VCardName result;
-  result.family = FromUtf8(parts[0]);
-  if (parts.size() > 1) result.given = FromUtf8(parts[1]);
-  return result;
+  const std::vector<std::string> parts = DecodeParts(name, !IsVersion21(version));
+  result->family = FromUtf8(parts[0]);
+  if (parts.size() > 1) result->given = FromUtf8(parts[1]);
+}
+
+// FN is one text rather than parts: a ";" or "," in it is text.
+void DecodeFormattedName(const Property& formatted, VCardName* result) {
+  const std::vector<std::string> parts = DecodeParts(formatted, false);
+  std::string text = parts[0];
+  for (std::size_t i = 1; i < parts.size(); ++i) text += ";" + parts[i];
+  result->formatted = FromUtf8(text);
 }
 
 bool IsCardBoundary(const Property& property, std::string_view kind) {
@@ -181,6 +190,8 @@ std::vector<VCardName> ReadVCardNames(std::string_view bytes) {
   std::string version;
   Property name;
   bool hasName = false;
+  Property formatted;
+  bool hasFormatted = false;
   while (NextProperty(lines, inCard && IsVersion21(version), &property)) {
     const bool wasAfterEmptyAgent = afterEmptyAgent;
     afterEmptyAgent = false;
@@ -192,12 +203,16 @@ std::vector<VCardName> ReadVCardNames(std::string_view bytes) {
         inCard = true;
         version.clear();
         hasName = false;
+        hasFormatted = false;
       }
     } else if (IsCardBoundary(property, "END")) {
       if (embeddedDepth > 0) {
         --embeddedDepth;
       } else if (inCard) {
-        names.push_back(hasName ? DecodeName(name, version) : VCardName{});
+        VCardName card;
+        if (hasName) DecodeName(name, version, &card);
+        if (hasFormatted) DecodeFormattedName(formatted, &card);
+        names.push_back(std::move(card));
         inCard = false;
       }
     } else if (!inCard || embeddedDepth > 0) {
@@ -207,6 +222,9 @@ std::vector<VCardName> ReadVCardNames(std::string_view bytes) {
     } else if (EqualsIgnoringCase(property.name, "N") && !hasName) {
       name = property;
       hasName = true;
+    } else if (EqualsIgnoringCase(property.name, "FN") && !hasFormatted) {
+      formatted = property;
+      hasFormatted = true;
     } else if (EqualsIgnoringCase(property.name, "AGENT")) {
       afterEmptyAgent = TrimBlanks(property.value).empty();
     }

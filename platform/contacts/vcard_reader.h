@@ -6,13 +6,13 @@
 #include <vector>
 
 struct VCardName {
-  std::u16string family;  // first part of the N property
-  std::u16string given;   // second part of the N property
+  std::u16string family;     // first part of the N property
+  std::u16string given;      // second part of the N property
+  std::u16string formatted;  // the FN property, the name as the card wants it shown
 };
 
 // One entry per complete card (BEGIN:VCARD to END:VCARD), in the order of the text. A card
-// without N gives empty names; the formatted name (FN) is never used instead, because the
-// contacts database keeps the name parts apart. Lines that are not properties are passed over,
-// and a card that is never ended is dropped, so a damaged file still gives its sound cards.
-// Cards embedded in a 2.1 AGENT property are not cards of their own.
+// without N or FN gives empty names there. Lines that are not properties are passed over, and a
+// card that is never ended is dropped, so a damaged file still gives its sound cards. Cards
+// embedded in a 2.1 AGENT property are not cards of their own.
 std::vector<VCardName> ReadVCardNames(std::string_view bytes);

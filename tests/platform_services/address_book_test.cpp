@@ -97,7 +97,7 @@ TEST_F(AddressBookTest, EveryCardOfEveryVcfFileInNameOrderAndNothingElse) {
 }
 
 TEST_F(AddressBookTest, MissingDirectoryIsAnEmptyBookAndUnlistableOneFails) {
-  std::vector<VCardName> cards{VCardName{u"stale", u"entry"}};
+  std::vector<VCardName> cards{VCardName{u"stale", u"entry", u"card"}};
   EXPECT_TRUE(ReadAddressBook((root_ / "none").string(), &cards));
   EXPECT_THAT(cards, IsEmpty());
   Write("a.vcf", Card("Lee;Ann"));

@@ -15,11 +15,12 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// "family|given" per card, in UTF-8.
+// "family|given" per card, in UTF-8, and "|formatted" when the card has FN.
 std::vector<std::string> Names(std::string_view text) {
   std::vector<std::string> names;
   for (const VCardName& name : ReadVCardNames(text)) {
-    names.push_back(ToUtf8(name.family) + "|" + ToUtf8(name.given));
+    names.push_back(ToUtf8(name.family) + "|" + ToUtf8(name.given) +
+                    (name.formatted.empty() ? "" : "|" + ToUtf8(name.formatted)));
   }
   return names;
 }
@@ -33,9 +34,18 @@ TEST(VCardReaderTest, TextWithoutCompleteCardsGivesNoNames) {
 }
 
 TEST(VCardReaderTest, CardWithoutNameGivesEmptyNames) {
-  EXPECT_THAT(Names("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Lee\r\nEND:VCARD\r\n"), ElementsAre("|"));
+  EXPECT_THAT(Names("BEGIN:VCARD\r\nVERSION:3.0\r\nEND:VCARD\r\n"), ElementsAre("|"));
   EXPECT_THAT(Names("BEGIN:VCARD\r\nVERSION:3.0\r\nN:\r\nEND:VCARD\r\n"), ElementsAre("|"));
   EXPECT_THAT(Names("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Lee\r\nEND:VCARD\r\n"), ElementsAre("Lee|"));
+}
+
+TEST(VCardReaderTest, FormattedNameIsOneTextDecodedLikeTheName) {
+  EXPECT_THAT(Names("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Lee\r\nEND:VCARD\r\n"),
+              ElementsAre("||Ann Lee"));
+  // Its ";" and "," are text; the first FN counts; charset and encoding as for N.
+  EXPECT_THAT(Names("BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=ISO-8859-1;QUOTED-PRINTABLE:"
+                    "Jos=E9 O\\;Brien; Jr., MD\r\nN:Brien;Jos\r\nFN:Other\r\nEND:VCARD\r\n"),
+              ElementsAre("Brien|Jos|José O;Brien; Jr., MD"));
 }
 
 TEST(VCardReaderTest, DamagedFileKeepsItsSoundCards) {

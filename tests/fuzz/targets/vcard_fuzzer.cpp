@@ -44,6 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const VCardName& name : ReadVCardNames(input)) {
     Require(IsValidUtf16(name.family), "family name is not valid UTF-16");
     Require(IsValidUtf16(name.given), "given name is not valid UTF-16");
+    Require(IsValidUtf16(name.formatted), "formatted name is not valid UTF-16");
   }
 
   const std::size_t lineEnd = input.find('\n');
