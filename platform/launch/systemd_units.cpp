@@ -99,7 +99,7 @@ std::string QuoteUnitWord(std::string_view text, bool expandsVariables) {
 }
 
 UnitPair ComposeUnits(const std::string& executable, const std::string& waiter,
-                      const std::string& launchTime) {
+                      const std::string& launchTime, bool wakeSystem) {
   const std::string name = LaunchName(executable);
   UnitPair units;
   units.timerName = name + ".timer";
@@ -116,9 +116,8 @@ UnitPair ComposeUnits(const std::string& executable, const std::string& waiter,
                     launchTime +
                     "\n"
                     "AccuracySec=1s\n"
-                    "RemainAfterElapse=no\n"
-                    "Unit=" +
-                    units.serviceName +
+                    "RemainAfterElapse=no\n" +
+                    (wakeSystem ? "WakeSystem=true\n" : "") + "Unit=" + units.serviceName +
                     "\n"
                     "\n"
                     "[Install]\n"

@@ -10,11 +10,12 @@ struct UnitPair {
   std::string serviceText;
 };
 
-// `launchTime` is local calendar text ("2024-06-15 08:05:00"). The service asks `waiter` to
-// start `executable` with "AppRunAtTime", carrying the display, sound and session-bus
+// `launchTime` is a calendar event with its zone ("2024-06-15 08:05:00 Europe/Berlin").
+// `wakeSystem` asks the manager to wake a suspended machine for it. The service asks `waiter`
+// to start `executable` with "AppRunAtTime", carrying the display, sound and session-bus
 // variables of the calling process.
 UnitPair ComposeUnits(const std::string& executable, const std::string& waiter,
-                      const std::string& launchTime);
+                      const std::string& launchTime, bool wakeSystem);
 
 // One word of a unit file line, in double quotes, read back by systemd as exactly `text`:
 // backslashes, quotes and control characters escaped, "%" doubled (specifiers), and "$"

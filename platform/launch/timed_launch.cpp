@@ -4,14 +4,17 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <mutex>
 #include <string_view>
 
+#include "launch_time.h"
 #include "platform/system/clock.h"
 #include "platform/system/module_path.h"
 #include "platform/system/text.h"
 #include "systemd_timer.h"
 #include "waiter_launch.h"
+#include "waiter_state.h"
 
 namespace {
 
@@ -48,10 +51,25 @@ bool ReportFailure(const std::string& executable, const std::string& reason) {
   return false;
 }
 
+// A program file replaced while it runs is "<path> (deleted)" to the process; the launch is
+// for the program as installed now.
+std::string InstalledPath(const std::string& executable) {
+  constexpr std::string_view kDeletedMark = " (deleted)";
+  if (access(executable.c_str(), X_OK) == 0 || !executable.ends_with(kDeletedMark)) {
+    return executable;
+  }
+  const std::string installed = executable.substr(0, executable.size() - kDeletedMark.size());
+  return access(installed.c_str(), X_OK) == 0 ? installed : executable;
+}
+
 std::string CheckRequest(const std::string& executable, const SYSTEMTIME* localTime) {
   FILETIME valid{};
   if (localTime == nullptr || !SystemTimeToFileTime(localTime, &valid)) {
     return "the launch time is not a valid calendar time";
+  }
+  // A launch due at once would start a program that arms again: never a restart storm.
+  if (LocalCalendarToEpoch(*localTime) <= std::time(nullptr)) {
+    return "the launch time " + FormatLaunchTime(*localTime) + " is not in the future";
   }
   if (executable.empty() || executable.front() != '/') {
     return "the program path is not absolute";
@@ -76,7 +94,7 @@ bool CeRunAppAtTime(const std::u16string& executable, const SYSTEMTIME* localTim
       return localTime != nullptr && service(executable, *localTime);
     }
   }
-  const std::string path = ToUtf8(executable);
+  const std::string path = InstalledPath(ToUtf8(executable));
   if (const std::string problem = CheckRequest(path, localTime); !problem.empty()) {
     return ReportFailure(path, problem);
   }
@@ -86,9 +104,22 @@ bool CeRunAppAtTime(const std::u16string& executable, const SYSTEMTIME* localTim
   if (access(waiter.c_str(), X_OK) != 0) {
     return ReportFailure(path, "no pelorin-waiter beside the program (" + waiter + ")");
   }
+  // One launch per program whichever way armed it: the other way's pending launch goes,
+  // once this one is in place.
   std::string failure;
-  const bool armed = ChooseBackend() == Backend::kSystemd
-                         ? ArmSystemdTimer(path, waiter, *localTime, &failure)
-                         : ArmWaiter(path, waiter, *localTime, &failure);
-  return armed || ReportFailure(path, failure);
+  if (ChooseBackend() == Backend::kSystemd) {
+    if (!ArmSystemdTimer(path, waiter, *localTime, &failure)) {
+      return ReportFailure(path, failure);
+    }
+    CancelWaiters(path);
+    return true;
+  }
+  if (!ArmWaiter(path, waiter, *localTime, &failure)) {
+    return ReportFailure(path, failure);
+  }
+  if (!CancelSystemdTimer(path, &failure)) {
+    std::fprintf(stderr, "pelorin: the systemd timer of '%s' could not be removed: %s\n",
+                 Printable(path).c_str(), Printable(failure).c_str());
+  }
+  return true;
 }

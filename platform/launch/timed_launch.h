@@ -12,8 +12,11 @@
 
 #include "platform/system/phone_types.h"
 
-// Arms the launch. False when it could not be armed; the reason is written as one line on
-// stderr (the program shows nothing).
+// Arms the launch, replacing the pending one of the same executable whichever way it was
+// armed. A time at or before now is refused: the launch would start a program that arms
+// again at once. A path that reads "... (deleted)" (the program file was replaced while it
+// ran) arms the program now installed at that path. False when it could not be armed; the
+// reason is written as one line on stderr (the program shows nothing).
 bool CeRunAppAtTime(const std::u16string& executable, const SYSTEMTIME* localTime);
 
 // Tests put a recorder in the place of the real service; an empty function restores it.

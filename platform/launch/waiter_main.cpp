@@ -1,9 +1,9 @@
 // pelorin-waiter: starts a program with the command line "AppRunAtTime" at a local time.
 //
 //   pelorin-waiter EXECUTABLE "YYYY-MM-DD HH:MM:SS"
-//       Ends the earlier waiter for EXECUTABLE, if any, and returns at once; a process of its
-//       own sleeps until that local time (at once when it is past) and then becomes
-//       EXECUTABLE AppRunAtTime.
+//       Leaves a process of its own that sleeps until that local time (at once when it is
+//       past) and then becomes EXECUTABLE AppRunAtTime; ends the earlier waiter for
+//       EXECUTABLE, if any, and returns.
 //   pelorin-waiter --now EXECUTABLE
 //       Starts EXECUTABLE AppRunAtTime in a session of its own and returns (the systemd
 //       service's way to start a launch without waiting for it to end).
@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -94,13 +95,14 @@ void WaitUntil(const std::tm& calendar) {
 
 // Fires only while the state file still names this process. The lock is held into exec and
 // let go by it, so whoever arms next sees either this waiter asleep or the program started.
+// Without a file (a cleaner of /tmp took it) the waiter fires: it was the one recorded.
 [[noreturn]] void Fire(const std::string& statePath, const std::string& executable) {
   const int state = OpenLockedState(statePath, false);
   if (state >= 0) {
     if (ReadPendingWaiter(state) != getpid()) {
       _exit(0);
     }
-    WritePendingWaiter(state, 0);
+    unlink(statePath.c_str());
   }
   char* arguments[] = {const_cast<char*>(executable.c_str()), const_cast<char*>(kLaunchArgument),
                        nullptr};
@@ -108,6 +110,37 @@ void WaitUntil(const std::tm& calendar) {
   _exit(127);
 }
 
+// Tests end the arming at a named step, as a kill at that moment would.
+void TestStop(const char* step) {
+  const char* chosen = std::getenv("PELORIN_WAITER_TEST_KILL_AT");
+  if (chosen != nullptr && std::strcmp(chosen, step) == 0) {
+    raise(SIGKILL);
+  }
+}
+
+// The new waiter stays only once its arming recorded it. Its lock comes after the arming's
+// lock ends, by the arming's end or its death; a waiter the file does not name was left by an
+// arming that died before recording it, and the earlier waiter is still the one to fire.
+bool AwaitRecord(const std::string& statePath, const std::string& executable) {
+  const int state = OpenLockedState(statePath, false);
+  if (state < 0 || ReadPendingWaiter(state) != getpid()) {
+    return false;
+  }
+  // The arming may have died before it ended the earlier waiter.
+  EndOtherWaiters(executable, getpid());
+  close(state);
+  return true;
+}
+
+void AllowTermination(bool allowed) {
+  sigset_t termination;
+  sigemptyset(&termination);
+  sigaddset(&termination, SIGTERM);
+  sigprocmask(allowed ? SIG_UNBLOCK : SIG_BLOCK, &termination, nullptr);
+}
+
+// Fork, record, then end the earlier waiter: whenever the arming is interrupted, exactly
+// one waiter is left that will fire, the earlier one or the new one.
 int Arm(const std::string& executable, const std::string& time) {
   std::tm calendar{};
   if (!ParseLaunchTime(time, &calendar)) {
@@ -122,10 +155,6 @@ int Arm(const std::string& executable, const std::string& time) {
   if (state < 0) {
     return Fail("cannot open " + statePath + ": " + std::strerror(errno));
   }
-  const pid_t previous = ReadPendingWaiter(state);
-  if (previous != getpid() && IsWaiterFor(previous, executable)) {
-    kill(previous, SIGTERM);
-  }
   const pid_t waiter = fork();
   if (waiter < 0) {
     return Fail(std::string("cannot fork: ") + std::strerror(errno));
@@ -133,13 +162,20 @@ int Arm(const std::string& executable, const std::string& time) {
   if (waiter == 0) {
     close(state);  // the parent's lock must end when the parent lets go of it
     DetachFromCaller();
+    if (!AwaitRecord(statePath, executable)) {
+      _exit(0);
+    }
+    AllowTermination(true);
     WaitUntil(calendar);
     Fire(statePath, executable);
   }
+  TestStop("forked");
   if (!WritePendingWaiter(state, waiter)) {
     kill(waiter, SIGKILL);
     return Fail("cannot write " + statePath + ": " + std::strerror(errno));
   }
+  TestStop("recorded");
+  EndOtherWaiters(executable, waiter);
   close(state);
   return 0;
 }
@@ -161,5 +197,8 @@ int main(int argc, char** argv) {
   if (argv[1][0] != '/') {
     return Fail("the program path must be absolute");
   }
+  // An arming process looks like a waiter for the same program; another arming that ends the
+  // earlier waiters must not end this one. Its waiter allows termination once recorded.
+  AllowTermination(false);
   return Arm(argv[1], argv[2]);
 }

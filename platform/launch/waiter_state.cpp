@@ -1,7 +1,9 @@
 #include "waiter_state.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,13 +22,21 @@ namespace {
 constexpr std::string_view kWaiterName = "pelorin-waiter";
 constexpr std::string_view kDeletedMark = " (deleted)";
 
-std::string StateDirectory() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+std::string StateDirectory(const StatePlaces& places) {
+  const std::string user = std::to_string(geteuid());
+  const std::string runtime = places.runtimeRoot + "/" + user;
   struct stat status {};
-  if (runtime && runtime[0] == '/' && stat(runtime, &status) == 0 && S_ISDIR(status.st_mode)) {
-    return std::string(runtime) + "/pelorin";
+  if (lstat(runtime.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+      status.st_uid == geteuid()) {
+    return runtime + "/pelorin";
   }
-  return "/tmp/pelorin-" + std::to_string(geteuid());
+  return places.temporaryRoot + "/pelorin-" + user;
+}
+
+bool IsOwnedByUs(pid_t process) {
+  struct stat status {};
+  return stat(("/proc/" + std::to_string(process)).c_str(), &status) == 0 &&
+         status.st_uid == geteuid();
 }
 
 std::vector<std::string> CommandLineOf(pid_t process) {
@@ -47,8 +57,9 @@ std::vector<std::string> CommandLineOf(pid_t process) {
 
 }  // namespace
 
-std::string StateFilePath(const std::string& executable, std::string* failure) {
-  const std::string directory = StateDirectory();
+std::string StateFilePath(const std::string& executable, std::string* failure,
+                          const StatePlaces& places) {
+  const std::string directory = StateDirectory(places);
   if (mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) {
     *failure = "cannot create " + directory + ": " + std::strerror(errno);
     return {};
@@ -65,17 +76,32 @@ std::string StateFilePath(const std::string& executable, std::string* failure) {
 
 int OpenLockedState(const std::string& path, bool create) {
   const int flags = O_RDWR | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0);
-  const int descriptor = open(path.c_str(), flags, 0600);
-  if (descriptor < 0) {
-    return -1;
-  }
-  while (flock(descriptor, LOCK_EX) != 0) {
-    if (errno != EINTR) {
+  for (;;) {
+    const int descriptor = open(path.c_str(), flags, 0600);
+    if (descriptor < 0) {
+      return -1;
+    }
+    int locked = 0;
+    while ((locked = flock(descriptor, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    // A waiter that fires removes the file under its lock; whoever waited for that lock
+    // holds a file nobody else will open again, and starts over with the one at the path.
+    if (locked != 0) {
       close(descriptor);
       return -1;
     }
+    struct stat held {};
+    struct stat named {};
+    const bool namedExists = stat(path.c_str(), &named) == 0;
+    if (fstat(descriptor, &held) == 0 && namedExists && held.st_dev == named.st_dev &&
+        held.st_ino == named.st_ino) {
+      return descriptor;
+    }
+    close(descriptor);
+    if (!create && !namedExists) {
+      return -1;
+    }
   }
-  return descriptor;
 }
 
 pid_t ReadPendingWaiter(int descriptor) {
@@ -102,7 +128,7 @@ bool WritePendingWaiter(int descriptor, pid_t waiter) {
 }
 
 bool IsWaiterFor(pid_t process, const std::string& executable) {
-  if (process <= 0) {
+  if (process <= 0 || !IsOwnedByUs(process)) {
     return false;
   }
   char target[PATH_MAX + 1];
@@ -122,4 +148,35 @@ bool IsWaiterFor(pid_t process, const std::string& executable) {
   }
   const std::vector<std::string> arguments = CommandLineOf(process);
   return arguments.size() == 3 && arguments[1] == executable;
+}
+
+void EndOtherWaiters(const std::string& executable, pid_t keep) {
+  DIR* processes = opendir("/proc");
+  if (processes == nullptr) {
+    return;
+  }
+  while (const dirent* entry = readdir(processes)) {
+    char* end = nullptr;
+    const long process = std::strtol(entry->d_name, &end, 10);
+    if (*end != '\0' || process <= 0 || process == keep || process == getpid()) {
+      continue;
+    }
+    if (IsWaiterFor(static_cast<pid_t>(process), executable)) {
+      kill(static_cast<pid_t>(process), SIGTERM);
+    }
+  }
+  closedir(processes);
+}
+
+void CancelWaiters(const std::string& executable) {
+  std::string failure;
+  const std::string path = StateFilePath(executable, &failure);
+  const int state = path.empty() ? -1 : OpenLockedState(path, false);
+  if (state >= 0) {
+    WritePendingWaiter(state, 0);
+  }
+  EndOtherWaiters(executable, 0);
+  if (state >= 0) {
+    close(state);
+  }
 }

@@ -2,7 +2,10 @@
 // Scratch directories, environment changes and file reading shared by the timed-launch tests.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
+#include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -10,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/system/phone_types.h"
+#include "tests/support/processes.h"
 #include "tests/support/text_files.h"
 
 namespace launch_test {
@@ -65,6 +70,34 @@ inline void WriteExecutable(const std::filesystem::path& path, const std::string
 inline std::string BuildDirectory() {
   const char* directory = getenv("PELORIN_BUILD_DIR");
   return directory ? directory : "";
+}
+
+inline SYSTEMTIME LocalCalendar(std::time_t moment) {
+  std::tm local{};
+  localtime_r(&moment, &local);
+  return SYSTEMTIME{static_cast<std::uint16_t>(local.tm_year + 1900),
+                    static_cast<std::uint16_t>(local.tm_mon + 1),
+                    0,
+                    static_cast<std::uint16_t>(local.tm_mday),
+                    static_cast<std::uint16_t>(local.tm_hour),
+                    static_cast<std::uint16_t>(local.tm_min),
+                    static_cast<std::uint16_t>(local.tm_sec),
+                    0};
+}
+
+// The live waiters that wait to start `program`, once those being replaced have gone.
+inline int CountWaitersFor(const std::string& program) {
+  const auto count = [&] {
+    return test_support::Processes([&](const std::vector<std::string>& command) {
+             return command.size() == 3 && command[0].ends_with("/pelorin-waiter") &&
+                    command[1] == program;
+           })
+        .size();
+  };
+  for (int tries = 0; tries < 100 && count() > 1; ++tries) {
+    usleep(10'000);
+  }
+  return static_cast<int>(count());
 }
 
 }  // namespace launch_test

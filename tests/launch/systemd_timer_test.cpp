@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "launch_fixture.h"
 #include "platform/launch/timed_launch.h"
+#include "platform/launch/waiter_state.h"
 #include "platform/system/module_path.h"
 #include "platform/system/text.h"
 
@@ -22,15 +24,22 @@ using launch_test::WriteExecutable;
 namespace fs = std::filesystem;
 
 // Records "arg|arg|" per call; fails the subcommand named in FAKE_SYSTEMCTL_FAIL. At
-// daemon-reload it also records which unit files were there to be read.
+// daemon-reload it also records which unit files were there to be read. With
+// FAKE_SYSTEMCTL_NO_WAKE it refuses to start a timer that would wake the machine, as a user
+// manager without the wake-alarm privilege does.
 constexpr const char* kRecordingSystemctl = R"(#!/bin/sh
 dir=$(dirname "$0")
+units="$XDG_CONFIG_HOME/systemd/user"
 for argument in "$@"; do printf '%s|' "$argument" >> "$dir/calls"; done
 echo >> "$dir/calls"
-if [ "$2" = daemon-reload ]; then ls "$XDG_CONFIG_HOME/systemd/user" > "$dir/seen-at-reload"; fi
+if [ "$2" = daemon-reload ]; then ls "$units" > "$dir/seen-at-reload"; fi
 if [ -n "$FAKE_SYSTEMCTL_FAIL" ] && [ "$2" = "$FAKE_SYSTEMCTL_FAIL" ]; then
   echo "Failed to $2: Access denied" >&2
   echo "second line" >&2
+  exit 1
+fi
+if [ -n "$FAKE_SYSTEMCTL_NO_WAKE" ] && [ "$2" = restart ] && grep -q WakeSystem=true "$units/$3"; then
+  echo "Job for $3 failed because of unavailable resources or another system error." >&2
   exit 1
 fi
 exit 0
@@ -60,6 +69,9 @@ class SystemdTimerTest : public testing::Test {
 
   bool Arm(const fs::path& program, SYSTEMTIME time) {
     return CeRunAppAtTime(FromUtf8(program.string()), &time);
+  }
+  bool Arm(const std::string& program, SYSTEMTIME time) {
+    return CeRunAppAtTime(FromUtf8(program), &time);
   }
   std::vector<std::string> Calls() { return Lines(ReadFile(bin_ / "calls")); }
   std::vector<std::string> UnitFiles() {
@@ -111,13 +123,16 @@ TEST_F(SystemdTimerTest, AnUnwritableUnitDirectoryFailsBeforeAnyCommand) {
 }
 
 TEST_F(SystemdTimerTest, WritesAnEnabledTimerToTheSecondAndRestartsIt) {
+  ScopedVariable zone{"TZ", "Europe/Berlin"};
   ASSERT_TRUE(Arm(program_, Calendar(2031, 5, 6, 7, 8, 9)));
   const std::string name = OnlyUnitName();
   ASSERT_EQ(name.size(), std::string("pelorin-").size() + 16) << name;
 
   const std::string timer = ReadFile(units_ / (name + ".timer"));
-  EXPECT_NE(timer.find("\nOnCalendar=2031-05-06 07:08:09\n"), std::string::npos) << timer;
+  EXPECT_NE(timer.find("\nOnCalendar=2031-05-06 07:08:09 Europe/Berlin\n"), std::string::npos)
+      << timer;
   EXPECT_NE(timer.find("\nAccuracySec=1s\n"), std::string::npos);
+  EXPECT_NE(timer.find("\nWakeSystem=true\n"), std::string::npos);
   EXPECT_NE(timer.find("\nUnit=" + name + ".service\n"), std::string::npos);
   EXPECT_NE(timer.find("[Install]\nWantedBy=timers.target\n"), std::string::npos);
 
@@ -187,7 +202,7 @@ TEST_F(SystemdTimerTest, ArmingAgainReplacesThePairAndEachProgramHasItsOwn) {
   ASSERT_TRUE(Arm(program_, Calendar(2031, 5, 6, 7, 8, 30)));
   const std::string name = OnlyUnitName();
   const std::string timer = ReadFile(units_ / (name + ".timer"));
-  EXPECT_NE(timer.find("OnCalendar=2031-05-06 07:08:30\n"), std::string::npos) << timer;
+  EXPECT_NE(timer.find("OnCalendar=2031-05-06 07:08:30 "), std::string::npos) << timer;
   EXPECT_EQ(timer.find("07:08:09"), std::string::npos);
   const std::vector<std::string> calls = Calls();
   ASSERT_EQ(calls.size(), 6u);
@@ -199,12 +214,56 @@ TEST_F(SystemdTimerTest, ArmingAgainReplacesThePairAndEachProgramHasItsOwn) {
   EXPECT_EQ(UnitFiles().size(), 4u);
 }
 
-TEST_F(SystemdTimerTest, ATimeAlreadyPastStartsTheLaunchAtOnce) {
-  ASSERT_TRUE(Arm(program_, Calendar(2020, 1, 1, 0, 0, 0)));
+TEST_F(SystemdTimerTest, TheTimerNamesTheProgramsTimeZone) {
+  const auto event = [&](const char* zone) {
+    ScopedVariable variable{"TZ", zone};
+    EXPECT_TRUE(Arm(program_, Calendar(2031, 5, 6, 7, 8, 9)));
+    const std::string timer = ReadFile(units_ / (OnlyUnitName() + ".timer"));
+    const std::size_t start = timer.find("OnCalendar=") + 11;
+    return timer.substr(start, timer.find('\n', start) - start);
+  };
+  EXPECT_EQ(event(":America/New_York"), "2031-05-06 07:08:09 America/New_York");
+  EXPECT_EQ(event("/usr/share/zoneinfo/Asia/Tokyo"), "2031-05-06 07:08:09 Asia/Tokyo");
+  // A zone given by its rules has no name: the same moment in universal time (CEST is +2).
+  EXPECT_EQ(event("CET-1CEST,M3.5.0,M10.5.0/3"), "2031-05-06 05:08:09 UTC");
+}
+
+TEST_F(SystemdTimerTest, AManagerThatMayNotWakeTheMachineGetsATimerThatDoesNot) {
+  ScopedVariable noWake{"FAKE_SYSTEMCTL_NO_WAKE", "1"};
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(Arm(program_, Calendar(2031, 5, 6, 7, 8, 9)));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   const std::string name = OnlyUnitName();
-  const std::vector<std::string> calls = Calls();
-  ASSERT_EQ(calls.size(), 4u);
-  EXPECT_EQ(calls[3], "--user|start|" + name + ".service|");
+  const std::string timer = ReadFile(units_ / (name + ".timer"));
+  EXPECT_EQ(timer.find("WakeSystem"), std::string::npos) << timer;
+  EXPECT_NE(timer.find("\nAccuracySec=1s\n"), std::string::npos) << timer;
+  EXPECT_EQ(Calls().back(), "--user|restart|" + name + ".timer|");
+}
+
+TEST_F(SystemdTimerTest, AProgramReplacedWhileRunningIsArmedAsInstalled) {
+  ASSERT_TRUE(Arm(program_.string() + " (deleted)", Calendar(2031, 5, 6, 7, 8, 9)));
+  const std::string service = ReadFile(units_ / (OnlyUnitName() + ".service"));
+  EXPECT_NE(service.find(" --now \"" + program_.string() + "\"\n"), std::string::npos) << service;
+}
+
+TEST_F(SystemdTimerTest, ArmingOneWayCancelsTheOtherWaysPendingLaunch) {
+  const SYSTEMTIME later = launch_test::LocalCalendar(std::time(nullptr) + 3600);
+  {
+    ScopedVariable backend{"PELORIN_TIMED_LAUNCH", "waiter"};
+    ASSERT_TRUE(Arm(program_, later));
+  }
+  ASSERT_EQ(launch_test::CountWaitersFor(program_.string()), 1);
+  ASSERT_TRUE(Arm(program_, later));
+  EXPECT_EQ(launch_test::CountWaitersFor(program_.string()), 0);
+  const std::string name = OnlyUnitName();
+
+  ScopedVariable backend{"PELORIN_TIMED_LAUNCH", "waiter"};
+  ASSERT_TRUE(Arm(program_, later));
+  EXPECT_TRUE(UnitFiles().empty());
+  EXPECT_EQ(Calls().back(), "--user|daemon-reload|");
+  EXPECT_EQ(Calls().end()[-2], "--user|disable|--now|" + name + ".timer|");
+  EXPECT_EQ(launch_test::CountWaitersFor(program_.string()), 1);
+  CancelWaiters(program_.string());
 }
 
 TEST_F(SystemdTimerTest, WithoutAChoiceTheManagerIsAskedFirst) {
@@ -225,7 +284,7 @@ TEST_F(SystemdTimerTest, WithoutAnAnsweringManagerTheWaiterLaunches) {
   WriteExecutable(program, "#!/bin/sh\necho \"$1\" > \"" + record.string() + ".part\" && mv \"" +
                                record.string() + ".part\" \"" + record.string() + "\"\n");
 
-  ASSERT_TRUE(Arm(program, Calendar(2020, 1, 1, 0, 0, 0)));  // past: fires at once
+  ASSERT_TRUE(Arm(program, launch_test::LocalCalendar(std::time(nullptr) + 1)));
   for (int tries = 0; tries < 300 && !fs::exists(record); ++tries) {
     usleep(10'000);
   }

@@ -13,29 +13,19 @@
 
 #include "launch_fixture.h"
 #include "platform/launch/timed_launch.h"
+#include "platform/launch/waiter_state.h"
 #include "platform/system/module_path.h"
 #include "platform/system/text.h"
 
 namespace {
 
+using launch_test::CountWaitersFor;
 using launch_test::Lines;
+using launch_test::LocalCalendar;
 using launch_test::ReadFile;
 using launch_test::ScopedVariable;
 using launch_test::TemporaryDirectory;
 namespace fs = std::filesystem;
-
-SYSTEMTIME LocalCalendar(std::time_t moment) {
-  std::tm local{};
-  localtime_r(&moment, &local);
-  return SYSTEMTIME{static_cast<std::uint16_t>(local.tm_year + 1900),
-                    static_cast<std::uint16_t>(local.tm_mon + 1),
-                    0,
-                    static_cast<std::uint16_t>(local.tm_mday),
-                    static_cast<std::uint16_t>(local.tm_hour),
-                    static_cast<std::uint16_t>(local.tm_min),
-                    static_cast<std::uint16_t>(local.tm_sec),
-                    0};
-}
 
 double Now() {
   return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
@@ -55,34 +45,17 @@ struct Start {
   double time = 0;
 };
 
-// The live waiters that wait to start `program`.
-int CountWaitersFor(const std::string& program) {
-  int count = 0;
-  for (const auto& entry : fs::directory_iterator("/proc")) {
-    const std::vector<std::string> arguments = [&] {
-      std::vector<std::string> words;
-      std::string text = ReadFile(entry.path() / "cmdline");
-      for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = text.find('\0', start);
-        words.push_back(text.substr(start, end - start));
-        start = end == std::string::npos ? text.size() : end + 1;
-      }
-      return words;
-    }();
-    if (arguments.size() == 3 && arguments[0].ends_with("/pelorin-waiter") &&
-        arguments[1] == program) {
-      ++count;
-    }
-  }
-  return count;
-}
-
 class WaiterTest : public testing::Test {
  protected:
   void SetUp() override {
     SetModuleFileNameForTesting(FromUtf8(launch_test::BuildDirectory() + "/pelorin"));
   }
-  void TearDown() override { SetModuleFileNameForTesting({}); }
+  void TearDown() override {
+    SetModuleFileNameForTesting({});
+    for (const fs::path& program : programs_) {
+      CancelWaiters(program.string());  // what a failed test left armed
+    }
+  }
 
   // A program in a directory of its own whose path has blanks and quotes; it appends
   // "count|first argument|start time" to the file "starts" beside it.
@@ -94,6 +67,7 @@ class WaiterTest : public testing::Test {
         program,
         "#!/bin/sh\n"
         "printf '%s|%s|%s\\n' \"$#\" \"$1\" \"$(date +%s.%N)\" >> \"$(dirname \"$0\")/starts\"\n");
+    programs_.push_back(program);
     return program;
   }
 
@@ -118,7 +92,7 @@ class WaiterTest : public testing::Test {
 
   TemporaryDirectory scratch_;
   ScopedVariable backend_{"PELORIN_TIMED_LAUNCH", "waiter"};
-  ScopedVariable runtime_{"XDG_RUNTIME_DIR", scratch_.path().string()};
+  std::vector<fs::path> programs_;
 };
 
 TEST_F(WaiterTest, RefusesWhatItCannotArmWithOneLineOnStderr) {
@@ -140,30 +114,91 @@ TEST_F(WaiterTest, RefusesWhatItCannotArmWithOneLineOnStderr) {
   refuses(FromUtf8(program.string()), &badMonth, "not a valid calendar time");
   refuses(u"ring", &valid, "not absolute");
   refuses(FromUtf8((scratch_.path() / "missing").string()), &valid, "cannot be run");
+  // A launch due at once would start a program that arms again, and again.
+  const SYSTEMTIME now = LocalCalendar(std::time(nullptr));
+  const SYSTEMTIME past = LocalCalendar(std::time(nullptr) - 3600);
+  refuses(FromUtf8(program.string()), &now, "is not in the future");
+  refuses(FromUtf8(program.string()), &past, "is not in the future");
 
   SetModuleFileNameForTesting(FromUtf8((scratch_.path() / "pelorin").string()));
   refuses(FromUtf8(program.string()), &valid, "no pelorin-waiter beside the program");
   SetModuleFileNameForTesting(FromUtf8(launch_test::BuildDirectory() + "/pelorin"));
-
-  // Another user could change a state directory open to all; the waiter will not use it.
-  fs::create_directories(scratch_.path() / "pelorin");
-  chmod((scratch_.path() / "pelorin").c_str(), 0777);
-  refuses(FromUtf8(program.string()), &valid, "is not a private directory");
   EXPECT_EQ(CountWaitersFor(program.string()), 0);
+  EXPECT_TRUE(StartsOf(program).empty());
 }
 
-TEST_F(WaiterTest, ATimeAlreadyPastStartsTheProgramAtOnce) {
-  const fs::path program = MakeRecorder("late");
-  const double armed = Now();
-  ASSERT_TRUE(Arm(program, std::time(nullptr) - 3600));
-  for (int tries = 0; tries < 300 && StartsOf(program).empty(); ++tries) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+TEST_F(WaiterTest, TheStateLivesWhereTheUserIdSaysAndOnlyInAPrivateDirectory) {
+  const std::string user = std::to_string(geteuid());
+  const StatePlaces places{(scratch_.path() / "run").string(), (scratch_.path() / "tmp").string()};
+  fs::create_directories(places.runtimeRoot);
+  fs::create_directories(places.temporaryRoot);
+  ScopedVariable runtime{"XDG_RUNTIME_DIR", (scratch_.path() / "elsewhere").string()};
+  std::string failure;
+
+  // Without a runtime directory of the user's own, a private one in the temporary root.
+  const std::string temporary = StateFilePath("/p/pelorin", &failure, places);
+  EXPECT_EQ(fs::path(temporary).parent_path(), places.temporaryRoot + "/pelorin-" + user);
+  EXPECT_EQ(fs::status(fs::path(temporary).parent_path()).permissions(), fs::perms::owner_all);
+
+  fs::create_directories(places.runtimeRoot + "/" + user);
+  EXPECT_EQ(fs::path(StateFilePath("/p/pelorin", &failure, places)).parent_path(),
+            places.runtimeRoot + "/" + user + "/pelorin");
+
+  // Another user could change a directory open to all; it is not used.
+  fs::remove_all(places.runtimeRoot + "/" + user);
+  chmod((places.temporaryRoot + "/pelorin-" + user).c_str(), 0777);
+  EXPECT_EQ(StateFilePath("/p/pelorin", &failure, places), "");
+  EXPECT_NE(failure.find("is not a private directory"), std::string::npos) << failure;
+}
+
+TEST_F(WaiterTest, OneWaiterPerProgramWhateverTheEnvironmentOfTheArming) {
+  const fs::path program = MakeRecorder("once");
+  const std::time_t later = std::time(nullptr) + 3600;
+  {
+    ScopedVariable runtime{"XDG_RUNTIME_DIR", scratch_.path().string()};
+    ASSERT_TRUE(Arm(program, later));
   }
-  const std::vector<Start> starts = StartsOf(program);
-  ASSERT_EQ(starts.size(), 1u);
-  EXPECT_EQ(starts[0].count, 1);
-  EXPECT_EQ(starts[0].argument, "AppRunAtTime");
-  EXPECT_LT(starts[0].time, armed + 1);
+  {
+    ScopedVariable runtime{"XDG_RUNTIME_DIR", std::nullopt};
+    ASSERT_TRUE(Arm(program, later + 1));
+  }
+  EXPECT_EQ(CountWaitersFor(program.string()), 1);
+
+  // A waiter whose state file is not where this build keeps it (an older build's) goes too.
+  std::string failure;
+  fs::remove(StateFilePath(program.string(), &failure));
+  ASSERT_TRUE(Arm(program, later + 2));
+  EXPECT_EQ(CountWaitersFor(program.string()), 1);
+}
+
+TEST_F(WaiterTest, AnArmingKilledAtAnyStepLeavesExactlyOneWaiterThatFires) {
+  const std::time_t target = std::time(nullptr) + 2;
+  const fs::path beforeRecord = MakeRecorder("killed before record");
+  const fs::path afterRecord = MakeRecorder("killed after record");
+  for (const fs::path& program : {beforeRecord, afterRecord}) {
+    ASSERT_TRUE(Arm(program, target + 1));
+  }
+  testing::internal::CaptureStderr();
+  {
+    ScopedVariable kill{"PELORIN_WAITER_TEST_KILL_AT", "forked"};
+    EXPECT_FALSE(Arm(beforeRecord, target));
+  }
+  {
+    ScopedVariable kill{"PELORIN_WAITER_TEST_KILL_AT", "recorded"};
+    EXPECT_FALSE(Arm(afterRecord, target));
+  }
+  EXPECT_EQ(Lines(testing::internal::GetCapturedStderr()).size(), 2u);
+  EXPECT_EQ(CountWaitersFor(beforeRecord.string()), 1);
+  EXPECT_EQ(CountWaitersFor(afterRecord.string()), 1);
+
+  SleepUntil(static_cast<double>(target) + 2.5);
+  const std::vector<Start> earlier = StartsOf(beforeRecord);
+  ASSERT_EQ(earlier.size(), 1u) << "the earlier waiter stays the one to fire";
+  EXPECT_GE(earlier[0].time, static_cast<double>(target + 1));
+  const std::vector<Start> recorded = StartsOf(afterRecord);
+  ASSERT_EQ(recorded.size(), 1u) << "the recorded waiter fires";
+  EXPECT_LT(recorded[0].time, static_cast<double>(target + 1));
+  EXPECT_EQ(CountWaitersFor(beforeRecord.string()) + CountWaitersFor(afterRecord.string()), 0);
 }
 
 TEST_F(WaiterTest, StartsOnTheSecondAndArmingAgainReplacesTheEarlierWaiter) {
