@@ -1,10 +1,13 @@
 #include "ringtone_player.h"
 
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "platform/sound/fsound.h"
+#include "platform/sound/system_sound.h"
+#include "platform/system/module_path.h"
 #include "platform/system/sleep.h"
 #include "platform/system/text.h"
 
@@ -19,6 +22,9 @@ constexpr std::uint32_t kRetryPauseMilliseconds = 100;
 constexpr std::size_t kPathBufferSize = 256;
 constexpr int kModuleVolume = 128;
 constexpr float kModulePanSeparation = 0.85f;
+// Beside the program: what the new call screen offers, and the system's click.
+constexpr char16_t kDefaultRingtoneFile[] = u"ringtone1.mp3";
+constexpr char16_t kClickSound[] = u"MouseClick";
 constexpr unsigned int kStreamMode =
     FSOUND_NORMAL | FSOUND_2D | FSOUND_MPEGACCURATE | FSOUND_LOOP_NORMAL;
 static_assert(kStreamMode == 0x22132);
@@ -68,12 +74,53 @@ bool PlayAsModule(const char* name) {
   return true;
 }
 
-void PlayAsStream(const char* name) {
+bool PlayAsStream(const char* name) {
   FSOUND_STREAM* stream = FSOUND_Stream_Open(name, kStreamMode, 0, 0);
   if (stream == nullptr) {
-    return;
+    return false;
   }
   FSOUND_Stream_Play(FSOUND_FREE, stream);
+  return true;
+}
+
+const char* DescribeError(int error) {
+  switch (error) {
+    case FMOD_ERR_FILE_NOTFOUND:
+      return "no such file";
+    case FMOD_ERR_FILE_BAD:
+      return "not a file that can be read (a folder, a device, or no permission)";
+    case FMOD_ERR_FILE_FORMAT:
+      return "not a sound file (MP3, WAV or a tracker module)";
+    case FMOD_ERR_INIT:
+      return "no audio device could be opened";
+    default:
+      return "the sound library refused it";
+  }
+}
+
+// As a module, else as a looping stream. False, with the reason, when it plays as neither.
+bool PlayFile(const std::u16string& path, std::string* reason) {
+  char name[kPathBufferSize];
+  if (!ConvertPath(path.c_str(), name)) {
+    *reason = "its path is longer than 255 bytes";
+    return false;
+  }
+  if (PlayAsModule(name) || PlayAsStream(name)) {
+    return true;
+  }
+  *reason = DescribeError(FSOUND_GetError());
+  return false;
+}
+
+// Names go to the terminal in quotes, on the one line, whatever characters they hold.
+std::string Quoted(const std::u16string& path) {
+  std::string text = "'" + ToUtf8(path) + "'";
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+      c = '?';
+    }
+  }
+  return text;
 }
 
 }  // namespace
@@ -82,15 +129,39 @@ void PlayRingtone(const char16_t* path) {
   if (path == nullptr || path[0] == u'\0') {
     return;
   }
+  const std::u16string ringtone(path);
+  std::string failures = "pelorin: cannot play the ringtone " + Quoted(ringtone) + ": ";
   FSOUND_SetBufferSize(kBufferMilliseconds);
   if (!StartSoundLibrary()) {
+    std::fprintf(stderr, "%s%s; the call rings in silence\n", failures.c_str(),
+                 DescribeError(FMOD_ERR_INIT));
     return;
   }
-  char name[kPathBufferSize];
-  if (!ConvertPath(path, name)) {
+  std::string reason;
+  if (PlayFile(ringtone, &reason)) {
     return;
   }
-  if (!PlayAsModule(name)) {
-    PlayAsStream(name);
+  failures += reason;
+  // A call that is not muted must be heard: the default ringtone the new call screen offers,
+  // and failing that the click, looped by the library so that it lasts as long as the ring.
+  const std::u16string directory = GetApplicationDirectory();
+  if (directory.empty()) {
+    std::fprintf(stderr, "%s, and the program's own directory is unknown\n", failures.c_str());
+    return;
   }
+  const std::u16string fallback = directory + kDefaultRingtoneFile;
+  if (fallback != ringtone) {
+    if (PlayFile(fallback, &reason)) {
+      std::fprintf(stderr, "%s; playing %s instead\n", failures.c_str(), Quoted(fallback).c_str());
+      return;
+    }
+    failures += ", nor " + Quoted(fallback) + ": " + reason;
+  }
+  const std::u16string click = GetSystemSoundFile(kClickSound);
+  if (PlayFile(click, &reason)) {
+    std::fprintf(stderr, "%s; playing the click instead\n", failures.c_str());
+    return;
+  }
+  failures += ", nor the click " + Quoted(click) + ": " + reason;
+  std::fprintf(stderr, "%s; the call rings in silence\n", failures.c_str());
 }

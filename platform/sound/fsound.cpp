@@ -36,6 +36,10 @@ void FSOUND_Close() {
   Library().Close();
 }
 
+int FSOUND_GetError() {
+  return Library().GetError();
+}
+
 FMUSIC_MODULE* FMUSIC_LoadSong(const char* name) {
   return Library().LoadSong(name);
 }

@@ -36,6 +36,19 @@ inline constexpr int FMUSIC_TYPE_S3M = 2;
 inline constexpr int FMUSIC_TYPE_XM = 3;
 inline constexpr int FMUSIC_TYPE_IT = 4;
 
+// FSOUND_GetError results, numbered as the phone library numbers them.
+inline constexpr int FMOD_ERR_NONE = 0;
+inline constexpr int FMOD_ERR_UNINITIALIZED = 2;   // FSOUND_Init has not succeeded
+inline constexpr int FMOD_ERR_INIT = 3;            // no audio device could be opened
+inline constexpr int FMOD_ERR_FILE_NOTFOUND = 9;   // nothing at the path
+inline constexpr int FMOD_ERR_FILE_FORMAT = 10;    // a readable file of no format it plays
+inline constexpr int FMOD_ERR_FILE_BAD = 11;       // a folder, a device, or not readable
+inline constexpr int FMOD_ERR_INVALID_PARAM = 14;  // a value out of range
+
+// Why the last of FSOUND_Init, FMUSIC_LoadSong and FSOUND_Stream_Open failed, or
+// FMOD_ERR_NONE when it succeeded.
+int FSOUND_GetError();
+
 // Length of the mixing buffer in milliseconds, taken by the next FSOUND_Init. False when it is
 // out of range (10 to 2000 ms); the length then stays as it was (200 ms at first).
 bool FSOUND_SetBufferSize(int milliseconds);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sound_file.h"
+
 namespace {
 
 constexpr int kMinimumBufferMilliseconds = 10;
@@ -51,9 +53,11 @@ bool SdlSoundLibrary::SetBufferSize(int milliseconds) {
 bool SdlSoundLibrary::Init(int mixRate, int maxSoftwareChannels, unsigned int /*flags*/) {
   if (mixRate < kMinimumRate || mixRate > kMaximumRate || maxSoftwareChannels < 1 ||
       maxSoftwareChannels > kMaximumChannels) {
+    error_ = FMOD_ERR_INVALID_PARAM;
     return false;
   }
   Close();
+  error_ = FMOD_ERR_INIT;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     return false;
   }
@@ -82,6 +86,7 @@ bool SdlSoundLibrary::Init(int mixRate, int maxSoftwareChannels, unsigned int /*
   }
   // Silence until something plays: a sound then starts with the next buffer.
   SDL_PauseAudioDevice(device, 0);
+  error_ = FMOD_ERR_NONE;
   return true;
 }
 
@@ -114,17 +119,21 @@ FMUSIC_MODULE* SdlSoundLibrary::LoadSong(const char* name) {
     rate = rate_;
   }
   if (rate == 0 || name == nullptr) {
+    error_ = rate == 0 ? FMOD_ERR_UNINITIALIZED : FMOD_ERR_INVALID_PARAM;
     return nullptr;
   }
   // Loading reads and parses the file: done outside the lock so the mixer never waits on it.
   std::unique_ptr<ModuleSource> module = ModuleSource::Load(name, rate);
   if (module == nullptr) {
+    error_ = FileError(name);
     return nullptr;
   }
   std::lock_guard lock(mutex_);
   if (device_ == 0 || rate_ != rate) {
+    error_ = FMOD_ERR_UNINITIALIZED;
     return nullptr;
   }
+  error_ = FMOD_ERR_NONE;
   modules_.push_back(std::move(module));
   return HandleOf<FMUSIC_MODULE>(modules_.back().get());
 }
@@ -175,17 +184,21 @@ FSOUND_STREAM* SdlSoundLibrary::StreamOpen(const char* name, unsigned int mode, 
     rate = rate_;
   }
   if (rate == 0 || name == nullptr || offset != 0 || length != 0) {
+    error_ = rate == 0 ? FMOD_ERR_UNINITIALIZED : FMOD_ERR_INVALID_PARAM;
     return nullptr;
   }
   std::unique_ptr<StreamSource> stream =
       StreamSource::Open(name, (mode & FSOUND_MONO) != 0, (mode & FSOUND_LOOP_NORMAL) != 0, rate);
   if (stream == nullptr) {
+    error_ = FileError(name);
     return nullptr;
   }
   std::lock_guard lock(mutex_);
   if (device_ == 0 || rate_ != rate) {
+    error_ = FMOD_ERR_UNINITIALIZED;
     return nullptr;
   }
+  error_ = FMOD_ERR_NONE;
   streams_.push_back(std::move(stream));
   return HandleOf<FSOUND_STREAM>(streams_.back().get());
 }
@@ -209,6 +222,10 @@ int SdlSoundLibrary::StreamPlay(int channel, FSOUND_STREAM* stream) {
   source->Rewind();
   channels_[static_cast<std::size_t>(channel)] = source;
   return channel;
+}
+
+int SdlSoundLibrary::GetError() {
+  return error_;
 }
 
 void SdlSoundLibrary::FillDevice(void* self, std::uint8_t* bytes, int length) {

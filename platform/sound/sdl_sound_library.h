@@ -25,6 +25,7 @@ class SdlSoundLibrary : public SoundLibrary {
   bool PlaySong(FMUSIC_MODULE* module) override;
   FSOUND_STREAM* StreamOpen(const char* name, unsigned int mode, int offset, int length) override;
   int StreamPlay(int channel, FSOUND_STREAM* stream) override;
+  int GetError() override;
 
  private:
   static void FillDevice(void* self, std::uint8_t* bytes, int length);
@@ -44,4 +45,5 @@ class SdlSoundLibrary : public SoundLibrary {
   std::vector<StreamSource*> channels_;  // null where a channel is free
   std::vector<float> mixBuffer_;
   std::vector<float> scratch_;
+  int error_ = FMOD_ERR_NONE;  // of the last Init, LoadSong or StreamOpen
 };

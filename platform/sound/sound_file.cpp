@@ -1,5 +1,6 @@
 #include "sound_file.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +8,23 @@
 bool IsRegularFile(const char* path) {
   struct stat status {};
   return path != nullptr && stat(path, &status) == 0 && S_ISREG(status.st_mode);
+}
+
+int FileError(const char* path) {
+  struct stat status {};
+  if (path == nullptr || stat(path, &status) != 0) {
+    return path != nullptr && (errno == ENOENT || errno == ENOTDIR) ? FMOD_ERR_FILE_NOTFOUND
+                                                                    : FMOD_ERR_FILE_BAD;
+  }
+  if (!S_ISREG(status.st_mode)) {
+    return FMOD_ERR_FILE_BAD;
+  }
+  const int descriptor = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (descriptor < 0) {
+    return FMOD_ERR_FILE_BAD;
+  }
+  close(descriptor);
+  return FMOD_ERR_FILE_FORMAT;
 }
 
 bool ReadWholeFile(const char* path, std::size_t maximumBytes, std::vector<char>* contents) {

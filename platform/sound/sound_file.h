@@ -5,7 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "fsound.h"
+
 bool IsRegularFile(const char* path);
+
+// Why a file that no decoder took could not be played: FMOD_ERR_FILE_NOTFOUND when nothing is
+// at the path, FMOD_ERR_FILE_BAD when it is not a regular file or cannot be opened for
+// reading, else FMOD_ERR_FILE_FORMAT (it is there and readable, but of no format we play).
+int FileError(const char* path);
 
 // The whole file, or false when it is not a regular file, is empty, is larger than
 // `maximumBytes` or cannot be read to the end.

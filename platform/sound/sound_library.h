@@ -17,6 +17,8 @@ class SoundLibrary {
   virtual FSOUND_STREAM* StreamOpen(const char* name, unsigned int mode, int offset,
                                     int length) = 0;
   virtual int StreamPlay(int channel, FSOUND_STREAM* stream) = 0;
+  // A library that cannot tell why gives no reason.
+  virtual int GetError() { return FMOD_ERR_NONE; }
 };
 
 // Routes the calls to `library` (not owned); null puts the real library back.

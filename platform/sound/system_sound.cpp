@@ -15,7 +15,7 @@
 namespace {
 
 constexpr char16_t kClickName[] = u"MouseClick";
-constexpr char kClickFile[] = "click.wav";
+constexpr char16_t kClickFile[] = u"click.wav";
 // A click is a few milliseconds; anything longer than this is not our click.
 constexpr sf_count_t kMaximumClickFrames = 48000;
 constexpr Uint16 kDeviceFrames = 256;
@@ -43,7 +43,7 @@ bool IsClickName(const char16_t* sound) {
 }
 
 bool LoadClick(Clip* clip) {
-  const std::string path = ToUtf8(GetApplicationDirectory()) + kClickFile;
+  const std::string path = ToUtf8(GetSystemSoundFile(kClickName));
   if (!IsRegularFile(path.c_str())) {
     return false;
   }
@@ -84,6 +84,13 @@ void PlayToEnd(SDL_AudioDeviceID device, const Clip& clip, const SDL_AudioSpec& 
 }
 
 }  // namespace
+
+std::u16string GetSystemSoundFile(const char16_t* sound) {
+  if (sound == nullptr || !IsClickName(sound)) {
+    return {};
+  }
+  return GetApplicationDirectory() + kClickFile;
+}
 
 bool PlaySoundW(const char16_t* sound, const void* module, std::uint32_t flags) {
   if (sound == nullptr || module != nullptr || flags != 0 || !IsClickName(sound)) {

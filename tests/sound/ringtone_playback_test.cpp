@@ -1,14 +1,19 @@
 // The ringtone player on the real sound library, heard through SDL's disk driver.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "incoming/ringtone_player.h"
 #include "platform/sound/fsound.h"
+#include "platform/system/module_path.h"
 #include "platform/system/text.h"
 #include "tests/sound/disk_output.h"
 
@@ -29,11 +34,37 @@ std::filesystem::path DefaultRingtone() {
 
 class RingtonePlaybackTest : public ::testing::Test {
  protected:
+  // The program runs from a directory of the test's own, with the default ringtone and the
+  // click beside it unless a test takes them away.
+  void SetUp() override {
+    std::filesystem::create_directory(program_);
+    std::filesystem::copy_file(DefaultRingtone(), program_ / "ringtone1.mp3");
+    std::filesystem::copy_file(
+        std::filesystem::path(getenv("PELORIN_SOURCE_DIR")) / "resources" / "click.wav",
+        program_ / "click.wav");
+    SetModuleFileNameForTesting(FromUtf8((program_ / "pelorin").string()));
+  }
+  void TearDown() override { SetModuleFileNameForTesting(u""); }
+
+  // Plays `path` and gives the lines the program wrote on stderr (the disk driver and the MP3
+  // decoder write their own).
+  static std::string PlaySaying(const std::filesystem::path& path) {
+    ::testing::internal::CaptureStderr();
+    Play(path);
+    std::istringstream written(::testing::internal::GetCapturedStderr());
+    std::string said;
+    for (std::string line; std::getline(written, line);) {
+      if (line.starts_with("pelorin:")) said += line + "\n";
+    }
+    return said;
+  }
+
   ScratchDirectory directory_;
+  std::filesystem::path program_ = directory_ / "program";
   DiskOutput output_{directory_ / "device.raw", 2, kRate};
 };
 
-TEST_F(RingtonePlaybackTest, BadRingtoneIsSilentAndNeverHangs) {
+TEST_F(RingtonePlaybackTest, BadRingtoneRingsTheDefaultRingtoneInsteadAndSaysWhy) {
   std::filesystem::create_directory(directory_ / "folder.mp3");
   WriteBytes(directory_ / "empty.mp3", "");
   WriteBytes(directory_ / "noise.mp3", std::string(4000, '\x5A'));
@@ -45,6 +76,8 @@ TEST_F(RingtonePlaybackTest, BadRingtoneIsSilentAndNeverHangs) {
   WriteBytes(directory_ / "cut-header.mod", ReadBytes(directory_ / "tune.mod").substr(0, 600));
   // Opening a pipe without a writer waits for ever; the library must not try.
   ASSERT_EQ(mkfifo((directory_ / "pipe.wav").c_str(), 0600), 0);
+  WriteToneWav(directory_ / "locked.wav", 8000, 1, 0.1, 440);
+  std::filesystem::permissions(directory_ / "locked.wav", std::filesystem::perms::none);
   // A playable file whose path is longer than 255 bytes, and another one at the path cut to
   // 255 bytes: neither may play.
   const std::size_t room = 255 - (directory_ / "").string().size();
@@ -52,14 +85,48 @@ TEST_F(RingtonePlaybackTest, BadRingtoneIsSilentAndNeverHangs) {
   WriteToneWav(directory_ / cut, 8000, 1, 0.1, 440);
   WriteToneWav(directory_ / (cut + "-longer.wav"), 8000, 1, 0.1, 440);
 
-  const std::vector<std::string> names{
-      "absent.mp3",     "folder.mp3",    "empty.mp3",      "noise.mp3", "bad-header.wav",
-      "cut-header.wav", "no-frames.wav", "cut-header.mod", "pipe.wav",  cut + "-longer.wav"};
-  for (const std::string& name : names) {
-    Play(directory_ / name);
-    output_.RecordAfterWaiting(0.05);
-    EXPECT_FALSE(output_.HasSound()) << name;
+  const std::string unreadable = "not a file that can be read";
+  const std::string notSound = "not a sound file";
+  std::vector<std::pair<std::string, std::string>> kinds{
+      {"absent.mp3", "no such file"}, {"folder.mp3", unreadable},
+      {"empty.mp3", notSound},        {"noise.mp3", notSound},
+      {"bad-header.wav", notSound},   {"cut-header.wav", notSound},
+      {"no-frames.wav", notSound},    {"cut-header.mod", notSound},
+      {"pipe.wav", unreadable},       {cut + "-longer.wav", "its path is longer than 255 bytes"}};
+  if (geteuid() != 0) {  // permissions do not stop the superuser
+    kinds.emplace_back("locked.wav", unreadable);
   }
+  for (const auto& [name, why] : kinds) {
+    const std::string said = PlaySaying(directory_ / name);
+    output_.RecordFor(0.4);
+    EXPECT_GT(output_.Level(0.1, 0.3), kAudible) << name;
+    EXPECT_THAT(said, ::testing::StartsWith("pelorin: cannot play the ringtone '" +
+                                            (directory_ / name).string() + "': " + why))
+        << name;
+    EXPECT_THAT(said, ::testing::EndsWith("; playing '" + (program_ / "ringtone1.mp3").string() +
+                                          "' instead\n"))
+        << name;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << name;
+  }
+}
+
+TEST_F(RingtonePlaybackTest, MutedCallOpensNoDeviceOtherwiseTheClickOrSilenceAsALastResort) {
+  EXPECT_EQ(PlaySaying(""), "");
+  output_.RecordAfterWaiting(0.05);
+  EXPECT_FALSE(std::filesystem::exists(directory_ / "device.raw"));
+
+  std::filesystem::remove(program_ / "ringtone1.mp3");
+  std::string said = PlaySaying(directory_ / "absent.mp3");
+  output_.RecordFor(0.5);
+  EXPECT_GT(output_.Level(0.05, 0.45), kAudible) << "the click goes on";
+  EXPECT_THAT(said, ::testing::EndsWith("; playing the click instead\n"));
+
+  std::filesystem::remove(program_ / "click.wav");
+  said = PlaySaying(directory_ / "absent.mp3");
+  output_.RecordAfterWaiting(0.05);
+  EXPECT_FALSE(output_.HasSound());
+  EXPECT_THAT(said, ::testing::EndsWith("no such file; the call rings in silence\n"));
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
 }
 
 TEST_F(RingtonePlaybackTest, DefaultRingtoneKeepsRingingPastItsLength) {

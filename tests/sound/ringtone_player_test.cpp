@@ -8,11 +8,13 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/sound/sound_library.h"
+#include "platform/system/module_path.h"
 #include "platform/system/sleep.h"
 
 namespace {
@@ -42,12 +44,16 @@ class RecordingLibrary : public SoundLibrary {
   RecordingLibrary() {
     calls.clear();
     SetSoundLibrary(this);
+    SetModuleFileNameForTesting(u"/app/pelorin");
   }
-  ~RecordingLibrary() override { SetSoundLibrary(nullptr); }
+  ~RecordingLibrary() override {
+    SetSoundLibrary(nullptr);
+    SetModuleFileNameForTesting(u"");
+  }
 
   int initFailures = 0;               // attempts that fail before one succeeds
   int moduleType = FMUSIC_TYPE_NONE;  // the file loads as a module of this type
-  bool streamOpens = true;
+  std::set<std::string> missing;      // files that open neither way
 
   bool SetBufferSize(int milliseconds) override {
     Record("SetBufferSize", milliseconds);
@@ -80,12 +86,13 @@ class RecordingLibrary : public SoundLibrary {
   }
   FSOUND_STREAM* StreamOpen(const char* name, unsigned int mode, int offset, int length) override {
     Record("StreamOpen", NameOf(name), Hex(mode), offset, length);
-    return streamOpens ? Stream() : nullptr;
+    return missing.count(name) == 0 ? Stream() : nullptr;
   }
   int StreamPlay(int channel, FSOUND_STREAM* stream) override {
     Record("StreamPlay", channel, stream == Stream() ? "stream" : "<foreign>");
     return 0;
   }
+  int GetError() override { return FMOD_ERR_FILE_NOTFOUND; }
 
  private:
   FMUSIC_MODULE* Module() { return reinterpret_cast<FMUSIC_MODULE*>(&moduleTag_); }
@@ -112,6 +119,11 @@ Calls StartThen(int attempts, const Calls& rest) {
   }
   expected.insert(expected.end(), rest.begin(), rest.end());
   return expected;
+}
+
+Calls operator+(Calls first, const Calls& second) {
+  first.insert(first.end(), second.begin(), second.end());
+  return first;
 }
 
 Calls PlayedAsStream(const std::string& name) {
@@ -143,7 +155,12 @@ TEST_P(StartRetryTest, PlaysOnceAnAttemptSucceedsElseStaysSilent) {
   const int failures = GetParam();
   RecordingLibrary library;
   library.initFailures = failures;
+  ::testing::internal::CaptureStderr();
   PlayRingtone(u"/home/ring.mp3");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            failures < 11 ? ""
+                          : "pelorin: cannot play the ringtone '/home/ring.mp3': no audio device "
+                            "could be opened; the call rings in silence\n");
   // Eleven attempts at most, with no pause after the last one.
   EXPECT_THAT(calls, ElementsAreArray(
                          failures < 11 ? StartThen(failures + 1, PlayedAsStream("/home/ring.mp3"))
@@ -153,12 +170,45 @@ TEST_P(StartRetryTest, PlaysOnceAnAttemptSucceedsElseStaysSilent) {
 // 0: first try; 3: three pauses; 10: the eleventh and last attempt; 11: never.
 INSTANTIATE_TEST_SUITE_P(Failures, StartRetryTest, ::testing::Values(0, 3, 10, 11));
 
-TEST(RingtonePlayerTest, FileThatIsNeitherModuleNorStreamIsNotPlayed) {
-  RecordingLibrary library;
-  library.streamOpens = false;
-  PlayRingtone(u"/home/missing.wav");
-  EXPECT_THAT(calls, ElementsAreArray(StartThen(1, {"LoadSong /home/missing.wav",
-                                                    "StreamOpen /home/missing.wav 0x22132 0 0"})));
+TEST(RingtonePlayerTest, UnplayableFileGivesWayToTheDefaultRingtoneThenTheClickAndSaysWhy) {
+  const Calls tried = {"LoadSong /home/gone.wav", "StreamOpen /home/gone.wav 0x22132 0 0"};
+  const Calls triedDefault = {"LoadSong /app/ringtone1.mp3",
+                              "StreamOpen /app/ringtone1.mp3 0x22132 0 0"};
+  const Calls triedClick = {"LoadSong /app/click.wav", "StreamOpen /app/click.wav 0x22132 0 0"};
+  const std::string gone = "pelorin: cannot play the ringtone '/home/gone.wav': no such file";
+  struct Case {
+    const char16_t* ringtone;
+    std::set<std::string> missing;
+    Calls calls;
+    std::string said;
+  };
+  for (const Case& c : std::vector<Case>{
+           {u"/home/gone.wav",
+            {"/home/gone.wav"},
+            tried + PlayedAsStream("/app/ringtone1.mp3"),
+            gone + "; playing '/app/ringtone1.mp3' instead\n"},
+           {u"/home/gone.wav",
+            {"/home/gone.wav", "/app/ringtone1.mp3"},
+            tried + triedDefault + PlayedAsStream("/app/click.wav"),
+            gone + ", nor '/app/ringtone1.mp3': no such file; playing the click instead\n"},
+           {u"/home/gone.wav",
+            {"/home/gone.wav", "/app/ringtone1.mp3", "/app/click.wav"},
+            tried + triedDefault + triedClick,
+            gone + ", nor '/app/ringtone1.mp3': no such file, nor the click '/app/click.wav': no "
+                   "such file; the call rings in silence\n"},
+           // The default ringtone is not tried twice.
+           {u"/app/ringtone1.mp3",
+            {"/app/ringtone1.mp3"},
+            triedDefault + PlayedAsStream("/app/click.wav"),
+            "pelorin: cannot play the ringtone '/app/ringtone1.mp3': no such file; playing the "
+            "click instead\n"}}) {
+    RecordingLibrary library;
+    library.missing = c.missing;
+    ::testing::internal::CaptureStderr();
+    PlayRingtone(c.ringtone);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.said);
+    EXPECT_THAT(calls, ElementsAreArray(StartThen(1, c.calls)));
+  }
 }
 
 struct ModuleCase {
@@ -211,8 +261,11 @@ TEST(RingtonePlayerTest, PathReachesTheLibraryWholeInUtf8OrNotAtAll) {
                                      // 255 characters, but three bytes each in UTF-8.
                                      std::u16string(255, u'日')}) {
     RecordingLibrary library;
+    ::testing::internal::CaptureStderr();
     PlayRingtone(path.c_str());
-    EXPECT_THAT(calls, ElementsAreArray(StartThen(1, {})));
+    EXPECT_THAT(::testing::internal::GetCapturedStderr(),
+                ::testing::HasSubstr(": its path is longer than 255 bytes; playing "));
+    EXPECT_THAT(calls, ElementsAreArray(StartThen(1, PlayedAsStream("/app/ringtone1.mp3"))));
   }
 }
 
