@@ -1,11 +1,13 @@
 // Program entry: prepares the process and runs one top-level screen, chosen by how the
 // program was started. The timed launch starts it with the exact command line "AppRunAtTime".
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "app/process_state.h"
 #include "incoming/incoming_call_screen.h"
+#include "platform/system/module_path.h"
 #include "platform/system/text.h"
 #include "platform/ui/application.h"
 #include "resources/resource_table.h"
@@ -16,6 +18,9 @@
 namespace {
 
 constexpr std::u16string_view kTimedLaunchCommandLine = u"AppRunAtTime";
+// The two command lines a person may want answered without a window.
+constexpr std::u16string_view kHelpCommandLine = u"--help";
+constexpr std::u16string_view kVersionCommandLine = u"--version";
 
 // The command line as the phone would hand it over: the arguments joined by single blanks.
 std::u16string CommandLineOf(int argc, char** argv) {
@@ -27,6 +32,31 @@ std::u16string CommandLineOf(int argc, char** argv) {
     line += argv[i];
   }
   return FromUtf8(line);
+}
+
+// The README as installed beside the program's prefix; a program run from its build tree
+// points at the source tree's copy instead.
+std::string ReadmePath() {
+  namespace fs = std::filesystem;
+  const fs::path installed =
+      (fs::path(ToUtf8(GetApplicationDirectory())) / PELORIN_README_FROM_PROGRAM)
+          .lexically_normal();
+  std::error_code error;
+  if (fs::exists(installed, error) || !fs::exists(PELORIN_SOURCE_README, error)) {
+    return installed.string();
+  }
+  return PELORIN_SOURCE_README;
+}
+
+void PrintUsage() {
+  std::printf(
+      "Usage: pelorin                the scheduled calls: list, add, delete\n"
+      "       pelorin AppRunAtTime   ring the call due now (the timed launch starts it so)\n"
+      "       pelorin --help | --version\n"
+      "\n"
+      "Schedule file: %s\n"
+      "README:        %s\n",
+      ScheduleStore().path().c_str(), ReadmePath().c_str());
 }
 
 void RunTimedLaunch() {
@@ -54,6 +84,14 @@ int Entry(const void* instance, std::u16string_view commandLine) {
 int main(int argc, char** argv) {
   // Taken before the platform starts: it removes the arguments meant for itself.
   const std::u16string commandLine = CommandLineOf(argc, argv);
+  if (commandLine == kHelpCommandLine) {
+    PrintUsage();
+    return 0;
+  }
+  if (commandLine == kVersionCommandLine) {
+    std::printf("pelorin %s\n", PELORIN_VERSION);
+    return 0;
+  }
   const bool timedLaunch = commandLine == kTimedLaunchCommandLine;
   std::string why;
   if (!StartScreenPlatform(argc, argv, &why)) {

@@ -33,6 +33,8 @@ bool KeptFromProgram(const std::string& entry) {
   return false;
 }
 
+constexpr char kSessionMark[] = "PELORIN_TEST_SESSION=";
+
 }  // namespace
 
 void DesktopSession::SetUp() {
@@ -53,9 +55,12 @@ void DesktopSession::SetUp() {
 
   // Xvfb picks a free display and writes its number once it accepts clients.
   const fs::path number = root_ / "display";
-  xvfb_ = test_support::Spawn(
-      {"Xvfb", "-displayfd", "1", "-screen", "0", "480x480x24", "-nolisten", "tcp", "-noreset"},
-      test_support::EnvironmentWith(), number, root_ / "xvfb.txt");
+  std::vector<std::string> xvfb = {"Xvfb", "-displayfd", "1",         "-screen",
+                                   "0",    "480x480x24", "-nolisten", "tcp"};
+  if (!serverResets_) {
+    xvfb.push_back("-noreset");
+  }
+  xvfb_ = test_support::Spawn(xvfb, test_support::EnvironmentWith(), number, root_ / "xvfb.txt");
   ASSERT_GT(xvfb_, 0) << "Xvfb could not be started";
   ASSERT_TRUE(WaitUntil([&] { return ReadFile(number).find('\n') != std::string::npos; },
                         std::chrono::seconds(20)))
@@ -71,6 +76,8 @@ void DesktopSession::SetUp() {
   environment_.push_back("XDG_RUNTIME_DIR=" + (root_ / "run").string());
   environment_.push_back("PELORIN_TIMED_LAUNCH=waiter");
   environment_.push_back("SDL_AUDIODRIVER=dummy");
+  // Inherited by whatever the program starts, so the session finds what it left behind.
+  environment_.push_back(kSessionMark + root_.string());
 }
 
 void DesktopSession::TearDown() {
@@ -85,7 +92,8 @@ void DesktopSession::TearDown() {
 }
 
 // Waiters still pending for the copy would start it after the test, and a program a waiter
-// started is no child of the test: end whatever runs from the program directory.
+// started is no child of the test: end whatever runs from the program directory, and whatever
+// else inherited the session's environment.
 void DesktopSession::EndLeftovers() {
   const std::string directory = program_.string() + "/";
   for (int process : test_support::Processes([&](const std::vector<std::string>& command) {
@@ -93,12 +101,43 @@ void DesktopSession::EndLeftovers() {
        })) {
     ::kill(process, SIGKILL);
   }
+  for (const std::string& process : ProcessesOfTheSession()) {
+    ::kill(std::stoi(process), SIGKILL);
+  }
+}
+
+std::vector<std::string> DesktopSession::ProcessesOfTheSession() const {
+  const std::string mark = kSessionMark + root_.string();
+  std::vector<std::string> found;
+  std::error_code ignored;
+  for (const auto& entry : fs::directory_iterator("/proc", ignored)) {
+    const std::string name = entry.path().filename().string();
+    const std::string variables = ReadFile(entry.path() / "environ");
+    if (name.find_first_not_of("0123456789") == std::string::npos &&
+        ("\0" + variables).find("\0" + mark + "\0") != std::string::npos &&
+        ProgramRuns(std::stoi(name))) {
+      const std::string command = ReadFile(entry.path() / "comm");
+      found.push_back(name + " " + command.substr(0, command.find('\n')));
+    }
+  }
+  return found;
+}
+
+bool DesktopSession::ProgramRuns(int process) const {
+  // The state follows the command name, which is in parentheses: "Z" is a process that ended.
+  const std::string status = ReadFile("/proc/" + std::to_string(process) + "/stat");
+  const std::size_t end = status.rfind(')');
+  return end != std::string::npos && status.compare(end + 1, 3, " Z ") != 0;
 }
 
 void DesktopSession::SetVariable(const std::string& name, const std::string& value) {
+  RemoveVariable(name);
+  environment_.push_back(name + "=" + value);
+}
+
+void DesktopSession::RemoveVariable(const std::string& name) {
   std::erase_if(environment_,
                 [&](const std::string& entry) { return entry.rfind(name + "=", 0) == 0; });
-  environment_.push_back(name + "=" + value);
 }
 
 void DesktopSession::StartSessionBus() {

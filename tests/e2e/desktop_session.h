@@ -24,8 +24,9 @@ class DesktopSession : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Sets a variable for everything started from now on.
+  // Sets a variable for everything started from now on, or leaves it out.
   void SetVariable(const std::string& name, const std::string& value);
+  void RemoveVariable(const std::string& name);
   // Starts a session bus of the test's own with the stand-in screen saver on it, logging into
   // ScreenSaverLog(), and gives the bus to everything started from now on.
   void StartSessionBus();
@@ -35,6 +36,11 @@ class DesktopSession : public ::testing::Test {
   int StartProgram(const std::vector<std::string>& arguments = {});
   // Waits for a program started with StartProgram to end; -1000 when it did not in time.
   int WaitForProgram(int process, std::chrono::seconds limit);
+  // Whether a program started with StartProgram still runs (it is not waited for).
+  bool ProgramRuns(int process) const;
+  // Every process that inherited this session's environment, as "pid name": what the program
+  // started and left behind.
+  std::vector<std::string> ProcessesOfTheSession() const;
 
   // Runs a tool on the session's display and returns what it printed.
   Finished Tool(const std::vector<std::string>& command);
@@ -48,6 +54,9 @@ class DesktopSession : public ::testing::Test {
 
   std::string ReadSchedule() const;
   void WriteSchedule(const std::string& text) const;
+
+  // Set before SetUp for a server that resets when its last client leaves, as xvfb-run's does.
+  bool serverResets_ = false;
 
   std::filesystem::path root_;     // everything of this test
   std::filesystem::path program_;  // the program directory

@@ -1,7 +1,7 @@
 // Starts the built program the way a person or the timed launch does, in a program directory
 // of its own, and checks what it leaves behind.
-#include <gmock/gmock.h>
 #include <fcntl.h>
+#include <gmock/gmock.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/desktop_session.h"
+#include "tests/support/text_files.h"
+#include "tests/support/waiting.h"
+
 extern char** environ;
 
 namespace {
@@ -21,6 +25,7 @@ namespace fs = std::filesystem;
 struct Outcome {
   int exitCode;
   std::string errors;
+  std::string output;
 };
 
 class EntryTest : public ::testing::Test {
@@ -71,9 +76,13 @@ class EntryTest : public ::testing::Test {
     envp.push_back(nullptr);
 
     const fs::path errors = directory_ / "stderr.txt";
+    const fs::path output = directory_ / "stdout.txt";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
     pid_t pid = 0;
     EXPECT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()), 0);
     posix_spawn_file_actions_destroy(&actions);
@@ -81,7 +90,9 @@ class EntryTest : public ::testing::Test {
     waitpid(pid, &status, 0);
     std::stringstream text;
     text << std::ifstream(errors).rdbuf();
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1000, text.str()};
+    std::stringstream printed;
+    printed << std::ifstream(output).rdbuf();
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1000, text.str(), printed.str()};
   }
 
   fs::path directory_;
@@ -110,11 +121,53 @@ TEST_F(EntryTest, WithoutADisplayItSaysSoInOneLineAndEndsWithMinusOne) {
   EXPECT_THAT(closed.errors, ::testing::HasSubstr(":97"));
 }
 
+// A Wayland display that is named but has nobody behind it is no display either; a timed
+// launch still arms the calls after the one it cannot show.
+TEST_F(EntryTest, ADeadWaylandDisplayIsNoDisplay) {
+  const std::string past =
+      "<CallInfo><CI Name=\"old\" CallTimeHigh=\"1\" CallTimeLow=\"0\"/></CallInfo>";
+  fs::create_directories(directory_ / "run");
+  const std::vector<std::vector<std::string>> deadDisplays = {
+      {"WAYLAND_DISPLAY=" + (directory_ / "wayland-gone").string()},
+      {"WAYLAND_DISPLAY=wayland-gone", "XDG_RUNTIME_DIR=" + (directory_ / "run").string()},
+      {"XDG_SESSION_TYPE=wayland", "XDG_RUNTIME_DIR=" + (directory_ / "run").string()}};
+  for (const std::vector<std::string>& dead : deadDisplays) {
+    std::vector<std::string> changes = kNoDisplay;
+    changes.insert(changes.end(), dead.begin(), dead.end());
+    const Outcome user = Run({}, changes);
+    EXPECT_EQ(user.exitCode, 255) << dead[0];
+    EXPECT_THAT(user.errors, ::testing::HasSubstr("Wayland display")) << dead[0];
+    EXPECT_EQ(std::count(user.errors.begin(), user.errors.end(), '\n'), 1) << user.errors;
+
+    WriteSchedule(past);
+    EXPECT_EQ(Run({"AppRunAtTime"}, changes).exitCode, 255) << dead[0];
+    EXPECT_THAT(ReadSchedule(), ::testing::Not(::testing::HasSubstr("old"))) << dead[0];
+  }
+}
+
+// --help and --version answer without a display and start nothing; anything longer is a user
+// launch as before.
+TEST_F(EntryTest, HelpAndVersionAnswerWithoutADisplay) {
+  const Outcome help = Run({"--help"}, kNoDisplay);
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(help.errors, "");
+  EXPECT_THAT(help.output, ::testing::HasSubstr("pelorin AppRunAtTime"));
+  EXPECT_THAT(help.output, ::testing::HasSubstr((directory_ / "pelorin.xml").string()));
+  EXPECT_THAT(help.output, ::testing::HasSubstr("README.md"));
+
+  const Outcome version = Run({"--version"}, kNoDisplay);
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.output, "pelorin " PELORIN_VERSION "\n");
+
+  EXPECT_EQ(Run({"--help", "me"}, kNoDisplay).exitCode, 255);
+}
+
 TEST_F(EntryTest, OnlyTheExactCommandLineIsATimedLaunch) {
-  const std::string past = "<CallInfo><CI Name=\"old\" CallTimeHigh=\"1\" CallTimeLow=\"0\"/></CallInfo>";
+  const std::string past =
+      "<CallInfo><CI Name=\"old\" CallTimeHigh=\"1\" CallTimeLow=\"0\"/></CallInfo>";
   const std::vector<std::string> offscreen = {"QT_QPA_PLATFORM=offscreen", "SDL_AUDIODRIVER=dummy"};
-  for (const std::vector<std::string>& arguments :
-       std::vector<std::vector<std::string>>{{"apprunattime"}, {"AppRunAtTime "}, {"AppRunAtTime", "x"}}) {
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {"apprunattime"}, {"AppRunAtTime "}, {"AppRunAtTime", "x"}}) {
     WriteSchedule(past);
     const Outcome outcome = Run(arguments, kNoDisplay);
     EXPECT_EQ(outcome.exitCode, 255);
@@ -122,6 +175,57 @@ TEST_F(EntryTest, OnlyTheExactCommandLineIsATimedLaunch) {
   }
   WriteSchedule(past);
   EXPECT_EQ(Run({"AppRunAtTime"}, offscreen).exitCode, 0);
+}
+
+// The program on a display of its own whose server resets whenever its last client leaves,
+// as xvfb-run's does.
+class EntryOnDesktopTest : public e2e::DesktopSession {
+ protected:
+  EntryOnDesktopTest() { serverResets_ = true; }
+
+  // Waits for the main screen; false when the program ended first or it never showed.
+  bool MainScreenShows(int program) {
+    bool shown = false;
+    test_support::WaitUntil(
+        [&] { return (shown = WindowExists("Pelorin")) || !ProgramRuns(program); },
+        std::chrono::seconds(20));
+    return shown;
+  }
+  std::string ProgramOutput() const { return test_support::ReadFile(root_ / "program-output.txt"); }
+};
+
+// Each start, the server has just reset or is resetting (the last program or the last window
+// search has left): the program's own connection must not be the one the reset drops.
+TEST_F(EntryOnDesktopTest, EveryStartOnAResettingServerShowsTheMainScreen) {
+  // A session bus started for the program would stay on the display and keep the server from
+  // ever resetting: name one that is not there.
+  SetVariable("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (root_ / "no-bus").string());
+  for (int start = 1; start <= 20; ++start) {
+    const int program = StartProgram();
+    ASSERT_TRUE(MainScreenShows(program)) << "start " << start << ": " << ProgramOutput();
+    ::kill(program, SIGTERM);
+    WaitForProgram(program, std::chrono::seconds(10));
+  }
+}
+
+// Started and left by a person, with no session bus and no XDG_RUNTIME_DIR: nothing printed,
+// nothing left running. Also with a Wayland display named that does not answer: the program
+// shows on X11 without a word about Wayland.
+TEST_F(EntryOnDesktopTest, ANormalRunPrintsNothingAndLeavesNothingBehind) {
+  RemoveVariable("XDG_RUNTIME_DIR");
+  for (const bool deadWayland : {false, true}) {
+    if (deadWayland) {
+      SetVariable("WAYLAND_DISPLAY", (root_ / "wayland-gone").string());
+    }
+    fs::remove(root_ / "program-output.txt");
+    const int program = StartProgram();
+    ASSERT_TRUE(MainScreenShows(program)) << ProgramOutput();
+    ASSERT_TRUE(FocusWindow("Pelorin", std::chrono::seconds(10)));
+    Keys({"Escape"});  // leave Pelorin
+    EXPECT_EQ(WaitForProgram(program, std::chrono::seconds(10)), 0);
+    EXPECT_EQ(ProgramOutput(), "") << "dead Wayland display: " << deadWayland;
+    EXPECT_THAT(ProcessesOfTheSession(), ::testing::IsEmpty());
+  }
 }
 
 }  // namespace
