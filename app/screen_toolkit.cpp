@@ -146,6 +146,14 @@ int GetSelectedRowIndex(HWND list) {
   return static_cast<int>(SendMessageW(list, LVM_GETSELECTIONMARK, 0, 0));
 }
 
+void SelectListRow(HWND list, int row) {
+  LVITEMW item{};
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
 void AttachRowIcons(HWND list, std::initializer_list<int> iconIds) {
   HIMAGELIST images = ImageList_Create(16, 16, 0xFF, 1, 0);
   if (images == nullptr) {

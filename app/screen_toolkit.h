@@ -39,6 +39,9 @@ int SetListCell(HWND list, LPCWSTR text, int column, int imageOrRow);
 // selection mark: its text and image. False when no row carries the mark.
 bool GetSelectedRowText(HWND list, LVITEMW* item);
 int GetSelectedRowIndex(HWND list);
+// Marks the row selected and focused and scrolls the list to it. Lists open on their first
+// row: a fill leaves them scrolled to the row added last.
+void SelectListRow(HWND list, int row);
 // Gives the list's rows a small-image list of these icons, in order: image 0, 1, ...
 void AttachRowIcons(HWND list, std::initializer_list<int> iconIds);
 

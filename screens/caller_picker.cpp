@@ -49,16 +49,6 @@ void setRedraw(HWND list, BOOL redraw) {
   }
 }
 
-void selectFirstRow(HWND list) {
-  if (list == nullptr) {
-    return;
-  }
-  LVITEMW item{};
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-}
-
 // The name a contact's row shows: family name, one blank, first name. A contact without either
 // (a card with FN and no N) shows its file-as name instead; one without any name shows nothing.
 // A name part that cannot be read counts as empty.
@@ -164,7 +154,7 @@ void initCallerPicker(HWND screen) {
   HWND list = State().callerList;
   fillFromContacts(list);
   fillFromSim(list);
-  selectFirstRow(list);
+  SelectListRow(list, 0);
   setRedraw(list, TRUE);
 }
 

@@ -20,6 +20,10 @@ constexpr char16_t kRingTimeCaption[] = u"Ring Time";
 constexpr double kCallerFraction = 0.4;
 constexpr double kRingTimeFraction = 0.6;
 constexpr int kCallImage = 0;
+// The caller column is 70 pixels, the row's icon included: a font three pixels under the text
+// unit shows the first eight characters of a name, and the ring time whole beside the scroll
+// bar.
+constexpr int kCallListFontExtra = -3;
 
 // Month-day hour:minute:second of the ring time, as the phone's clock shows it.
 std::u16string formatRingTime(const FILETIME& ringTime) {
@@ -39,16 +43,10 @@ void createCallList(HWND screen) {
   if (list == nullptr) {
     return;
   }
+  SetScreenFont(list, kCallListFontExtra);
   AddListColumn(list, 0, kCallerCaption, client, kCallerFraction);
   AddListColumn(list, 1, kRingTimeCaption, client, kRingTimeFraction);
   AttachRowIcons(list, {IDI_CALL});
-}
-
-void selectFirstRow(HWND list) {
-  LVITEMW item{};
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
 }
 
 void addNewCall() {
@@ -160,7 +158,7 @@ void MainScreen::RefreshCallList() {
     const int row = SetListCell(list, record.Name, 0, kCallImage);
     SetListCell(list, formatRingTime(record.CallTime).c_str(), 1, row);
   }
-  selectFirstRow(list);
+  SelectListRow(list, 0);
 }
 
 MainScreen::~MainScreen() = default;

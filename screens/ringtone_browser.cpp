@@ -52,13 +52,6 @@ void addEntryRow(HWND list, const WIN32_FIND_DATAW& entry) {
   }
 }
 
-void selectFirstRow(HWND list) {
-  LVITEMW item{};
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-}
-
 void createFileList(HWND screen) {
   RECT client{};
   GetClientRect(screen, &client);
@@ -220,7 +213,7 @@ void RingtoneBrowser::FillDirectoryList() {
     } while (FindNextFileW(find, &entry));
     FindClose(find);
   }
-  selectFirstRow(list);
+  SelectListRow(list, 0);
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
 }
 

@@ -3,6 +3,9 @@
 #include "platform/ui/list_view.h"
 
 #include <QHeaderView>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
@@ -19,6 +22,126 @@ namespace {
 
 constexpr int kImageRole = Qt::UserRole;
 constexpr int kParamRole = Qt::UserRole + 1;
+constexpr int kRowImageSize = 16;
+// Where a row's parts stand within its cells, in pixels.
+constexpr int kImageLeft = 1;
+constexpr int kImageTextGap = 2;
+constexpr int kTextLeft = 2;
+constexpr int kTextRight = 2;
+constexpr int kRowPadding = 2;
+
+// A report list whose vertical scroll bar is the frame's slim one, lying over the rows' right
+// edge: the columns keep the list's whole width, and a long list does not push the last
+// column's text out of sight.
+class ReportTree : public QTreeWidget {
+ public:
+  explicit ReportTree(QWidget* parent) : QTreeWidget(parent) {
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    bar_ = new QScrollBar(Qt::Vertical, this);
+    bar_->setStyleSheet(QString::fromLatin1(kSlimScrollBarStyle));
+    bar_->setFocusPolicy(Qt::NoFocus);
+    bar_->hide();
+    QScrollBar* inner = verticalScrollBar();
+    connect(inner, &QScrollBar::rangeChanged, bar_, [this] { followScrollRange(); });
+    connect(inner, &QScrollBar::valueChanged, bar_, &QScrollBar::setValue);
+    connect(bar_, &QScrollBar::valueChanged, inner, &QScrollBar::setValue);
+  }
+
+  // The rightmost pixel of the viewport that the scroll bar leaves uncovered.
+  int VisibleRight() const {
+    const int right = viewport()->width() - 1;
+    return bar_->isHidden() ? right : right - kScrollBarWidth;
+  }
+
+ protected:
+  void updateGeometries() override {
+    QTreeWidget::updateGeometries();
+    const QRect rows = viewport()->geometry();
+    bar_->setGeometry(rows.right() + 1 - kScrollBarWidth, rows.top(), kScrollBarWidth,
+                      rows.height());
+    followScrollRange();
+  }
+
+ private:
+  void followScrollRange() {
+    const QScrollBar* inner = verticalScrollBar();
+    bar_->setRange(inner->minimum(), inner->maximum());
+    bar_->setPageStep(inner->pageStep());
+    bar_->setSingleStep(inner->singleStep());
+    bar_->setValue(inner->value());
+    bar_->setVisible(inner->maximum() > inner->minimum());
+  }
+
+  QScrollBar* bar_ = nullptr;
+};
+
+// Draws the rows tightly, since on the phone's narrow screen every pixel of a column counts:
+// the selection across the whole row, the row's picture at the first column's left edge, and
+// each cell's text, cut with "…" where the visible part of its column ends.
+class RowPainter : public QStyledItemDelegate {
+ public:
+  explicit RowPainter(ReportTree* tree) : QStyledItemDelegate(tree), tree_(tree) {}
+
+  // The text a person sees in the cell at `cell` (its rectangle in the viewport).
+  QString ShownText(const QModelIndex& index, const QRect& cell) const {
+    const QRect room = textRect(index, cell);
+    if (room.width() <= 0) {
+      return {};
+    }
+    return QFontMetrics(tree_->font())
+        .elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, room.width());
+  }
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& given,
+             const QModelIndex& index) const override {
+    QStyleOptionViewItem option(given);
+    initStyleOption(&option, index);
+    const QIcon picture = option.icon;
+    option.text.clear();
+    option.icon = QIcon();
+    option.features &= ~(QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration);
+    tree_->style()->drawPrimitive(QStyle::PE_PanelItemViewItem, &option, painter, tree_);
+    if (hasPicture(index)) {
+      picture.paint(painter, pictureRect(option.rect));
+    }
+    const QPalette::ColorGroup group =
+        (option.state & QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
+    const bool selected = (option.state & QStyle::State_Selected) != 0;
+    painter->save();
+    painter->setFont(tree_->font());
+    painter->setPen(
+        option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->setClipRect(option.rect);
+    painter->drawText(textRect(index, option.rect), Qt::AlignLeft | Qt::AlignVCenter,
+                      ShownText(index, option.rect));
+    painter->restore();
+  }
+
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    const QFontMetrics metrics(tree_->font());
+    const int height = std::max(kRowImageSize, metrics.height()) + kRowPadding;
+    return {QStyledItemDelegate::sizeHint(option, index).width(), height};
+  }
+
+ private:
+  static bool hasPicture(const QModelIndex& index) {
+    return index.column() == 0 && !index.data(Qt::DecorationRole).value<QIcon>().isNull();
+  }
+
+  static QRect pictureRect(const QRect& cell) {
+    return {cell.left() + kImageLeft, cell.top() + (cell.height() - kRowImageSize) / 2,
+            kRowImageSize, kRowImageSize};
+  }
+
+  QRect textRect(const QModelIndex& index, const QRect& cell) const {
+    const int left = hasPicture(index) ? cell.left() + kImageLeft + kRowImageSize + kImageTextGap
+                                       : cell.left() + kTextLeft;
+    const int right = std::min(cell.right(), tree_->VisibleRight()) - kTextRight;
+    return {QPoint(left, cell.top()), QPoint(right, cell.bottom())};
+  }
+
+  ReportTree* tree_;
+};
 
 std::unordered_set<const void*>& liveImageLists() {
   static std::unordered_set<const void*> lists;
@@ -188,6 +311,26 @@ LRESULT insertColumn(ListWindow* list, WPARAM index, const LVCOLUMNW* column) {
 
 }  // namespace
 
+QString ShownListCell(ListWindow* list, int row, int column) {
+  showPendingRow(list);
+  auto* tree = static_cast<ReportTree*>(list->tree);
+  if (row < 0 || row >= tree->topLevelItemCount() || column < 0 || column >= tree->columnCount()) {
+    return {};
+  }
+  const QModelIndex index = tree->model()->index(row, column);
+  const QRect cell = tree->visualRect(index);
+  if (cell.isEmpty() || cell.top() < 0 || cell.bottom() >= tree->viewport()->height()) {
+    return {};
+  }
+  return static_cast<RowPainter*>(tree->itemDelegate())->ShownText(index, cell);
+}
+
+int TopShownListRow(ListWindow* list) {
+  showPendingRow(list);
+  const QModelIndex top = list->tree->indexAt(QPoint(0, 0));
+  return top.isValid() ? top.row() : -1;
+}
+
 HIMAGELIST__* LiveImageList(const void* handle) {
   return handle != nullptr && liveImageLists().contains(handle)
              ? static_cast<HIMAGELIST__*>(const_cast<void*>(handle))
@@ -207,7 +350,8 @@ HWND CreateWindowExW(DWORD /*extendedStyle*/, LPCWSTR className, LPCWSTR windowN
   list->id = static_cast<int>(reinterpret_cast<std::intptr_t>(controlId));
   list->screen = screen;
   list->text = windowName != nullptr ? std::u16string(windowName) : std::u16string();
-  auto* tree = new QTreeWidget(screen->widget);
+  auto* tree = new ReportTree(screen->widget);
+  tree->setItemDelegate(new RowPainter(tree));
   tree->setFrameShape(QFrame::NoFrame);  // the phone's list has no border
   tree->setRootIsDecorated(false);
   tree->setItemsExpandable(false);
@@ -217,7 +361,7 @@ HWND CreateWindowExW(DWORD /*extendedStyle*/, LPCWSTR className, LPCWSTR windowN
   tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
   tree->setHorizontalScrollBarPolicy((style & WS_HSCROLL) ? Qt::ScrollBarAsNeeded
                                                           : Qt::ScrollBarAlwaysOff);
-  tree->setIconSize(QSize(16, 16));
+  tree->setIconSize(QSize(kRowImageSize, kRowImageSize));
   tree->header()->setStretchLastSection(false);
   tree->header()->setSectionsMovable(false);
   tree->setHeaderHidden((style & LVS_REPORT) == 0);

@@ -18,18 +18,18 @@ const QColor kStripText(Qt::white);
 const QColor kDefaultBackground(Qt::white);
 const QColor kHighlight(0x31, 0x6A, 0xC5);
 constexpr int kPopupPadding = 4;
-// Groove and handle of the slim scroll bar; it lies over the content, so no arrows.
-const char kScrollBarStyle[] =
-    "QScrollBar:vertical { width: 6px; margin: 0; border: none; background: #E4E4E4; }"
-    "QScrollBar::handle:vertical { background: #7F7F7F; min-height: 16px; border-radius: 2px; }"
-    "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
-    "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }";
-
 QString captionOf(const SoftKey& key) {
   return ToQString(key.caption);
 }
 
 }  // namespace
+
+// Groove and handle only: the bar lies over the content, so it has no arrows.
+const char kSlimScrollBarStyle[] =
+    "QScrollBar:vertical { width: 6px; margin: 0; border: none; background: #E4E4E4; }"
+    "QScrollBar::handle:vertical { background: #7F7F7F; min-height: 16px; border-radius: 2px; }"
+    "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
+    "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }";
 
 ScreenClient::ScreenClient(ScreenWindow* screen, QWidget* parent)
     : QWidget(parent), screen_(screen) {
@@ -170,7 +170,7 @@ PhoneFrame::PhoneFrame(ScreenWindow* screen, const QString& caption)
 void PhoneFrame::makeScrollBar() {
   QScrollBar* inner = area_->verticalScrollBar();
   scrollBar_ = new QScrollBar(Qt::Vertical, this);
-  scrollBar_->setStyleSheet(QString::fromLatin1(kScrollBarStyle));
+  scrollBar_->setStyleSheet(QString::fromLatin1(kSlimScrollBarStyle));
   scrollBar_->setFocusPolicy(Qt::NoFocus);
   scrollBar_->setGeometry(kFrameWidth - kScrollBarWidth, kCaptionHeight, kScrollBarWidth,
                           kClientHeight);

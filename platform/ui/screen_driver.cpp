@@ -2,6 +2,7 @@
 #include "platform/ui/screen_driver.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -327,4 +328,20 @@ bool NewestFrameOrigin(int* x, int* y) {
   *x = screen->frame->pos().x();
   *y = screen->frame->pos().y();
   return true;
+}
+
+std::u16string ShownListCell(HWND list, int row, int column) {
+  ListWindow* live = LiveList(list);
+  return live != nullptr ? ShownListCell(live, row, column).toStdU16String() : std::u16string();
+}
+
+int TopShownListRow(HWND list) {
+  ListWindow* live = LiveList(list);
+  return live != nullptr ? TopShownListRow(live) : -1;
+}
+
+void LetTimePass(int milliseconds) {
+  QEventLoop loop;
+  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+  loop.exec();
 }

@@ -64,3 +64,12 @@ bool OpenPopupEntryRect(int index, RECT* rect);
 bool ReadFramePixel(int x, int y, COLORREF* colour);
 // Where the newest screen's frame stands on the desktop; false when no screen runs.
 bool NewestFrameOrigin(int* x, int* y);
+
+// What a person sees of a report list now: the text of a cell, cut with "…" where its column
+// is too narrow, empty when the row is not wholly in sight; and the row shown at the list's
+// top, -1 when it shows none.
+std::u16string ShownListCell(HWND list, int row, int column);
+int TopShownListRow(HWND list);
+// Lets the event loop run for about this long within a step, as time passes between two keys:
+// timers fire and notices from other processes arrive.
+void LetTimePass(int milliseconds);

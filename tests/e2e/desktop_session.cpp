@@ -8,6 +8,7 @@
 #include <fstream>
 #include <thread>
 
+#include "tests/support/local_time.h"
 #include "tests/support/processes.h"
 #include "tests/support/text_files.h"
 #include "tests/support/waiting.h"
@@ -231,6 +232,15 @@ std::string DesktopSession::ReadSchedule() const {
 
 void DesktopSession::WriteSchedule(const std::string& text) const {
   std::ofstream(program_ / "pelorin.xml", std::ios::binary) << text;
+}
+
+std::string DesktopSession::Call(const std::string& name, std::time_t moment, int index,
+                                 const std::string& ringtone) {
+  const FILETIME time = test_support::LocalFileTime(moment);
+  return "<CI Name=\"" + name + "\" PhoneNo=\"\" Ringtone=\"" + ringtone +
+         "\" Vibrate=\"1\" Index=\"" + std::to_string(index) + "\" CallTimeHigh=\"" +
+         std::to_string(time.dwHighDateTime) + "\" CallTimeLow=\"" +
+         std::to_string(time.dwLowDateTime) + "\"/>";
 }
 
 }  // namespace e2e

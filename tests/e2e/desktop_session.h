@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -54,6 +55,9 @@ class DesktopSession : public ::testing::Test {
 
   std::string ReadSchedule() const;
   void WriteSchedule(const std::string& text) const;
+  // A "CI" element as the program writes it, ringing at that moment's local time.
+  static std::string Call(const std::string& name, std::time_t moment, int index,
+                          const std::string& ringtone = "");
 
   // Set before SetUp for a server that resets when its last client leaves, as xvfb-run's does.
   bool serverResets_ = false;

@@ -143,4 +143,29 @@ TEST_F(FirstUseTest, ACallRingsThroughTheTimedLaunchAndIsGoneAfterwards) {
   EXPECT_EQ(WaitForProgram(program, 10s), 0);
 }
 
+TEST_F(FirstUseTest, ALongListOfLongNamesOpensAtItsTopWithNamesAndTimesReadable) {
+  // Fourteen calls from 09:30 tomorrow on, more than the screen holds.
+  const std::time_t now = std::time(nullptr);
+  std::tm first{};
+  localtime_r(&now, &first);
+  first.tm_mday += 1;
+  first.tm_hour = 9;
+  first.tm_min = 30;
+  first.tm_sec = 0;
+  first.tm_isdst = -1;
+  const std::time_t start = std::mktime(&first);
+  std::string calls;
+  for (int i = 0; i < 14; ++i) {
+    const std::string name =
+        i % 2 == 0 ? "Caller number " + std::to_string(12 + i) : "Émile Zola-Bergström";
+    calls += Call(name, start + 3600 * i, i + 1);
+  }
+  WriteSchedule("<?xml version=\"1.0\"?>\n<CallInfo>" + calls + "</CallInfo>");
+  const int program = StartProgram();
+  ASSERT_TRUE(FocusWindow(kMainTitle, 20s));
+  TakePicture("main-long-names");
+  Keys({"Escape"});
+  EXPECT_EQ(WaitForProgram(program, 10s), 0);
+}
+
 }  // namespace

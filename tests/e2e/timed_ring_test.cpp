@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "tests/e2e/desktop_session.h"
-#include "tests/support/local_time.h"
 #include "tests/support/processes.h"
 #include "tests/support/text_files.h"
 #include "tests/support/waiting.h"
@@ -31,15 +30,6 @@ using namespace std::chrono_literals;
 
 double Now() {
   return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
-
-std::string Call(const std::string& name, std::time_t moment, int index,
-                 const std::string& ringtone) {
-  const FILETIME time = test_support::LocalFileTime(moment);
-  return "<CI Name=\"" + name + "\" PhoneNo=\"\" Ringtone=\"" + ringtone +
-         "\" Vibrate=\"1\" Index=\"" + std::to_string(index) + "\" CallTimeHigh=\"" +
-         std::to_string(time.dwHighDateTime) + "\" CallTimeLow=\"" +
-         std::to_string(time.dwLowDateTime) + "\"/>";
 }
 
 // The local time of a moment as the waiter takes it on its command line.

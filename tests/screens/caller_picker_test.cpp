@@ -179,6 +179,27 @@ TEST_F(CallerPickerTest, ContactsByNameThenSimEntriesByIndexWithTheFirstRowSelec
   EXPECT_EQ(closedWhileShown, 1);
 }
 
+TEST_F(CallerPickerTest, ALongListOpensAtItsTopWithTheFirstContactSelected) {
+  WriteCards(Card("Lee;Ann"));
+  sim_.highest = 30;
+  for (std::uint32_t index = 1; index <= 30; ++index) {
+    sim_.entries[index] = u"Sim " + FromUtf8(std::to_string(index));
+  }
+  int top = -1;
+  std::string shown;
+  std::vector<std::string> selected;
+  RunLater([&] {
+    top = TopShownListRow(State().callerList);
+    shown = ToUtf8(ShownListCell(State().callerList, 0, 0));
+    selected = SelectedListRows(State().callerList);
+    PressKey(VK_TSOFT2);
+  });
+  EXPECT_EQ(RunPicker(), -1);
+  EXPECT_EQ(top, 0);
+  EXPECT_EQ(shown, "Lee Ann");
+  EXPECT_THAT(selected, ElementsAre("0+focus"));
+}
+
 TEST_F(CallerPickerTest, SimRangesAndFailuresLeaveTheContactRows) {
   WriteCards(Card("Lee;Ann"));
   sim_.entries = {{4, u"x"}, {5, u"y"}, {7, u"Seven"}, {1, u"z"}};

@@ -16,6 +16,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
+using ::testing::StartsWith;
 
 struct Row {
   std::string caller;
@@ -108,6 +109,32 @@ TEST_F(MainScreenTest, ListsTheCallsInFileOrderWithTheFirstRowSelected) {
   // The refresh armed the launch for the earliest call.
   ASSERT_EQ(armed_.size(), 1u);
   EXPECT_EQ(armed_[0].wHour, 13);
+}
+
+TEST_F(MainScreenTest, ALongListOpensAtItsTopWithNamesReadableAndTimesWhole) {
+  // More calls than the screen holds, so its scroll bar shows; the first at 12-08 09:30:00.
+  std::string calls;
+  for (int i = 0; i < 14; ++i) {
+    calls += Call("Caller number " + std::to_string(12 + i), NowPlus(77400 + 60 * i), i + 1);
+  }
+  WriteSchedule("<CallInfo>" + calls + "</CallInfo>");
+  int top = -1;
+  std::vector<std::string> selected;
+  std::string name;
+  std::string time;
+  RunLater([&] {
+    HWND list = State().mainList;
+    top = TopShownListRow(list);
+    selected = SelectedRows();
+    name = ToUtf8(ShownListCell(list, 0, 0));
+    time = ToUtf8(ShownListCell(list, 0, 1));
+    Exit();
+  });
+  RunScreen();
+  EXPECT_EQ(top, 0);
+  EXPECT_THAT(selected, ElementsAre("0+focus"));
+  EXPECT_THAT(name, StartsWith("Caller n"));
+  EXPECT_EQ(time, "12-08 09:30:00");
 }
 
 TEST_F(MainScreenTest, RingTimesShowMonthDayAndTimeOfDay) {

@@ -145,6 +145,26 @@ TEST_F(RingtoneBrowserTest, RootListsDirectoriesAndRingtonesInListingOrderWithou
   EXPECT_EQ(directoryAfterBack, "/");
 }
 
+TEST_F(RingtoneBrowserTest, ALongListingOpensAtItsTopWithTheFirstRowSelected) {
+  for (int i = 0; i < 30; ++i) {
+    MakeFile("Music/tone" + std::to_string(i) + ".mp3");
+  }
+  int top = -1;
+  std::string shown;
+  std::vector<std::string> selected;
+  RunLater([&] {
+    PressKey(VK_RETURN);  // into Music: a listing made after the screen opened
+    top = TopShownListRow(State().ringtoneList);
+    shown = ToUtf8(ShownListCell(State().ringtoneList, 0, 0));
+    selected = Selected();
+    PressKey(VK_TSOFT2);
+  });
+  EXPECT_EQ(RunBrowser(), -1);
+  EXPECT_EQ(top, 0);
+  EXPECT_EQ(shown, "..");
+  EXPECT_THAT(selected, ElementsAre("0+focus"));
+}
+
 TEST_F(RingtoneBrowserTest, ActionKeyEntersGoesUpAndPicksFiles) {
   MakeFile("A/B/deep.wav");
   MakeFile("A/x.mp3/inside.wav");  // a directory named like a ringtone

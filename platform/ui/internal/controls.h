@@ -19,6 +19,10 @@ std::u16string ControlText(const ControlWindow* control);
 bool TakesTabStop(const HWND__* window);
 
 LRESULT ListMessage(ListWindow* list, UINT message, WPARAM wParam, LPARAM lParam);
+// What a person sees of a report list: the text a cell shows (empty unless its row is wholly
+// in sight), and the row at the list's top (-1 when it shows none).
+QString ShownListCell(ListWindow* list, int row, int column);
+int TopShownListRow(ListWindow* list);
 LRESULT BarMessage(BarWindow* bar, UINT message, WPARAM wParam, LPARAM lParam);
 
 // WM_SETFONT and WM_SETREDRAW, which every window with a widget takes the same way.

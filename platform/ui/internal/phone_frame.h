@@ -19,6 +19,8 @@ inline constexpr int kClientHeight = 180;
 inline constexpr int kBarHeight = 20;
 inline constexpr int kFrameHeight = kCaptionHeight + kClientHeight + kBarHeight;
 inline constexpr int kScrollBarWidth = 6;
+// The look of the slim scroll bar, kScrollBarWidth wide; report lists show it too.
+extern const char kSlimScrollBarStyle[];
 // The caption strip and the soft-key bar; message boxes head themselves with it too.
 inline const QColor kStripColour(0x1F, 0x3A, 0x68);
 
