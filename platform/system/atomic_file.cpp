@@ -1,5 +1,6 @@
 #include "atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -7,9 +8,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <ctime>
 #include <vector>
 
 namespace {
+
+constexpr char kTemporaryMark[] = ".pelorin-tmp-";
+constexpr std::size_t kTemporaryTailLength = 6;  // the XXXXXX of mkstemp
+constexpr time_t kStaleAfterSeconds = 60;
 
 bool WriteAll(int descriptor, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -33,38 +40,86 @@ std::string DirectoryOf(const std::string& path) {
   return separator == 0 ? "/" : path.substr(0, separator);
 }
 
+std::string NameOf(const std::string& path) {
+  const std::size_t separator = path.rfind('/');
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+void Fail(std::string* failure, const std::string& what) {
+  if (failure != nullptr) {
+    *failure = what + " (" + std::strerror(errno) + ")";
+  }
+}
+
+// Removes the temporary files of earlier saves of this file that never reached their rename.
+// Only plain files of this user, named as a save names them and untouched for a minute.
+void RemoveStaleTemporaries(const std::string& directory, const std::string& name) {
+  DIR* listing = opendir(directory.c_str());
+  if (listing == nullptr) {
+    return;
+  }
+  const std::string prefix = name + kTemporaryMark;
+  const time_t now = time(nullptr);
+  while (const dirent* entry = readdir(listing)) {
+    const std::string_view entryName = entry->d_name;
+    if (entryName.size() != prefix.size() + kTemporaryTailLength ||
+        entryName.substr(0, prefix.size()) != prefix) {
+      continue;
+    }
+    struct stat status {};
+    if (fstatat(dirfd(listing), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(status.st_mode) && status.st_uid == geteuid() &&
+        now - status.st_mtime > kStaleAfterSeconds) {
+      unlinkat(dirfd(listing), entry->d_name, 0);
+    }
+  }
+  closedir(listing);
+}
+
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* failure) {
   std::string target = path;
   struct stat linkStatus {};
   if (lstat(path.c_str(), &linkStatus) == 0 && S_ISLNK(linkStatus.st_mode)) {
     std::vector<char> resolved(PATH_MAX);
     if (realpath(path.c_str(), resolved.data()) == nullptr) {
+      Fail(failure, "its link cannot be followed");
       return false;
     }
     target = resolved.data();
   }
+  const std::string directory = DirectoryOf(target);
+  RemoveStaleTemporaries(directory, NameOf(target));
 
-  std::string temporary = target + ".XXXXXX";
+  std::string temporary = target + kTemporaryMark + "XXXXXX";
   const int descriptor = mkstemp(temporary.data());
   if (descriptor < 0) {
+    const bool denied = errno == EACCES || errno == EPERM || errno == EROFS;
+    Fail(failure, denied ? "directory " + directory + " is not writable"
+                         : "no new file can be made in " + directory);
     return false;
   }
   struct stat oldStatus {};
   const mode_t mode = stat(target.c_str(), &oldStatus) == 0 ? (oldStatus.st_mode & 07777) : 0644;
-  const bool written = fchmod(descriptor, mode) == 0 && WriteAll(descriptor, bytes) &&
-                       fsync(descriptor) == 0;
+  const bool written =
+      fchmod(descriptor, mode) == 0 && WriteAll(descriptor, bytes) && fsync(descriptor) == 0;
   const bool closed = close(descriptor) == 0;
-  if (!written || !closed || rename(temporary.c_str(), target.c_str()) != 0) {
+  if (!written || !closed) {
+    Fail(failure, "its new content cannot be written");
+    unlink(temporary.c_str());
+    return false;
+  }
+  if (rename(temporary.c_str(), target.c_str()) != 0) {
+    Fail(failure, "it cannot be replaced");
     unlink(temporary.c_str());
     return false;
   }
   // Make the rename itself survive a crash.
-  const int directory = open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY);
-  if (directory >= 0) {
-    fsync(directory);
-    close(directory);
+  const int directoryDescriptor = open(directory.c_str(), O_RDONLY | O_DIRECTORY);
+  if (directoryDescriptor >= 0) {
+    fsync(directoryDescriptor);
+    close(directoryDescriptor);
   }
   return true;
 }

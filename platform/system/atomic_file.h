@@ -5,5 +5,12 @@
 // Replaces the file at path with bytes in one step: the bytes go to a temporary file in the
 // same directory, are flushed to disk, and the temporary file is renamed over the old one. A
 // reader sees the old content or the new, never a part. The file keeps its permissions; a
-// symbolic link is followed, so the file it names is replaced. False when nothing was replaced.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+// symbolic link is followed, so the file it names is replaced.
+//
+// Temporary files are named "<name>.pelorin-tmp-XXXXXX". One left behind by a save that was
+// killed before its rename is removed by a later save of the same file once it is a minute
+// old (and belongs to the same user), so a save in progress elsewhere keeps its own.
+//
+// False when nothing was replaced; failure (if given) then says why, with the system's reason.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes,
+                         std::string* failure = nullptr);
