@@ -1,13 +1,15 @@
 #include "schedule_store.h"
 
+#include <cstdio>
 #include <cstring>
-#include <sstream>
-
 #include <pugixml.hpp>
+#include <set>
+#include <vector>
 
 #include "platform/system/atomic_file.h"
 #include "platform/system/clock.h"
 #include "platform/system/module_path.h"
+#include "platform/system/regular_file.h"
 #include "platform/system/text.h"
 #include "record_attributes.h"
 
@@ -15,39 +17,125 @@ namespace {
 
 constexpr char kScheduleFileName[] = "pelorin.xml";
 constexpr std::uint64_t kDueWindow = 100'000'000;  // 10 seconds in 100-ns units
+constexpr char kIndent[] = "  ";
+// Room for the indentation a save adds beyond the size of the file as it was loaded.
+constexpr std::size_t kIndentationAllowance = 64 * 1024;
 
 // Comments and processing instructions are kept so that a save writes them back; white space
 // between elements is dropped, so an indented file has the same children as a compact one.
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_comments | pugi::parse_pi |
                                    pugi::parse_declaration | pugi::parse_doctype;
 
-// A loaded schedule: the document and its container, the first "CallInfo" element anywhere.
-struct Schedule {
-  pugi::xml_document document;
-  pugi::xml_node container;
+// A list of many rows meets the same problem once per row: each is said once per process.
+void ReportProblem(const std::string& path, const std::string& what) {
+  static std::set<std::string> said;
+  const std::string line = "pelorin: schedule file " + path + " " + what;
+  if (said.insert(line).second) {
+    std::fprintf(stderr, "%s\n", line.c_str());
+  }
+}
+
+// The line of a parse error. The parser counts its offset in the UTF-8 text it made of the
+// file, so the file's own characters are walked in that measure.
+std::size_t LineOfOffset(std::string_view bytes, pugi::xml_encoding encoding,
+                         std::ptrdiff_t offset) {
+  std::size_t unit = 1;
+  bool bigEndian = false;
+  switch (encoding) {
+    case pugi::encoding_utf16_le:
+      unit = 2;
+      break;
+    case pugi::encoding_utf16_be:
+      unit = 2;
+      bigEndian = true;
+      break;
+    case pugi::encoding_utf32_le:
+      unit = 4;
+      break;
+    case pugi::encoding_utf32_be:
+      unit = 4;
+      bigEndian = true;
+      break;
+    default:
+      break;
+  }
+  const bool latin1 = encoding == pugi::encoding_latin1;
+  std::size_t line = 1;
+  std::ptrdiff_t position = 0;
+  for (std::size_t i = 0; i + unit <= bytes.size() && position < offset; i += unit) {
+    std::uint32_t character = 0;
+    for (std::size_t k = 0; k < unit; ++k) {
+      const auto byte = static_cast<unsigned char>(bytes[i + (bigEndian ? k : unit - 1 - k)]);
+      character = (character << 8) | byte;
+    }
+    if (character == '\n') {
+      ++line;
+    }
+    if (unit == 1) {
+      position += latin1 && character >= 0x80 ? 2 : 1;
+    } else if (unit == 2 && character >= 0xD800 && character < 0xDC00) {
+      position += 2;  // with its low half: four bytes
+    } else {
+      position += character < 0x80 ? 1 : character < 0x800 ? 2 : character < 0x10000 ? 3 : 4;
+    }
+  }
+  return line;
+}
+
+// Indentation costs every line its depth. A normal file keeps its indented layout; one nested
+// so deep that indenting it would outgrow the file is saved without, so that a save stays
+// about the size of what was loaded.
+bool IndentationFits(const pugi::xml_document& document, std::size_t budget) {
+  std::size_t cost = 0;
+  std::size_t depth = 0;
+  pugi::xml_node node = document.first_child();
+  while (node) {
+    const bool opens = static_cast<bool>(node.first_child());
+    cost += (depth * (sizeof kIndent - 1) + 1) * (opens ? 2 : 1);
+    if (cost > budget) {
+      return false;
+    }
+    if (opens) {
+      node = node.first_child();
+      ++depth;
+      continue;
+    }
+    while (node && !node.next_sibling()) {
+      node = node.parent();
+      --depth;
+    }
+    node = node ? node.next_sibling() : node;
+  }
+  return true;
+}
+
+// A file read in another encoding is written as UTF-8, and its declaration must say so: read
+// again as Latin-1, the UTF-8 bytes would garble every name a little more on each save.
+void DeclareUtf8(pugi::xml_document& document) {
+  const pugi::xml_node first = document.first_child();
+  if (first.type() == pugi::node_declaration) {
+    if (pugi::xml_attribute encoding = first.attribute("encoding")) {
+      encoding.set_value("UTF-8");
+    }
+  }
+}
+
+class TextWriter : public pugi::xml_writer {
+ public:
+  explicit TextWriter(std::string& text) : text_(text) {}
+  void write(const void* data, size_t size) override {
+    text_.append(static_cast<const char*>(data), size);
+  }
+
+ private:
+  std::string& text_;
 };
-
-bool OpenSchedule(const std::string& path, Schedule& schedule) {
-  if (!schedule.document.load_file(path.c_str(), kParseOptions)) {
-    return false;
-  }
-  const pugi::xml_node root = schedule.document.document_element();
-  if (!root) {
-    return false;
-  }
-  schedule.container = root.select_node("//CallInfo").node();
-  return static_cast<bool>(schedule.container);
-}
-
-bool SaveSchedule(const std::string& path, const Schedule& schedule) {
-  std::ostringstream text;
-  schedule.document.save(text, "  ", pugi::format_default, pugi::encoding_utf8);
-  return WriteFileAtomically(path, text.str());
-}
 
 // Only elements carry an attribute list; text, comments and the like end every walk that
 // reads calls.
-bool HasAttributeList(const pugi::xml_node& child) { return child.type() == pugi::node_element; }
+bool HasAttributeList(const pugi::xml_node& child) {
+  return child.type() == pugi::node_element;
+}
 
 std::uint64_t Distance(const FILETIME& a, const FILETIME& b) {
   const std::uint64_t first = FileTimeToUint64(a);
@@ -70,49 +158,135 @@ bool SameCall(const CallRecord& a, const CallRecord& b) {
 
 }  // namespace
 
+// A parsed schedule file: the document, its container (the first "CallInfo" element anywhere)
+// and what the file was when it was read.
+struct ScheduleStore::Schedule {
+  FileIdentity identity;
+  std::size_t loadedSize = 0;
+  pugi::xml_encoding encoding = pugi::encoding_utf8;
+  pugi::xml_document document;
+  pugi::xml_node container;
+  // The container's children in order, made by the first operation that needs positions.
+  std::vector<pugi::xml_node> children;
+  std::size_t leadingElements = 0;  // children before the first one that is not an element
+  bool indexed = false;
+
+  void Index() {
+    if (indexed) {
+      return;
+    }
+    for (pugi::xml_node child = container.first_child(); child; child = child.next_sibling()) {
+      if (leadingElements == children.size() && HasAttributeList(child)) {
+        ++leadingElements;
+      }
+      children.push_back(child);
+    }
+    indexed = true;
+  }
+};
+
 ScheduleStore::ScheduleStore() : path_(ToUtf8(GetApplicationDirectory()) + kScheduleFileName) {}
 
 ScheduleStore::~ScheduleStore() = default;
 
+ScheduleStore::Schedule* ScheduleStore::Load() {
+  RegularFile file(path_);
+  if (file.status() == FileStatus::kRegular && loaded_ && loaded_->identity == file.identity()) {
+    return loaded_.get();
+  }
+  loaded_.reset();  // one document in memory at a time
+
+  std::string bytes;
+  if (!file.ReadAll(bytes)) {
+    switch (file.status()) {
+      case FileStatus::kMissing:
+        ReportProblem(path_, "is missing");
+        break;
+      case FileStatus::kNotRegular:
+        ReportProblem(path_, "cannot be opened (not a regular file)");
+        break;
+      default:
+        ReportProblem(path_, "cannot be opened (" + file.failure() + ")");
+        break;
+    }
+    return nullptr;
+  }
+  auto schedule = std::make_unique<Schedule>();
+  const pugi::xml_parse_result parsed =
+      schedule->document.load_buffer(bytes.data(), bytes.size(), kParseOptions);
+  if (!parsed) {
+    ReportProblem(path_, "is not well-formed at line " +
+                             std::to_string(LineOfOffset(bytes, parsed.encoding, parsed.offset)) +
+                             " (" + parsed.description() + ")");
+    return nullptr;
+  }
+  const pugi::xml_node root = schedule->document.document_element();
+  schedule->container = root ? root.select_node("//CallInfo").node() : pugi::xml_node();
+  if (!schedule->container) {
+    ReportProblem(path_, "has no \"CallInfo\" element");
+    return nullptr;
+  }
+  schedule->identity = file.identity();
+  schedule->loadedSize = bytes.size();
+  schedule->encoding = parsed.encoding;
+  loaded_ = std::move(schedule);
+  return loaded_.get();
+}
+
+std::unique_ptr<ScheduleStore::Schedule> ScheduleStore::TakeLoaded() {
+  // Whatever the operation does to the document, the next one reads the file again.
+  return std::move(loaded_);
+}
+
+bool ScheduleStore::Save(Schedule& schedule) {
+  if (schedule.encoding != pugi::encoding_utf8) {
+    DeclareUtf8(schedule.document);
+  }
+  const bool indented =
+      IndentationFits(schedule.document, schedule.loadedSize + kIndentationAllowance);
+  std::string text;
+  TextWriter writer(text);
+  schedule.document.save(writer, kIndent, indented ? pugi::format_default : pugi::format_raw,
+                         pugi::encoding_utf8);
+  std::string failure;
+  if (!WriteFileAtomically(path_, text, &failure)) {
+    ReportProblem(path_, "cannot be saved: " + failure);
+    return false;
+  }
+  return true;
+}
+
 int ScheduleStore::CountCalls() {
-  Schedule schedule;
-  if (!OpenSchedule(path_, schedule)) {
+  Schedule* schedule = Load();
+  if (schedule == nullptr) {
     return 0;
   }
-  int count = 0;
-  for (pugi::xml_node child = schedule.container.first_child(); child;
-       child = child.next_sibling()) {
-    ++count;
-  }
-  return count;
+  schedule->Index();
+  return static_cast<int>(schedule->children.size());
 }
 
 bool ScheduleStore::ReadCall(int position, CallRecord& record) {
-  Schedule schedule;
-  if (!OpenSchedule(path_, schedule)) {
+  Schedule* schedule = Load();
+  if (schedule == nullptr) {
     return false;
   }
   record.Index = 0;
-  int i = 0;
-  for (pugi::xml_node child = schedule.container.first_child(); child;
-       child = child.next_sibling(), ++i) {
-    if (!HasAttributeList(child)) {
-      return false;
-    }
-    if (i == position) {
-      ReadRecordAttributes(child, record);
-      return true;
-    }
+  // The walk from the first child fails at a child that is not an element at or before the
+  // position, and past the last child.
+  schedule->Index();
+  if (position < 0 || static_cast<std::size_t>(position) >= schedule->leadingElements) {
+    return false;
   }
-  return false;
+  ReadRecordAttributes(schedule->children[static_cast<std::size_t>(position)], record);
+  return true;
 }
 
 bool ScheduleStore::FindDueCall(CallRecord& record) {
-  Schedule schedule;
-  if (!OpenSchedule(path_, schedule)) {
+  Schedule* schedule = Load();
+  if (schedule == nullptr) {
     return false;
   }
-  for (pugi::xml_node child = schedule.container.first_child(); child;
+  for (pugi::xml_node child = schedule->container.first_child(); child;
        child = child.next_sibling()) {
     if (!HasAttributeList(child)) {
       return false;
@@ -128,84 +302,94 @@ bool ScheduleStore::FindDueCall(CallRecord& record) {
 }
 
 int ScheduleStore::PurgeCalls(FILETIME limit) {
-  Schedule schedule;
-  if (!OpenSchedule(path_, schedule)) {
+  Schedule* loaded = Load();
+  if (loaded == nullptr) {
     return 0;
   }
   const FILETIME purgeLimit = Uint64ToFileTime(FileTimeToUint64(limit) + kDueWindow);
-  for (pugi::xml_node child = schedule.container.first_child(); child;) {
-    const pugi::xml_node next = child.next_sibling();
+  std::vector<pugi::xml_node> due;
+  for (pugi::xml_node child = loaded->container.first_child(); child;
+       child = child.next_sibling()) {
     if (!HasAttributeList(child)) {
-      return -1;  // the removals of this pass are dropped with the document
+      return -1;  // nothing removed, nothing saved
     }
     const FILETIME ringTime = ReadRingTime(child);
     if (CompareFileTime(&ringTime, &purgeLimit) <= 0) {
-      schedule.container.remove_child(child);
+      due.push_back(child);
     }
-    child = next;
   }
-  return SaveSchedule(path_, schedule) ? 0 : -1;
+  // A file without a call to remove is left as it is: the list's every refresh would otherwise
+  // write (and flush) the whole file again.
+  if (due.empty()) {
+    return 0;
+  }
+  const std::unique_ptr<Schedule> schedule = TakeLoaded();
+  for (const pugi::xml_node& child : due) {
+    schedule->container.remove_child(child);
+  }
+  return Save(*schedule) ? 0 : -1;
 }
 
 bool ScheduleStore::DeleteCall(int position) {
-  Schedule schedule;
-  if (!OpenSchedule(path_, schedule)) {
+  if (Load() == nullptr) {
     return false;
   }
+  const std::unique_ptr<Schedule> schedule = TakeLoaded();
   int i = 0;
-  for (pugi::xml_node child = schedule.container.first_child(); child;
+  for (pugi::xml_node child = schedule->container.first_child(); child;
        child = child.next_sibling(), ++i) {
     if (i == position) {
-      schedule.container.remove_child(child);
+      schedule->container.remove_child(child);
       break;
     }
   }
-  return SaveSchedule(path_, schedule);
+  return Save(*schedule);
 }
 
 bool ScheduleStore::DeleteCall(int position, const CallRecord& shown) {
-  Schedule schedule;
-  if (!OpenSchedule(path_, schedule)) {
+  Schedule* loaded = Load();
+  if (loaded == nullptr) {
     return false;
   }
-  int i = 0;
-  for (pugi::xml_node child = schedule.container.first_child(); child;
-       child = child.next_sibling(), ++i) {
-    if (i != position) {
-      continue;
-    }
-    CallRecord stored{};
-    if (!HasAttributeList(child)) {
-      return false;
-    }
-    ReadRecordAttributes(child, stored);
-    if (!SameCall(stored, shown)) {
-      return false;
-    }
-    schedule.container.remove_child(child);
-    return SaveSchedule(path_, schedule);
+  loaded->Index();
+  if (position < 0 || static_cast<std::size_t>(position) >= loaded->children.size()) {
+    return false;
   }
-  return false;
+  const pugi::xml_node child = loaded->children[static_cast<std::size_t>(position)];
+  if (!HasAttributeList(child)) {
+    return false;
+  }
+  CallRecord stored{};
+  ReadRecordAttributes(child, stored);
+  if (!SameCall(stored, shown)) {
+    return false;
+  }
+  const std::unique_ptr<Schedule> schedule = TakeLoaded();
+  schedule->container.remove_child(child);
+  return Save(*schedule);
 }
 
 int ScheduleStore::AppendCall(const CallRecord& record) {
-  Schedule schedule;
-  if (!OpenSchedule(path_, schedule)) {
+  if (Load() == nullptr) {
     return -1;
   }
   // The number counts the children the file holds now, read by a load of its own.
   const int index = CountCalls() + 1;
-  pugi::xml_node element = schedule.container.append_child("CI");
+  const std::unique_ptr<Schedule> schedule = TakeLoaded();
+  if (!schedule) {
+    return -1;  // the file went away between the two loads
+  }
+  pugi::xml_node element = schedule->container.append_child("CI");
   WriteRecordAttributes(element, record, index);
-  return SaveSchedule(path_, schedule) ? 0 : -1;
+  return Save(*schedule) ? 0 : -1;
 }
 
 int ScheduleStore::FindEarliestCall(FILETIME& time) {
-  Schedule schedule;
-  if (!OpenSchedule(path_, schedule)) {
+  Schedule* schedule = Load();
+  if (schedule == nullptr) {
     return -1;
   }
-  pugi::xml_node child = schedule.container.first_child();
+  pugi::xml_node child = schedule->container.first_child();
   if (!child) {
     return -1;
   }
@@ -218,6 +402,32 @@ int ScheduleStore::FindEarliestCall(FILETIME& time) {
     if (first || CompareFileTime(&earliest, &ringTime) == 1) {
       earliest = ringTime;
     }
+  }
+  time = earliest;
+  return 0;
+}
+
+int ScheduleStore::FindEarliestCallAfter(FILETIME limit, FILETIME& time) {
+  Schedule* schedule = Load();
+  if (schedule == nullptr) {
+    return -1;
+  }
+  bool found = false;
+  FILETIME earliest{};
+  for (pugi::xml_node child = schedule->container.first_child(); child;
+       child = child.next_sibling()) {
+    if (!HasAttributeList(child)) {
+      return -1;
+    }
+    const FILETIME ringTime = ReadRingTime(child);
+    if (CompareFileTime(&ringTime, &limit) == 1 &&
+        (!found || CompareFileTime(&earliest, &ringTime) == 1)) {
+      earliest = ringTime;
+      found = true;
+    }
+  }
+  if (!found) {
+    return -1;
   }
   time = earliest;
   return 0;

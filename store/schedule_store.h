@@ -1,6 +1,9 @@
 #pragma once
 // The only code that touches the schedule file "pelorin.xml" beside the executable. Every
-// operation loads the whole file afresh; the changing ones save it back before returning.
+// operation reads the file as it is on disk at that moment; the changing ones save it back
+// before returning. A problem with the file is said once per process on stderr, in one line
+// that names the file and the reason.
+#include <memory>
 #include <string>
 
 #include "call_record.h"
@@ -18,21 +21,34 @@ class ScheduleStore {
   bool ReadCall(int position, CallRecord& record);
   // The first call whose ring time lies less than 10 seconds from now, either side.
   bool FindDueCall(CallRecord& record);
-  // Removes every call not later than limit + 10 s. 0 done (or no file), -1 stopped at a
-  // child that is not an element, nothing saved.
+  // Removes every call not later than limit + 10 s and saves the file when it removed any. 0
+  // done (or no file), -1 stopped at a child that is not an element (nothing removed) or the
+  // file could not be saved.
   int PurgeCalls(FILETIME limit);
   // Removes the child at a position, if there is one; true when the file was opened and saved.
   bool DeleteCall(int position);
   // Removes the child at a position only when it still holds the call `shown` (name, ring time,
   // index); false and nothing saved when the file changed underneath.
   bool DeleteCall(int position, const CallRecord& shown);
-  // 0 appended and saved, -1 file not opened.
+  // 0 appended and saved, -1 file not opened or not saved.
   int AppendCall(const CallRecord& record);
   // 0 and the earliest ring time, -1 when there is none.
   int FindEarliestCall(FILETIME& time);
+  // 0 and the earliest ring time later than limit, -1 when there is none.
+  int FindEarliestCallAfter(FILETIME limit, FILETIME& time);
 
   const std::string& path() const { return path_; }
 
  private:
+  struct Schedule;
+  // The file as it is on disk now; null when it cannot be used (the reason is said).
+  Schedule* Load();
+  // The loaded file for a changing operation, which owns it from then on.
+  std::unique_ptr<Schedule> TakeLoaded();
+  bool Save(Schedule& schedule);
+
   std::string path_;
+  // The last file parsed, kept while the file on disk keeps its identity (device, inode, size,
+  // times), so that reading the rows of a long list parses it once instead of once per row.
+  std::unique_ptr<Schedule> loaded_;
 };

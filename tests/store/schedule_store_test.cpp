@@ -1,18 +1,25 @@
 #include "store/schedule_store.h"
 
 #include <gmock/gmock.h>
-
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <set>
 
 #include "store/record_attributes.h"
 #include "tests/support/schedule_fixture.h"
+#include "tests/support/text_files.h"
 
 namespace {
 
+using ::testing::AllOf;
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
@@ -31,17 +38,25 @@ class ScheduleStoreTest : public ScheduleFixture {
   std::u16string NameOf(const CallRecord& record) { return record.Name; }
 };
 
-TEST_F(ScheduleStoreTest, EveryOperationFailsWithoutAUsableFile) {
-  const char* contents[] = {nullptr, "", "<CallInfo><CI></CallInfo>", "<Calls/>", "not xml"};
-  for (const char* content : contents) {
-    SCOPED_TRACE(content ? content : "(missing file)");
+TEST_F(ScheduleStoreTest, EveryOperationFailsWithoutAUsableFileAndSaysWhyOnce) {
+  struct Case {
+    const char* content;
+    const char* reason;
+  } cases[] = {{nullptr, "is missing"},
+               {"", "is not well-formed at line 1"},
+               {"<CallInfo>\n<CI Name=\"a\"/>\n<CI></CallInfo>", "is not well-formed at line 3"},
+               {"<Calls/>", "has no \"CallInfo\" element"},
+               {"\nnot xml", "is not well-formed at line 2"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.content ? c.content : "(missing file)");
     std::filesystem::remove(SchedulePath());
-    if (content) {
-      WriteSchedule(content);
+    if (c.content) {
+      WriteSchedule(c.content);
     }
     ScheduleStore store;
     CallRecord record = Record(u"kept", NowPlus(0));
     FILETIME time{1, 2};
+    ::testing::internal::CaptureStderr();
     EXPECT_EQ(store.CountCalls(), 0);
     EXPECT_FALSE(store.ReadCall(0, record));
     EXPECT_FALSE(store.FindDueCall(record));
@@ -51,15 +66,38 @@ TEST_F(ScheduleStoreTest, EveryOperationFailsWithoutAUsableFile) {
     EXPECT_EQ(store.AppendCall(record), -1);
     EXPECT_EQ(store.FindEarliestCall(time), -1);
     EXPECT_EQ(time.dwLowDateTime, 1u);
+    // One line for the lot, naming the file and the reason.
+    EXPECT_THAT(test_support::Lines(::testing::internal::GetCapturedStderr()),
+                ElementsAre(AllOf(HasSubstr(SchedulePath().string()), HasSubstr(c.reason))));
     // The file is never created or repaired.
-    EXPECT_EQ(std::filesystem::exists(SchedulePath()), content != nullptr);
-    if (content) {
-      EXPECT_EQ(ReadSchedule(), content);
+    EXPECT_EQ(std::filesystem::exists(SchedulePath()), c.content != nullptr);
+    if (c.content) {
+      EXPECT_EQ(ReadSchedule(), c.content);
     }
   }
+
+  // A FIFO, a device (through a link) or a directory under the file's name is no schedule, and
+  // opening it never blocks: a FIFO without a writer would hold the launch for ever.
+  const std::function<void()> makers[] = {
+      [&] { ASSERT_EQ(mkfifo(SchedulePath().c_str(), 0600), 0); },
+      [&] { std::filesystem::create_symlink("/dev/zero", SchedulePath()); },
+      [&] { std::filesystem::create_directory(SchedulePath()); }};
+  ::testing::internal::CaptureStderr();
+  for (const std::function<void()>& make : makers) {
+    std::filesystem::remove_all(SchedulePath());
+    make();
+    alarm(20);
+    ScheduleStore store;
+    CallRecord record{};
+    EXPECT_EQ(store.CountCalls(), 0);
+    EXPECT_EQ(store.AppendCall(record), -1);
+    alarm(0);
+  }
+  EXPECT_THAT(test_support::Lines(::testing::internal::GetCapturedStderr()),
+              ElementsAre(HasSubstr("cannot be opened (not a regular file)")));
 }
 
-TEST_F(ScheduleStoreTest, EmptyContainerHoldsNoCallsAndSavesUnchanged) {
+TEST_F(ScheduleStoreTest, EmptyContainerHoldsNoCallsAndIsLeftAsItIs) {
   WriteSchedule("<CallInfo/>");
   ScheduleStore store;
   FILETIME time{};
@@ -67,7 +105,7 @@ TEST_F(ScheduleStoreTest, EmptyContainerHoldsNoCallsAndSavesUnchanged) {
   EXPECT_EQ(store.FindEarliestCall(time), -1);
   EXPECT_EQ(store.PurgeCalls(NowPlus(0)), 0);
   EXPECT_EQ(store.CountCalls(), 0);
-  EXPECT_THAT(ReadSchedule(), HasSubstr("<CallInfo />"));
+  EXPECT_EQ(ReadSchedule(), "<CallInfo/>");  // nothing to remove, nothing written
 }
 
 TEST_F(ScheduleStoreTest, AppendWritesAttributesInOrderWithPlainDigits) {
@@ -114,8 +152,10 @@ TEST_F(ScheduleStoreTest, IndexCountsChildrenAtAppendAndIsNeverRenumbered) {
 TEST_F(ScheduleStoreTest, FileRulesContainerWhiteSpaceAndWhatSurvivesASave) {
   WriteSchedule(
       "<?xml version=\"1.0\"?>\n<!-- kept -->\n<Phone owner=\"me\">\n  <?app data?>\n"
-      "  <Other><CallInfo>\n    " + Call("one", NowPlus(100)) + "\n    " + Call("two", NowPlus(200), 2) +
-      "\n  </CallInfo></Other>\n  <CallInfo>" + Call("ignored", NowPlus(50)) + "</CallInfo>\n</Phone>\n");
+      "  <Other><CallInfo>\n    " +
+      Call("one", NowPlus(100)) + "\n    " + Call("two", NowPlus(200), 2) +
+      "\n  </CallInfo></Other>\n  <CallInfo>" + Call("ignored", NowPlus(50)) +
+      "</CallInfo>\n</Phone>\n");
   ScheduleStore store;
   EXPECT_EQ(store.CountCalls(), 2);  // indentation is no child
   FILETIME earliest{};
@@ -130,9 +170,14 @@ TEST_F(ScheduleStoreTest, FileRulesContainerWhiteSpaceAndWhatSurvivesASave) {
   EXPECT_THAT(saved, HasSubstr("Name=\"ignored\""));
   EXPECT_EQ(store.CountCalls(), 2);
 
-  // The document element itself may be the container.
+  // The document element itself may be the container; an edit in place of the same size is
+  // read as well.
   WriteSchedule("<CallInfo>" + Call("root", NowPlus(100)) + "</CallInfo>");
   EXPECT_EQ(store.CountCalls(), 1);
+  WriteSchedule("<CallInfo>" + Call("toor", NowPlus(100)) + "</CallInfo>");
+  CallRecord record{};
+  ASSERT_TRUE(store.ReadCall(0, record));
+  EXPECT_EQ(NameOf(record), u"toor");
 }
 
 TEST_F(ScheduleStoreTest, ReadingRuleOrderExtrasMissingFieldsAndNumbers) {
@@ -174,10 +219,9 @@ TEST_F(ScheduleStoreTest, OverlongNamesAreCutAndOverlongRingtonesRefused) {
   const std::string longName(300, 'n');
   const std::string hugeRingtone(100000, 'r');
   const std::string fullRingtone = "/" + std::string(254, 'f');
-  WriteSchedule("<CallInfo><CI Name=\"" + longName + "\" PhoneNo=\"" + longName +
-                "\" Ringtone=\"" + hugeRingtone + "\"/><CI Ringtone=\"/" +
-                std::string(255, 'l') + "\"/><CI Ringtone=\"" + fullRingtone +
-                "\"/></CallInfo>");
+  WriteSchedule("<CallInfo><CI Name=\"" + longName + "\" PhoneNo=\"" + longName + "\" Ringtone=\"" +
+                hugeRingtone + "\"/><CI Ringtone=\"/" + std::string(255, 'l') +
+                "\"/><CI Ringtone=\"" + fullRingtone + "\"/></CallInfo>");
   ScheduleStore store;
   CallRecord record{};
   ASSERT_TRUE(store.ReadCall(0, record));
@@ -206,6 +250,8 @@ TEST_F(ScheduleStoreTest, NonElementChildStopsWalksButCountsAndDeletes) {
   EXPECT_EQ(store.FindEarliestCall(time), -1);
   EXPECT_EQ(store.PurgeCalls(NowPlus(0)), -1);
   EXPECT_EQ(ReadSchedule(), before);  // the due call before the comment is not removed
+  EXPECT_TRUE(store.ReadCall(0, record));
+  EXPECT_EQ(NameOf(record), u"due");
 
   EXPECT_TRUE(store.DeleteCall(1));
   EXPECT_EQ(store.CountCalls(), 2);
@@ -225,8 +271,8 @@ TEST_F(ScheduleStoreTest, DueWindowIsOpenOnBothSides) {
     EXPECT_EQ(store.FindDueCall(record), c.due);
   }
   // 9.9999999 s early is still due.
-  WriteSchedule("<CallInfo>" +
-                Call("x", Uint64ToFileTime(FileTimeToUint64(NowPlus(10)) - 1)) + "</CallInfo>");
+  WriteSchedule("<CallInfo>" + Call("x", Uint64ToFileTime(FileTimeToUint64(NowPlus(10)) - 1)) +
+                "</CallInfo>");
   CallRecord record{};
   EXPECT_TRUE(ScheduleStore().FindDueCall(record));
 }
@@ -272,7 +318,8 @@ TEST_F(ScheduleStoreTest, DeleteKeepsOrderAndIndexes) {
 }
 
 TEST_F(ScheduleStoreTest, DeleteOfAShownCallRefusesWhenTheFileChangedUnderneath) {
-  WriteSchedule("<CallInfo>" + Call("a", NowPlus(60), 1) + Call("b", NowPlus(70), 2) + "</CallInfo>");
+  WriteSchedule("<CallInfo>" + Call("a", NowPlus(60), 1) + Call("b", NowPlus(70), 2) +
+                "</CallInfo>");
   ScheduleStore store;
   CallRecord shown{};
   ASSERT_TRUE(store.ReadCall(1, shown));
@@ -289,21 +336,45 @@ TEST_F(ScheduleStoreTest, DeleteOfAShownCallRefusesWhenTheFileChangedUnderneath)
 }
 
 TEST_F(ScheduleStoreTest, SavesAreAtomicAndAFailedSaveIsReported) {
+  namespace fs = std::filesystem;
   WriteSchedule("<CallInfo/>");
-  std::filesystem::permissions(SchedulePath(), std::filesystem::perms::owner_read |
-                                                   std::filesystem::perms::owner_write |
-                                                   std::filesystem::perms::group_read);
+  fs::permissions(SchedulePath(),
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  // Temporary files of saves killed before their rename: this user's that are a minute old go
+  // at the next save; a fresh one (a save in progress) and files that are not ours stay.
+  const auto leave = [&](const std::string& name, int age) {
+    std::ofstream(directory_ / name) << "<CallInfo";
+    fs::last_write_time(directory_ / name,
+                        fs::file_time_type::clock::now() - std::chrono::seconds(age));
+  };
+  leave("pelorin.xml.pelorin-tmp-Ab12Cd", 120);
+  leave("pelorin.xml.pelorin-tmp-Fresh1", 5);
+  leave("pelorin.xml.Ab12Cd", 120);
+  const auto files = [&] {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(directory_)) {
+      names.insert(entry.path().filename().string());
+    }
+    return names;
+  };
+  const std::set<std::string> kept = {"pelorin.xml", "pelorin.xml.pelorin-tmp-Fresh1",
+                                      "pelorin.xml.Ab12Cd"};
   ScheduleStore store;
   ASSERT_EQ(store.AppendCall(Record(u"a", NowPlus(60))), 0);
-  // Only the schedule file is left behind, with its permissions.
-  int files = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(directory_)) {
-    ++files;
-  }
-  EXPECT_EQ(files, 1);
-  EXPECT_EQ(std::filesystem::status(SchedulePath()).permissions() & std::filesystem::perms::all,
-            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
-                std::filesystem::perms::group_read);
+  EXPECT_EQ(files(), kept);
+  EXPECT_EQ(fs::status(SchedulePath()).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  // A directory that cannot be written: adding and deleting fail, said once on stderr.
+  const auto [results, errors] = InReadOnlyDirectory([&] {
+    ScheduleStore other;
+    return std::to_string(other.AppendCall(Record(u"b", NowPlus(60)))) + " " +
+           std::to_string(other.DeleteCall(0));
+  });
+  EXPECT_EQ(results, "-1 0");
+  EXPECT_THAT(test_support::Lines(errors),
+              ElementsAre(AllOf(HasSubstr(SchedulePath().string()), HasSubstr("cannot be saved"),
+                                HasSubstr("is not writable"))));
 
   // A disk that takes no more bytes: the save fails, the old file stays, and the failure is
   // reported instead of a saved call that is not there.
@@ -320,6 +391,56 @@ TEST_F(ScheduleStoreTest, SavesAreAtomicAndAFailedSaveIsReported) {
   EXPECT_EQ(appended, -1);
   EXPECT_FALSE(deleted);
   EXPECT_EQ(ReadSchedule(), before);
+  EXPECT_EQ(store.CountCalls(), 1);
+  EXPECT_EQ(files(), kept);
+}
+
+TEST_F(ScheduleStoreTest, SavesStayNearTheLoadedSizeAndNormalFilesStayIndented) {
+  WriteSchedule("<CallInfo>" + Call("a", NowPlus(60)) + "</CallInfo>");
+  ScheduleStore store;
+  ASSERT_EQ(store.AppendCall(Record(u"b", NowPlus(70))), 0);
+  EXPECT_THAT(ReadSchedule(), HasSubstr("<CallInfo>\n  <CI Name=\"a\""));
+
+  // Indented, a file nested 10,000 deep would give its lines some 200 MB of spaces.
+  const int depth = 10'000;
+  std::string deep;
+  for (int i = 0; i < depth; ++i) {
+    deep += "<a>";
+  }
+  deep += "<CallInfo/>";
+  for (int i = 0; i < depth; ++i) {
+    deep += "</a>";
+  }
+  WriteSchedule(deep);
+  ASSERT_EQ(store.AppendCall(Record(u"c", NowPlus(60))), 0);
+  EXPECT_LT(std::filesystem::file_size(SchedulePath()), 2 * deep.size());
+  EXPECT_EQ(store.CountCalls(), 1);
+}
+
+TEST_F(ScheduleStoreTest, NamesSurviveSavesOfLatin1AndUtf16Files) {
+  const std::string call = "<CI Name=\"Jos\xC3\xA9\" CallTimeHigh=\"" +
+                           std::to_string(NowPlus(600).dwHighDateTime) + "\"/>";
+  const std::string latin1 = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<CallInfo>" +
+                             std::string(call).replace(call.find("\xC3\xA9"), 2, "\xE9") +
+                             "</CallInfo>";
+  std::string utf16 = "\xFF\xFE";
+  for (char16_t unit :
+       FromUtf8("<?xml version=\"1.0\" encoding=\"UTF-16\"?><CallInfo>" + call + "</CallInfo>")) {
+    utf16 += static_cast<char>(unit & 0xFF);
+    utf16 += static_cast<char>(unit >> 8);
+  }
+  for (const std::string& content : {latin1, utf16}) {
+    WriteSchedule(content);
+    ScheduleStore store;
+    for (int save = 0; save < 3; ++save) {
+      ASSERT_EQ(store.AppendCall(Record(u"Zo\u00EB", NowPlus(700))), 0);
+      ASSERT_TRUE(store.DeleteCall(1));
+      CallRecord record{};
+      ASSERT_TRUE(store.ReadCall(0, record));
+      EXPECT_EQ(NameOf(record), u"Jos\u00E9");
+    }
+    EXPECT_THAT(ReadSchedule(), HasSubstr("encoding=\"UTF-8\""));
+  }
 }
 
 }  // namespace
