@@ -4,6 +4,10 @@
 #include "platform/system/clock.h"
 #include "platform/system/module_path.h"
 
+namespace {
+constexpr std::uint64_t kPurgeWindow = 100'000'000;  // 10 seconds in 100-ns units
+}
+
 void WakeupScheduler(ScheduleStore& store) {
   SYSTEMTIME localNow{};
   GetLocalTime(&localNow);
@@ -15,6 +19,14 @@ void WakeupScheduler(ScheduleStore& store) {
   FILETIME earliest{};
   if (store.FindEarliestCall(earliest) == -1) {
     return;  // nothing left: whatever was armed before stays armed
+  }
+  // A purge that could not be saved leaves the past calls in the file (the store has said
+  // why). Arming one of them would start the program at once, and that launch would arm it
+  // again: only a call still to come is armed.
+  const FILETIME purged = Uint64ToFileTime(FileTimeToUint64(now) + kPurgeWindow);
+  if (CompareFileTime(&earliest, &purged) <= 0 &&
+      store.FindEarliestCallAfter(purged, earliest) == -1) {
+    return;
   }
   SYSTEMTIME ringTime{};
   if (!FileTimeToSystemTime(&earliest, &ringTime)) {

@@ -2,5 +2,6 @@
 #include "schedule_store.h"
 
 // Purges every call not later than ten seconds from now and arms the timed launch of this
-// executable for the earliest call left. Shows nothing and reports nothing.
+// executable for the earliest call left. Shows nothing; a file that cannot be saved is said
+// on stderr by the store, and then only a call still to come is armed.
 void WakeupScheduler(ScheduleStore& store);

@@ -2,12 +2,18 @@
 
 #include <gmock/gmock.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "platform/launch/timed_launch.h"
 #include "tests/support/schedule_fixture.h"
+#include "tests/support/text_files.h"
 
 namespace {
+
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 
 struct Arming {
   std::u16string executable;
@@ -59,6 +65,34 @@ TEST_F(WakeupSchedulerTest, ArmsNothingWhenNoCallIsLeftOrTheFileIsUnusable) {
     WakeupScheduler(store);
     EXPECT_TRUE(armings_.empty());
   }
+}
+
+TEST_F(WakeupSchedulerTest, AFileThatCannotBeSavedArmsOnlyACallStillToCome) {
+  // Two wake-ups, as a list refresh after a timed launch makes them; each armed time as hh:mm:ss.
+  const auto armedTimes = [this] {
+    ScheduleStore store;
+    WakeupScheduler(store);
+    WakeupScheduler(store);
+    std::string times;
+    for (const Arming& arming : armings_) {
+      char text[32];
+      std::snprintf(text, sizeof text, "%02d:%02d:%02d ", arming.time.wHour, arming.time.wMinute,
+                    arming.time.wSecond);
+      times += text;
+    }
+    return times;
+  };
+  WriteSchedule("<CallInfo>" + Call("past", NowPlus(-100)) + Call("later", NowPlus(7200)) +
+                Call("next", NowPlus(65)) + "</CallInfo>");
+  const auto [times, errors] = InReadOnlyDirectory(armedTimes);
+  EXPECT_EQ(times, "12:01:05 12:01:05 ");
+  EXPECT_THAT(test_support::Lines(errors),
+              ElementsAre(AllOf(HasSubstr(SchedulePath().string()), HasSubstr("cannot be saved"),
+                                HasSubstr("is not writable"))));
+
+  WriteSchedule("<CallInfo>" + Call("past", NowPlus(-100)) + Call("soon", NowPlus(10)) +
+                "</CallInfo>");
+  EXPECT_EQ(InReadOnlyDirectory(armedTimes).first, "");
 }
 
 TEST_F(WakeupSchedulerTest, TwoCallsAtOneTimeArmOnce) {
