@@ -30,6 +30,8 @@ struct ProcessState {
   // whole entry names (the list cuts row texts at 255 characters).
   std::vector<CallRecord> shownCalls;
   std::vector<std::u16string> shownRingtoneNames;
+  // The main screen's watch on the schedule file, 0 when none runs.
+  int scheduleWatch = 0;
 };
 
 ProcessState& State();

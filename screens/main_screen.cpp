@@ -1,12 +1,15 @@
 #include "screens/main_screen.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 #include <vector>
 
 #include "app/process_state.h"
 #include "app/screen_toolkit.h"
+#include "platform/files/file_watch.h"
 #include "platform/system/clock.h"
+#include "platform/system/text.h"
 #include "resources/resource_ids.h"
 #include "screens/about_screen.h"
 #include "screens/new_call_screen.h"
@@ -24,6 +27,8 @@ constexpr int kCallImage = 0;
 // unit shows the first eight characters of a name, and the ring time whole beside the scroll
 // bar.
 constexpr int kCallListFontExtra = -3;
+// Sent to the screen when the schedule file changed, whoever changed it.
+constexpr UINT WM_SCHEDULE_CHANGED = WM_APP + 1;
 
 // Month-day hour:minute:second of the ring time, as the phone's clock shows it.
 std::u16string formatRingTime(const FILETIME& ringTime) {
@@ -33,6 +38,28 @@ std::u16string formatRingTime(const FILETIME& ringTime) {
   std::snprintf(text, sizeof text, "%02d-%02d %02d:%02d:%02d", calendar.wMonth, calendar.wDay,
                 calendar.wHour, calendar.wMinute, calendar.wSecond);
   return std::u16string(text, text + std::char_traits<char>::length(text));
+}
+
+bool sameCall(const CallRecord& a, const CallRecord& b) {
+  return std::u16string_view(a.Name) == std::u16string_view(b.Name) &&
+         CompareFileTime(&a.CallTime, &b.CallTime) == 0 && a.Index == b.Index;
+}
+
+// The calls the rows show for the file as it is, in file order, up to the first that cannot
+// be read.
+std::vector<CallRecord> readListedCalls(ScheduleStore& store) {
+  std::vector<CallRecord> calls;
+  const int count = store.CountCalls();
+  for (int i = 0; i < count; ++i) {
+    // A fresh record for every read: a call without some attribute shows nothing of the
+    // call read before it.
+    CallRecord record{};
+    if (!store.ReadCall(i, record)) {
+      break;
+    }
+    calls.push_back(record);
+  }
+  return calls;
 }
 
 void createCallList(HWND screen) {
@@ -56,21 +83,59 @@ void addNewCall() {
   }
 }
 
-bool sameCall(const CallRecord& a, const CallRecord& b) {
-  return std::u16string_view(a.Name) == std::u16string_view(b.Name) &&
-         CompareFileTime(&a.CallTime, &b.CallTime) == 0 && a.Index == b.Index;
-}
-
 // Whether the file still holds the call `shown` at the row's position.
 bool stillListed(ScheduleStore& store, int row, const CallRecord& shown) {
   CallRecord stored{};
   return store.ReadCall(row, stored) && sameCall(stored, shown);
 }
 
+// Rebuilds the rows and puts the selection back on the call it was on, wherever that call
+// now stands. When the file no longer holds it, the first row is selected, as after any
+// refresh.
+void refreshKeepingSelection() {
+  HWND list = State().mainList;
+  const std::vector<CallRecord>& shown = State().shownCalls;
+  const int row = GetSelectedRowIndex(list);
+  if (row < 0 || row >= static_cast<int>(shown.size())) {
+    MainScreen::RefreshCallList();
+    return;
+  }
+  const CallRecord selected = shown[static_cast<std::size_t>(row)];
+  MainScreen::RefreshCallList();
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    if (sameCall(shown[i], selected)) {
+      SelectListRow(list, static_cast<int>(i));
+      return;
+    }
+  }
+}
+
+// Another process changed the file (a timed launch purged the call it rang, say): the list
+// follows. Our own saves change nothing the rows show, so they cause no second refresh.
+void followScheduleFile() {
+  bool same = false;
+  {
+    ScheduleStore store;
+    const std::vector<CallRecord> calls = readListedCalls(store);
+    same = std::equal(calls.begin(), calls.end(), State().shownCalls.begin(),
+                      State().shownCalls.end(), sameCall);
+  }
+  if (!same) {
+    refreshKeepingSelection();
+  }
+}
+
+void watchScheduleFile(HWND screen) {
+  ScheduleStore store;
+  State().scheduleWatch = WatchFile(FromUtf8(store.path()),
+                                    [screen] { SendMessageW(screen, WM_SCHEDULE_CHANGED, 0, 0); });
+}
+
 // Deletes the call the selected row shows. When the file no longer holds that call at the
 // row's position (another process purged or changed it), nothing is deleted and the list is
-// refreshed, so it shows the file as it is now. A delete that failed while the call is still
-// there (the file could not be saved) leaves the list as it was.
+// refreshed with the selection kept on the same call, so a second DEL deletes the call the
+// person chose. A delete that failed while the call is still there (the file could not be
+// saved) leaves the list as it was.
 void deleteSelectedCall() {
   HWND list = State().mainList;
   if (list == nullptr) {
@@ -81,13 +146,17 @@ void deleteSelectedCall() {
     return;
   }
   const CallRecord shown = State().shownCalls[static_cast<std::size_t>(row)];
-  bool refresh = false;
+  bool deleted = false;
+  bool stale = false;
   {
     ScheduleStore store;
-    refresh = store.DeleteCall(row, shown) || !stillListed(store, row, shown);
+    deleted = store.DeleteCall(row, shown);
+    stale = !deleted && !stillListed(store, row, shown);
   }
-  if (refresh) {
+  if (deleted) {
     MainScreen::RefreshCallList();
+  } else if (stale) {
+    refreshKeepingSelection();
   }
 }
 
@@ -104,6 +173,10 @@ INT_PTR mainProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*
       }
       createCallList(screen);
       MainScreen::RefreshCallList();
+      watchScheduleFile(screen);
+      return TRUE;
+    case WM_SCHEDULE_CHANGED:
+      followScheduleFile();
       return TRUE;
     case WM_COMMAND:
       switch (wParam) {
@@ -140,23 +213,15 @@ INT_PTR mainProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*
 void MainScreen::RefreshCallList() {
   HWND list = State().mainList;
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-  State().shownCalls.clear();
   ScheduleStore store;
   WakeupScheduler(store);
-  const int count = store.CountCalls();
-  if (count <= 0) {
+  State().shownCalls = readListedCalls(store);
+  if (State().shownCalls.empty()) {
     return;
   }
-  for (int i = 0; i < count; ++i) {
-    // A fresh record for every read: a call without some attribute shows nothing of the
-    // call read before it.
-    CallRecord record{};
-    if (!store.ReadCall(i, record)) {
-      break;
-    }
-    State().shownCalls.push_back(record);
-    const int row = SetListCell(list, record.Name, 0, kCallImage);
-    SetListCell(list, formatRingTime(record.CallTime).c_str(), 1, row);
+  for (const CallRecord& call : State().shownCalls) {
+    const int row = SetListCell(list, call.Name, 0, kCallImage);
+    SetListCell(list, formatRingTime(call.CallTime).c_str(), 1, row);
   }
   SelectListRow(list, 0);
 }
@@ -164,5 +229,8 @@ void MainScreen::RefreshCallList() {
 MainScreen::~MainScreen() = default;
 
 int MainScreen::Run() {
-  return static_cast<int>(RunModalScreen(IDD_MAIN, mainProcedure));
+  const int code = static_cast<int>(RunModalScreen(IDD_MAIN, mainProcedure));
+  StopWatchingFile(State().scheduleWatch);
+  State().scheduleWatch = 0;
+  return code;
 }

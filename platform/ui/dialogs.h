@@ -13,6 +13,8 @@ inline constexpr UINT WM_TIMER = 0x0113;       // wParam: the timer id
 inline constexpr UINT WM_CTLCOLORDLG = 0x0136;     // wParam: HDC; answer: a brush
 inline constexpr UINT WM_CTLCOLORSTATIC = 0x0138;  // wParam: HDC, lParam: the control
 inline constexpr UINT WM_HOTKEY = 0x0312;  // wParam: hot key id; lParam: modifiers | key << 16
+// A program's own messages are numbered from here.
+inline constexpr UINT WM_APP = 0x8000;
 
 inline constexpr WORD WA_INACTIVE = 0;
 inline constexpr WORD WA_ACTIVE = 1;

@@ -143,7 +143,7 @@ TEST_F(FirstUseTest, ACallRingsThroughTheTimedLaunchAndIsGoneAfterwards) {
   EXPECT_EQ(WaitForProgram(program, 10s), 0);
 }
 
-TEST_F(FirstUseTest, ALongListOfLongNamesOpensAtItsTopWithNamesAndTimesReadable) {
+TEST_F(FirstUseTest, ALongListShowsLongNamesAndFollowsChangesByAnotherProcess) {
   // Fourteen calls from 09:30 tomorrow on, more than the screen holds.
   const std::time_t now = std::time(nullptr);
   std::tm first{};
@@ -164,6 +164,17 @@ TEST_F(FirstUseTest, ALongListOfLongNamesOpensAtItsTopWithNamesAndTimesReadable)
   const int program = StartProgram();
   ASSERT_TRUE(FocusWindow(kMainTitle, 20s));
   TakePicture("main-long-names");
+
+  // Another process rings and purges the first call while the list shows it: the list
+  // follows, the selection stays on the call chosen, and DEL deletes that one.
+  Keys({"Down", "Down"});  // onto "Caller number 14"
+  WriteSchedule("<?xml version=\"1.0\"?>\n<CallInfo>" + calls.substr(calls.find("<CI", 1)) +
+                "</CallInfo>");
+  std::this_thread::sleep_for(1s);
+  Keys({"F2", "1"});  // DEL
+  ASSERT_TRUE(WaitUntil([&] { return CountCalls(ReadSchedule()) == 12; }, 10s)) << ReadSchedule();
+  EXPECT_THAT(ReadSchedule(), Not(HasSubstr("Caller number 14")));
+  EXPECT_THAT(ReadSchedule(), HasSubstr("Caller number 16"));
   Keys({"Escape"});
   EXPECT_EQ(WaitForProgram(program, 10s), 0);
 }

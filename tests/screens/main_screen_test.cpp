@@ -48,6 +48,13 @@ std::vector<std::string> SelectedRows() {
   return SelectedListRows(State().mainList);
 }
 
+// Lets the screen run until the condition holds, for at most five seconds.
+void WaitInScreen(const std::function<bool()>& condition) {
+  for (int waited = 0; !condition() && waited < 5000; waited += 20) {
+    LetTimePass(20);
+  }
+}
+
 class MainScreenTest : public CallScreensFixture {
  protected:
   int RunScreen() {
@@ -210,20 +217,83 @@ TEST_F(MainScreenTest, DelRemovesTheSelectedCallAndKeepsTheOthersInOrder) {
   EXPECT_EQ(ReadSchedule().find("<CI"), std::string::npos);
 }
 
-TEST_F(MainScreenTest, DelDeletesNothingWhenTheFileChangedUnderTheList) {
-  WriteThreeCalls();
-  std::vector<Row> after;
+TEST_F(MainScreenTest, AStaleDelDeletesNothingAndKeepsTheSelectionSoTheNextDeletesTheChosenCall) {
+  const char* names[] = {"Alpha", "Bravo", "Charlie", "Delta", "Echo", "Foxtrot"};
+  std::string calls;
+  for (int i = 0; i < 6; ++i) {
+    calls += Call(names[i], NowPlus(3600 * (i + 1)), i + 1);
+  }
+  WriteSchedule("<CallInfo>" + calls + "</CallInfo>");
+  std::vector<std::string> rowsAfterFirst;
+  std::vector<std::string> selectedAfterFirst;
+  std::size_t storedAfterFirst = 0;
   RunLater([&] {
-    // Another process purged the first call: the selected row's position now holds Annika.
-    WriteSchedule("<CallInfo>" + Call("Annika", NowPlus(7200), 2) +
-                  Call("Cecil", NowPlus(10800), 3) + "</CallInfo>");
+    for (int i = 0; i < 5; ++i) {
+      PressKey(VK_DOWN);  // onto Foxtrot
+    }
+    // Another process rang and purged Alpha; the list has not heard of it yet.
+    WriteSchedule("<CallInfo>" + calls.substr(calls.find("<CI", 1)) + "</CallInfo>");
     Delete();
-    after = Rows();
+    rowsAfterFirst = ListTexts(State().mainList);
+    selectedAfterFirst = SelectedRows();
+    storedAfterFirst = StoredCalls().size();
+    Delete();
     Exit();
   });
   RunScreen();
-  EXPECT_THAT(after, ElementsAre(Row{"Annika", "12-07 14:00:00"}, Row{"Cecil", "12-07 15:00:00"}));
-  EXPECT_EQ(StoredCalls().size(), 2u);
+  EXPECT_EQ(storedAfterFirst, 5u);
+  EXPECT_THAT(rowsAfterFirst, ElementsAre("Bravo", "Charlie", "Delta", "Echo", "Foxtrot"));
+  EXPECT_THAT(selectedAfterFirst, ElementsAre("4+focus"));
+  std::vector<std::string> stored;
+  for (const CallRecord& call : StoredCalls()) {
+    stored.push_back(Utf8(call.Name));
+  }
+  EXPECT_THAT(stored, ElementsAre("Bravo", "Charlie", "Delta", "Echo"));
+}
+
+TEST_F(MainScreenTest, ChangesByAnotherProcessShowWithTheSelectionKeptAndOwnSavesDoNotEcho) {
+  WriteThreeCalls();
+  const std::string dagny = Call("Dagny", NowPlus(14400), 4);
+  std::vector<Row> afterRename;
+  std::vector<std::string> selectedAfterRename;
+  std::size_t armedAfterRename = 0;
+  std::size_t armedLater = 0;
+  std::vector<Row> afterInPlace;
+  std::vector<std::string> selectedAfterInPlace;
+  RunLater([&] {
+    PressKey(VK_DOWN);
+    PressKey(VK_DOWN);  // onto Cecil
+    // Saved the way the program saves: a new file renamed over the old one.
+    const std::filesystem::path fresh = directory_ / "pelorin.xml.new";
+    std::ofstream(fresh, std::ios::binary) << "<CallInfo>" + Call("Annika", NowPlus(7200), 2) +
+                                                  Call("Cecil", NowPlus(10800), 3) + dagny +
+                                                  "</CallInfo>";
+    std::filesystem::rename(fresh, SchedulePath());
+    WaitInScreen([] { return Rows().size() == 3 && Rows()[0].caller == "Annika"; });
+    afterRename = Rows();
+    selectedAfterRename = SelectedRows();
+    armedAfterRename = armed_.size();
+    // The refresh's own purge saved the file; that change must not refresh again.
+    LetTimePass(500);
+    armedLater = armed_.size();
+    // Written in place, after the rename ended the old file's watch.
+    WriteSchedule("<CallInfo>" + Call("Annika", NowPlus(7200), 2) + dagny + "</CallInfo>");
+    WaitInScreen([] { return Rows().size() == 2; });
+    afterInPlace = Rows();
+    selectedAfterInPlace = SelectedRows();
+    Exit();
+  });
+  RunScreen();
+  EXPECT_THAT(afterRename,
+              ElementsAre(Row{"Annika", "12-07 14:00:00"}, Row{"Cecil", "12-07 15:00:00"},
+                          Row{"Dagny", "12-07 16:00:00"}));
+  EXPECT_THAT(selectedAfterRename, ElementsAre("1+focus"));
+  EXPECT_EQ(armedAfterRename, 2u);
+  EXPECT_EQ(armedLater, 2u);
+  EXPECT_THAT(afterInPlace,
+              ElementsAre(Row{"Annika", "12-07 14:00:00"}, Row{"Dagny", "12-07 16:00:00"}));
+  // Cecil is gone, so the selection goes where a refresh puts it.
+  EXPECT_THAT(selectedAfterInPlace, ElementsAre("0+focus"));
 }
 
 TEST_F(MainScreenTest, ADelThatCannotBeSavedLeavesTheListAsItWas) {
@@ -260,8 +330,6 @@ TEST_F(MainScreenTest, NewThenCancelLeavesTheListAsItWas) {
   RunLater([] { PressKey(VK_F1); });  // "New" opens the new call screen
   RunLater([&] {
     popup = ToUtf8(RightSoftKeyCaption());
-    // Meanwhile the file changes; only a refresh would show it.
-    WriteSchedule("<CallInfo>" + Call("Other", NowPlus(60)) + "</CallInfo>");
     ChooseFromMenu('3');  // "Cancel"
   });
   RunLater([&] {
