@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QLibraryInfo>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
