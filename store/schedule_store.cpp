@@ -1,5 +1,6 @@
 #include "schedule_store.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <pugixml.hpp>
@@ -109,14 +110,47 @@ bool IndentationFits(const pugi::xml_document& document, std::size_t budget) {
   return true;
 }
 
-// A file read in another encoding is written as UTF-8, and its declaration must say so: read
-// again as Latin-1, the UTF-8 bytes would garble every name a little more on each save.
-void DeclareUtf8(pugi::xml_document& document) {
-  const pugi::xml_node first = document.first_child();
-  if (first.type() == pugi::node_declaration) {
-    if (pugi::xml_attribute encoding = first.attribute("encoding")) {
+// Saves write UTF-8, and the declaration must say so where it names an encoding that would
+// make the next load read the bytes otherwise: read again as Latin-1, the UTF-8 bytes would
+// garble every name a little more on each save. A file read in another encoding is relabelled
+// too. Other names (an 8-bit code page the parser reads as UTF-8 anyway) are kept, bytes and
+// all.
+bool NamesAnotherReading(std::string_view encoding) {
+  std::string name(encoding);
+  for (char& c : name) {
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return name == "iso-8859-1" || name == "iso_8859-1" || name == "latin1" ||
+         name.starts_with("utf-16") || name.starts_with("utf-32") || name.starts_with("ucs");
+}
+
+void DeclareUtf8(pugi::xml_document& document, pugi::xml_encoding readAs) {
+  for (pugi::xml_node node = document.first_child(); node; node = node.next_sibling()) {
+    pugi::xml_attribute encoding = node.attribute("encoding");
+    if (node.type() == pugi::node_declaration && encoding &&
+        (readAs != pugi::encoding_utf8 || NamesAnotherReading(encoding.value()))) {
       encoding.set_value("UTF-8");
     }
+  }
+}
+
+// Whether the next load reads the text as UTF-8: the parser decides from its first bytes and
+// its declaration alone, whatever shape that declaration has.
+bool ReadsAsUtf8(const std::string& text) {
+  const std::size_t declarationEnd = text.find("?>");
+  const std::size_t length = declarationEnd == std::string::npos ? text.size() : declarationEnd + 2;
+  pugi::xml_document probe;
+  return probe.load_buffer(text.data(), length, pugi::parse_minimal).encoding ==
+         pugi::encoding_utf8;
+}
+
+void RemoveDeclarations(pugi::xml_document& document) {
+  for (pugi::xml_node node = document.first_child(); node;) {
+    const pugi::xml_node next = node.next_sibling();
+    if (node.type() == pugi::node_declaration) {
+      document.remove_child(node);
+    }
+    node = next;
   }
 }
 
@@ -239,15 +273,20 @@ std::unique_ptr<ScheduleStore::Schedule> ScheduleStore::TakeLoaded() {
 }
 
 bool ScheduleStore::Save(Schedule& schedule) {
-  if (schedule.encoding != pugi::encoding_utf8) {
-    DeclareUtf8(schedule.document);
-  }
-  const bool indented =
-      IndentationFits(schedule.document, schedule.loadedSize + kIndentationAllowance);
+  DeclareUtf8(schedule.document, schedule.encoding);
+  const unsigned format =
+      IndentationFits(schedule.document, schedule.loadedSize + kIndentationAllowance)
+          ? pugi::format_default
+          : pugi::format_raw;
   std::string text;
   TextWriter writer(text);
-  schedule.document.save(writer, kIndent, indented ? pugi::format_default : pugi::format_raw,
-                         pugi::encoding_utf8);
+  schedule.document.save(writer, kIndent, format, pugi::encoding_utf8);
+  if (!ReadsAsUtf8(text)) {
+    // A declaration too mangled to relabel gives way to a plain one.
+    RemoveDeclarations(schedule.document);
+    text.clear();
+    schedule.document.save(writer, kIndent, format, pugi::encoding_utf8);
+  }
   std::string failure;
   if (!WriteFileAtomically(path_, text, &failure)) {
     ReportProblem(path_, "cannot be saved: " + failure);
