@@ -28,6 +28,8 @@ class DesktopSession : public ::testing::Test {
   // Sets a variable for everything started from now on, or leaves it out.
   void SetVariable(const std::string& name, const std::string& value);
   void RemoveVariable(const std::string& name);
+  // Starts the program copy through this command from now on (one that changes the user).
+  void StartProgramsThrough(std::vector<std::string> launcher) { launcher_ = std::move(launcher); }
   // Starts a session bus of the test's own with the stand-in screen saver on it, logging into
   // ScreenSaverLog(), and gives the bus to everything started from now on.
   void StartSessionBus();
@@ -61,6 +63,8 @@ class DesktopSession : public ::testing::Test {
 
   // Set before SetUp for a server that resets when its last client leaves, as xvfb-run's does.
   bool serverResets_ = false;
+  // Set before SetUp for no Xvfb at all: the program sees no display.
+  bool withDisplay_ = true;
 
   std::filesystem::path root_;     // everything of this test
   std::filesystem::path program_;  // the program directory
@@ -74,6 +78,7 @@ class DesktopSession : public ::testing::Test {
 
   int xvfb_ = 0;
   std::vector<int> started_;
+  std::vector<std::string> launcher_;
   test_support::PrivateSessionBus bus_;
 };
 
