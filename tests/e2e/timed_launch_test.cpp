@@ -22,7 +22,6 @@
 #include "platform/system/text.h"
 #include "store/schedule_store.h"
 #include "tests/e2e/desktop_session.h"
-#include "tests/support/local_time.h"
 #include "tests/support/processes.h"
 #include "tests/support/waiting.h"
 
@@ -31,13 +30,6 @@ namespace {
 namespace fs = std::filesystem;
 using test_support::WaitUntil;
 using namespace std::chrono_literals;
-
-std::string Call(const std::string& name, std::time_t moment) {
-  const FILETIME time = test_support::LocalFileTime(moment);
-  return "<CI Name=\"" + name + "\" PhoneNo=\"\" Ringtone=\"\" Vibrate=\"1\" Index=\"1\" " +
-         "CallTimeHigh=\"" + std::to_string(time.dwHighDateTime) + "\" CallTimeLow=\"" +
-         std::to_string(time.dwLowDateTime) + "\"/>";
-}
 
 // The local time of a moment as the waiter takes it on its command line.
 std::string WaiterTime(std::time_t moment) {
@@ -83,8 +75,8 @@ class TimedLaunchTest : public e2e::DesktopSession {
 
 TEST_F(TimedLaunchTest, AScheduleThatCannotBeSavedArmsTheNextCallOnceAndNeverRestarts) {
   const std::time_t now = std::time(nullptr);
-  WriteSchedule("<?xml version=\"1.0\"?>\n<CallInfo>" + Call("Past", now - 3600) +
-                Call("Next", now + 3600) + "</CallInfo>\n");
+  WriteSchedule("<?xml version=\"1.0\"?>\n<CallInfo>" + Call("Past", now - 3600, 1) +
+                Call("Next", now + 3600, 2) + "</CallInfo>\n");
   // Root writes anywhere; the launch runs as a user that may read the directory only.
   if (geteuid() == 0) {
     StartProgramsThrough({"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
@@ -116,7 +108,7 @@ TEST_F(TimedLaunchTest, LaunchesKilledWhileTheySaveNeverTearTheFileLoseACallOrLe
   std::string calls;
   for (int hour = 1; hour <= 5; ++hour) {
     future.push_back("Future " + std::to_string(hour));
-    calls += Call(future.back(), now + 3600 * hour);
+    calls += Call(future.back(), now + 3600 * hour, hour);
   }
   WriteSchedule("<?xml version=\"1.0\"?>\n<CallInfo>" + calls + "</CallInfo>\n");
   const std::set<fs::path> installed(fs::directory_iterator(program_), {});
