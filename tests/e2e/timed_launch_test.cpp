@@ -22,23 +22,17 @@
 #include "platform/system/text.h"
 #include "store/schedule_store.h"
 #include "tests/e2e/desktop_session.h"
+#include "tests/support/local_time.h"
 #include "tests/support/processes.h"
 #include "tests/support/waiting.h"
 
 namespace {
 
+using test_support::WaiterTime;
+
 namespace fs = std::filesystem;
 using test_support::WaitUntil;
 using namespace std::chrono_literals;
-
-// The local time of a moment as the waiter takes it on its command line.
-std::string WaiterTime(std::time_t moment) {
-  std::tm local{};
-  localtime_r(&moment, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-  return text;
-}
 
 class TimedLaunchTest : public e2e::DesktopSession {
  protected:

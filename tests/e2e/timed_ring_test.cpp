@@ -14,11 +14,14 @@
 #include <vector>
 
 #include "tests/e2e/desktop_session.h"
+#include "tests/support/local_time.h"
 #include "tests/support/processes.h"
 #include "tests/support/text_files.h"
 #include "tests/support/waiting.h"
 
 namespace {
+
+using test_support::WaiterTime;
 
 namespace fs = std::filesystem;
 using test_support::Lines;
@@ -30,15 +33,6 @@ using namespace std::chrono_literals;
 
 double Now() {
   return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-}
-
-// The local time of a moment as the waiter takes it on its command line.
-std::string WaiterTime(std::time_t moment) {
-  std::tm local{};
-  localtime_r(&moment, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-  return text;
 }
 
 // The processes whose command line is exactly `words`.

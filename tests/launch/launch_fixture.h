@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/system/phone_types.h"
+#include "tests/support/local_time.h"
 #include "tests/support/processes.h"
 #include "tests/support/text_files.h"
 
@@ -72,18 +73,7 @@ inline std::string BuildDirectory() {
   return directory ? directory : "";
 }
 
-inline SYSTEMTIME LocalCalendar(std::time_t moment) {
-  std::tm local{};
-  localtime_r(&moment, &local);
-  return SYSTEMTIME{static_cast<std::uint16_t>(local.tm_year + 1900),
-                    static_cast<std::uint16_t>(local.tm_mon + 1),
-                    0,
-                    static_cast<std::uint16_t>(local.tm_mday),
-                    static_cast<std::uint16_t>(local.tm_hour),
-                    static_cast<std::uint16_t>(local.tm_min),
-                    static_cast<std::uint16_t>(local.tm_sec),
-                    0};
-}
+using test_support::LocalCalendar;
 
 // The live waiters that wait to start `program`, once those being replaced have gone.
 inline int CountWaitersFor(const std::string& program) {
