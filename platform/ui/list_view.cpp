@@ -487,3 +487,17 @@ int ImageList_GetImageCount(HIMAGELIST images) {
   HIMAGELIST__* live = LiveImageList(images);
   return live != nullptr ? static_cast<int>(live->pictures.size()) : 0;
 }
+
+BOOL ImageList_Destroy(HIMAGELIST images) {
+  HIMAGELIST__* live = LiveImageList(images);
+  if (live == nullptr) {
+    return FALSE;
+  }
+  liveImageLists().erase(live);
+  delete live;
+  return TRUE;
+}
+
+ListWindow::~ListWindow() {
+  ImageList_Destroy(smallImages);
+}

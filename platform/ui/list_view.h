@@ -71,3 +71,6 @@ HIMAGELIST ImageList_Create(int width, int height, UINT flags, int initial, int 
 // Index -1 appends. Returns the picture's index, or -1 when there is no icon.
 int ImageList_ReplaceIcon(HIMAGELIST images, int index, HICON icon);
 int ImageList_GetImageCount(HIMAGELIST images);
+// Frees the list and its pictures. A list view frees its small-image list itself when it is
+// destroyed, as on the phone without LVS_SHAREIMAGELISTS.
+BOOL ImageList_Destroy(HIMAGELIST images);

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <map>
+#include <memory>
 #include <unordered_set>
 
 #include "platform/ui/internal/fonts.h"
@@ -29,19 +30,20 @@ HGDIOBJ__* registerObject(HGDIOBJ__* object) {
 }
 
 // Fonts and brushes are shared: asking twice for the same one gives the same object, so a
-// program that never frees them does not grow.
+// program that never frees them does not grow. The cache owns them until the process ends.
 HGDIOBJ__* sharedFont(const LOGFONTW& logFont) {
-  static std::map<std::vector<unsigned char>, HGDIOBJ__*> fonts;
+  static std::map<std::vector<unsigned char>, std::unique_ptr<HGDIOBJ__>> fonts;
   const auto* bytes = reinterpret_cast<const unsigned char*>(&logFont);
   std::vector<unsigned char> key(bytes, bytes + sizeof(LOGFONTW));
   auto& font = fonts[key];
   if (font == nullptr) {
-    font = registerObject(new HGDIOBJ__(GdiKind::kFont));
+    font = std::make_unique<HGDIOBJ__>(GdiKind::kFont);
+    registerObject(font.get());
     font->font = FontFromLogFont(logFont);
     font->logFont = logFont;
     font->shared = true;
   }
-  return font;
+  return font.get();
 }
 
 HGDIOBJ__* defaultFont() {
@@ -226,14 +228,15 @@ int SetBkMode(HDC dc, int mode) {
 }
 
 HBRUSH CreateSolidBrush(COLORREF colour) {
-  static std::map<COLORREF, HGDIOBJ__*> brushes;
+  static std::map<COLORREF, std::unique_ptr<HGDIOBJ__>> brushes;
   auto& brush = brushes[colour & 0x00FFFFFF];
   if (brush == nullptr) {
-    brush = registerObject(new HGDIOBJ__(GdiKind::kBrush));
+    brush = std::make_unique<HGDIOBJ__>(GdiKind::kBrush);
+    registerObject(brush.get());
     brush->colour = ColourOf(colour);
     brush->shared = true;
   }
-  return brush;
+  return brush.get();
 }
 
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
@@ -398,8 +401,9 @@ BOOL TransparentImage(HDC destination, LONG x, LONG y, LONG width, LONG height, 
   return TRUE;
 }
 
+// Icons are shared as on the phone: loaded once, never destroyed by their users, owned here.
 HICON LoadIconW(HINSTANCE instance, int id) {
-  static std::map<std::pair<HINSTANCE, int>, HICON__*> icons;
+  static std::map<std::pair<HINSTANCE, int>, std::unique_ptr<HICON__>> icons;
   if (FindImage(instance, id, ResourceType::kIcon) == nullptr) {
     return nullptr;
   }
@@ -410,9 +414,9 @@ HICON LoadIconW(HINSTANCE instance, int id) {
       image = QImage(16, 16, QImage::Format_ARGB32);
       image.fill(Qt::transparent);
     }
-    icon = new HICON__{QPixmap::fromImage(image)};
+    icon = std::make_unique<HICON__>(QPixmap::fromImage(image));
   }
-  return icon;
+  return icon.get();
 }
 
 HBITMAP LoadBitmapW(HINSTANCE instance, int id) {

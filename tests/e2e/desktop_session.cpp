@@ -90,6 +90,10 @@ void DesktopSession::TearDown() {
   EndLeftovers();
   bus_.Stop();
   test_support::Stop(xvfb_);
+  // A sanitizer finding in the program or in what it started (its waiter, a timed launch) ends
+  // up in their output, never in an exit code the test sees.
+  const std::string output = ReadFile(root_ / "program-output.txt");
+  EXPECT_EQ(output.find("Sanitizer"), std::string::npos) << output;
   std::error_code ignored;
   fs::remove_all(root_, ignored);
 }

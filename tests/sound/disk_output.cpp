@@ -74,7 +74,9 @@ void DiskOutput::ReadBack() {
   // Whole frames only, so channel 0 stays the left side.
   first -= first % (2 * static_cast<std::size_t>(channels_));
   samples_.resize((bytes.size() - first) / 2);
-  std::memcpy(samples_.data(), bytes.data() + first, samples_.size() * 2);
+  if (!samples_.empty()) {  // an empty vector's data() may be null, which memcpy must not get
+    std::memcpy(samples_.data(), bytes.data() + first, samples_.size() * 2);
+  }
   if (samples_.size() < static_cast<std::size_t>(channels_)) {
     samples_.clear();
   }

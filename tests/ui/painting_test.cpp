@@ -48,12 +48,14 @@ TEST_F(PaintingTest, ABitmapSelectedIntoAContextCannotBeDeleted) {
   HBITMAP handset = LoadBitmapW(Program(), IDB_HANDSET);
   HGDIOBJ previous = SelectObject(memory, handset);
   ASSERT_NE(previous, nullptr);
-  EXPECT_EQ(SelectObject(CreateCompatibleDC(nullptr), handset), nullptr);  // one at a time
+  HDC other = CreateCompatibleDC(nullptr);
+  EXPECT_EQ(SelectObject(other, handset), nullptr);  // one at a time
   EXPECT_FALSE(DeleteObject(handset));
   SelectObject(memory, previous);
   EXPECT_TRUE(DeleteObject(handset));
   EXPECT_TRUE(DeleteDC(memory));
   EXPECT_FALSE(DeleteDC(memory));
+  EXPECT_TRUE(DeleteDC(other));
 }
 
 // Paints the handset into the bottom-right corner of the client area, as the incoming-call

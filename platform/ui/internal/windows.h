@@ -69,6 +69,7 @@ struct ControlWindow : HWND__ {
 
 struct ListWindow : HWND__ {
   ListWindow() : HWND__(WindowKind::kList) {}
+  ~ListWindow() override;  // frees the small-image list with the list
   QTreeWidget* tree = nullptr;
   std::u16string text;
   struct HIMAGELIST__* smallImages = nullptr;
