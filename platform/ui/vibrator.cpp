@@ -1,10 +1,12 @@
-// The vibrator on a desktop: the newest screen's frame shakes a few pixels back and forth
-// while it is on, and stands where it stood when it is off.
+// The vibrator: on a phone, feedbackd runs the haptic motor while it is on. Where the motor
+// cannot run (no session bus, no feedbackd, no motor, no answer in time), the newest screen's
+// frame shakes a few pixels back and forth instead, and stands where it stood when it is off.
 #include "platform/ui/vibrator.h"
 
 #include <QPointer>
 #include <QTimer>
 
+#include "platform/ui/internal/haptic_motor.h"
 #include "platform/ui/internal/phone_frame.h"
 #include "platform/ui/internal/windows.h"
 
@@ -72,12 +74,27 @@ FrameShake& shake() {
   return frameShake;
 }
 
+// Lives until the process exits, as the event loop that delivers feedbackd's answers does.
+HapticMotor& motor() {
+  static HapticMotor* const haptics = new HapticMotor([](bool on) {
+    if (on) {
+      shake().Start();
+    } else {
+      shake().Stop();
+    }
+  });
+  return *haptics;
+}
+
 }  // namespace
 
 BOOL Vibrate(DWORD /*noteCount*/, const VIBRATENOTE* /*notes*/, BOOL /*repeat*/,
              DWORD /*timeout*/) {
   if (service()) {
     return service()(true);
+  }
+  if (motor().Start()) {
+    return TRUE;
   }
   if (NewestScreenWindow() == nullptr) {
     return FALSE;
@@ -90,6 +107,7 @@ BOOL VibrateStop() {
   if (service()) {
     return service()(false);
   }
+  motor().Stop();
   shake().Stop();
   return TRUE;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The phone's vibrator. A desktop has none: the phone frame of the newest screen shakes while
-// the vibrator is on and stands still while it is off.
+// The phone's vibrator. On a phone feedbackd runs the haptic motor while the vibrator is on.
+// Without one (no session bus, no feedbackd, no motor, no answer within 300 ms) the phone frame
+// of the newest screen shakes while the vibrator is on and stands still while it is off.
 #include <functional>
 
 #include "platform/ui/window_types.h"
@@ -8,7 +9,8 @@
 inline constexpr DWORD INFINITE = 0xFFFFFFFF;
 struct VIBRATENOTE;
 
-// Starts the vibrator. TRUE when started; FALSE when there is no screen to shake.
+// Starts the vibrator until VibrateStop; never waits for feedbackd. TRUE when feedbackd was
+// asked or the shake started; FALSE when there is neither a session bus nor a screen to shake.
 BOOL Vibrate(DWORD noteCount, const VIBRATENOTE* notes, BOOL repeat, DWORD timeout);
 BOOL VibrateStop();
 

@@ -1,10 +1,14 @@
 #pragma once
 // A session bus of a test's own (dbus-daemon) and, on it, the stand-in screen saver
 // (fake_screen_saver, built beside the tests), which writes "ready" and then a line for each
-// inhibit and release into its log.
+// inhibit and release into its log, or any other service the test starts. The bus starts no
+// installed service on demand (a real feedbackd or dconf would answer in a stand-in's place and
+// write into the person's settings): only what the test starts is on it.
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "tests/support/processes.h"
 #include "tests/support/text_files.h"
@@ -22,8 +26,24 @@ class PrivateSessionBus {
   // Starts the daemon, which writes its address into `directory`; false when it gave none.
   bool Start(const std::filesystem::path& directory) {
     const std::filesystem::path address = directory / "bus-address";
-    daemon_ = Spawn({"dbus-daemon", "--session", "--nofork", "--print-address=1"},
-                    EnvironmentWith(), address);
+    const std::filesystem::path configuration = directory / "bus.conf";
+    std::ofstream(configuration) << R"(<!DOCTYPE busconfig PUBLIC
+ "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)";
+    daemon_ = Spawn(
+        {"dbus-daemon", "--config-file=" + configuration.string(), "--nofork", "--print-address=1"},
+        EnvironmentWith(), address);
     if (daemon_ <= 0 ||
         !WaitUntil([&] { return ReadFile(address).find('\n') != std::string::npos; },
                    std::chrono::seconds(20))) {
@@ -47,8 +67,38 @@ class PrivateSessionBus {
                                    std::chrono::seconds(20));
   }
 
-  // Ends the screen saver and the daemon.
+  // Starts `command` (a program built beside the tests, or one on PATH) on this bus with these
+  // variables besides the test's own, its output going to `log`; true once the log holds
+  // `ready`. It runs until StopServices or Stop.
+  bool StartService(std::vector<std::string> command, const std::filesystem::path& log,
+                    const std::string& ready, const std::vector<std::string>& variables = {}) {
+    const std::filesystem::path beside =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path() / command.front();
+    if (std::filesystem::exists(beside)) {
+      command.front() = beside.string();
+    }
+    std::vector<std::string> environment = EnvironmentWith("DBUS_SESSION_BUS_ADDRESS", address_);
+    environment.insert(environment.end(), variables.begin(), variables.end());
+    const int service = Spawn(command, environment, log, log);
+    if (service <= 0) {
+      return false;
+    }
+    services_.push_back(service);
+    return WaitUntil([&] { return ReadFile(log).find(ready) != std::string::npos; },
+                     std::chrono::seconds(20));
+  }
+
+  // Ends the services the test started; the bus stays.
+  void StopServices() {
+    for (int service : services_) {
+      test_support::Stop(service);
+    }
+    services_.clear();
+  }
+
+  // Ends the services, the screen saver and the daemon.
   void Stop() {
+    StopServices();
     test_support::Stop(screenSaver_);
     test_support::Stop(daemon_);
     screenSaver_ = daemon_ = -1;
@@ -59,6 +109,7 @@ class PrivateSessionBus {
  private:
   int daemon_ = -1;
   int screenSaver_ = -1;
+  std::vector<int> services_;
   std::string address_;
 };
 
