@@ -7,6 +7,8 @@ extern const ImageResource kiconsResources[];
 extern const int kiconsResourceCount;
 extern const ImageResource kbitmapsResources[];
 extern const int kbitmapsResourceCount;
+extern const ImageResource kdetailsResources[];
+extern const int kdetailsResourceCount;
 
 namespace {
 
@@ -92,6 +94,7 @@ const ResourceModule& ProgramResources() {
       kBars,
       {kiconsResources, static_cast<std::size_t>(kiconsResourceCount)},
       {kbitmapsResources, static_cast<std::size_t>(kbitmapsResourceCount)},
+      {kdetailsResources, static_cast<std::size_t>(kdetailsResourceCount)},
   };
   return resources;
 }

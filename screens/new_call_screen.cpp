@@ -24,6 +24,10 @@ constexpr char16_t kClickSound[] = u"MouseClick";
 
 // Five minutes in file-time units of 100 ns.
 constexpr std::uint64_t kFiveMinutes = 3'000'000'000ull;
+// The list's refresh after SAVE purges every call due within the next 10 seconds (the window
+// in which a timed launch rings and removes its call), so a call must be at least 11 seconds
+// ahead to ring at all.
+constexpr std::uint64_t kShortestLead = 110'000'000ull;
 constexpr int kUnmeasuredLayoutUnit = 17;
 // Room for one more character than the name holds, so a longer name is cut, not refused.
 constexpr int kNameReadCapacity = 256;
@@ -116,7 +120,8 @@ void saveCall(HWND screen) {
   GetLocalTime(&nowCalendar);
   FILETIME now{};
   SystemTimeToFileTime(&nowCalendar, &now);
-  if (CompareFileTime(&record.CallTime, &now) == -1) {
+  const FILETIME earliest = Uint64ToFileTime(FileTimeToUint64(now) + kShortestLead);
+  if (CompareFileTime(&record.CallTime, &earliest) == -1) {
     MessageBoxW(screen, kRingTimeRefused, kErrorCaption, MB_ICONERROR);
     return;
   }

@@ -2,6 +2,7 @@
 // icons and date pickers, each a Qt widget on the screen's window with the control's id.
 #include "platform/ui/controls.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QGroupBox>
@@ -10,6 +11,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "platform/ui/internal/controls.h"
 #include "platform/ui/internal/gdi.h"
@@ -49,6 +51,36 @@ class StaticControl : public QWidget {
   ControlWindow* control_;
 };
 
+// Room between a static text's edges (or its sunken edge) and its text, on either side.
+constexpr int kTextInset = 3;
+
+// Where a static text's words go: inside its sunken edge, if it has one, and the inset.
+QRect staticTextArea(const ControlWindow* control) {
+  QRect area = control->widget->rect();
+  if (control->style & kControlEdged) {
+    area.adjust(1, 1, -1, -1);
+  }
+  return area.adjusted(kTextInset, 0, -kTextInset, 0);
+}
+
+// On a control one line high, a text longer than the line is cut with an ellipsis, so a long
+// name shows that it goes on; a taller control wraps it.
+bool cutsToOneLine(const ControlWindow* control, const QString& text) {
+  const QFontMetrics metrics(control->widget->font());
+  const QRect area = staticTextArea(control);
+  return area.height() < 2 * metrics.lineSpacing() &&
+         metrics.horizontalAdvance(text) > area.width();
+}
+
+QString staticTextShown(const ControlWindow* control) {
+  const QString text = ToQString(control->text);
+  if (!cutsToOneLine(control, text)) {
+    return text;
+  }
+  return QFontMetrics(control->widget->font())
+      .elidedText(text, Qt::ElideRight, staticTextArea(control).width());
+}
+
 // A static text draws its text itself, so that it can stand on the screen's colour.
 class StaticText : public StaticControl {
  public:
@@ -64,7 +96,6 @@ class StaticText : public StaticControl {
     } else {
       painter.setBackgroundMode(Qt::TransparentMode);
     }
-    QRect area = rect();
     if (control_->style & kControlEdged) {
       painter.setPen(QColor(0x80, 0x80, 0x80));
       painter.drawLine(0, 0, width() - 1, 0);
@@ -72,12 +103,15 @@ class StaticText : public StaticControl {
       painter.setPen(QColor(0xE0, 0xE0, 0xE0));
       painter.drawLine(0, height() - 1, width() - 1, height() - 1);
       painter.drawLine(width() - 1, 0, width() - 1, height() - 1);
-      area.adjust(1, 1, -1, -1);
     }
-    const int alignment = (control_->style & kControlCentred) ? Qt::AlignHCenter : Qt::AlignLeft;
+    const int alignment =
+        ((control_->style & kControlCentred) ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop;
+    const QString text = ToQString(control_->text);
     painter.setFont(font());
     painter.setPen(Qt::black);
-    painter.drawText(area, alignment | Qt::AlignTop | Qt::TextWordWrap, ToQString(control_->text));
+    painter.drawText(staticTextArea(control_),
+                     cutsToOneLine(control_, text) ? alignment : alignment | Qt::TextWordWrap,
+                     staticTextShown(control_));
   }
 };
 
@@ -139,17 +173,56 @@ void takePickerEdit(ControlWindow* control, const QDateTime& shown) {
   }
 }
 
+// A date picker's calendar opens as a window of its own, by default wider than the phone's
+// frame and below the field, past the frame's bottom. It takes the picker's font, drops the
+// week numbers, names the days by one letter, and opens inside the frame.
+class CalendarFit : public QObject {
+ public:
+  CalendarFit(QDateTimeEdit* editor, QWidget* popup) : QObject(popup), editor_(editor) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && watched == parent()) {
+      fit(static_cast<QWidget*>(watched));
+    }
+    return false;
+  }
+
+ private:
+  void fit(QWidget* popup) {
+    popup->setFont(editor_->font());
+    popup->adjustSize();
+    const QWidget* frame = editor_->window();
+    const QRect area(frame->mapToGlobal(QPoint(0, 0)), frame->size());
+    const QSize size = popup->size().boundedTo(area.size());
+    QPoint at = popup->pos();
+    at.setX(std::clamp(at.x(), area.left(), area.right() + 1 - size.width()));
+    at.setY(std::clamp(at.y(), area.top(), area.bottom() + 1 - size.height()));
+    popup->setGeometry(QRect(at, size));
+  }
+
+  QDateTimeEdit* editor_;
+};
+
+void fitCalendarToFrame(QDateTimeEdit* editor) {
+  QCalendarWidget* calendar = editor->calendarWidget();
+  calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+  calendar->setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
+  QWidget* popup = calendar->window();
+  popup->installEventFilter(new CalendarFit(editor, popup));
+}
+
 QWidget* makePicker(ControlWindow* control, QWidget* parent) {
   auto* editor = new QDateTimeEdit(parent);
+  // Formats of the program's own, all digits and two per part but the year: a locale's short
+  // date may name the month ("7 Dec 2026") or cut the year, and then typing stops at that part.
   if (showsTime(control)) {
     editor->setDisplayFormat(QStringLiteral("HH:mm:ss"));
   } else {
-    QString format = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QStringLiteral("yyyy"))) {
-      format.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
+    editor->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+    if (!(control->style & kControlUpDown)) {
+      editor->setCalendarPopup(true);
+      fitCalendarToFrame(editor);
     }
-    editor->setDisplayFormat(format);
-    editor->setCalendarPopup(!(control->style & kControlUpDown));
   }
   editor->setButtonSymbols((control->style & kControlUpDown) ? QAbstractSpinBox::UpDownArrows
                                                              : QAbstractSpinBox::NoButtons);
@@ -365,4 +438,19 @@ std::u16string ControlText(const ControlWindow* control) {
     return picker->text().toStdU16String();
   }
   return control->text;
+}
+
+std::u16string ShownControlText(const ControlWindow* control) {
+  if (auto* field = qobject_cast<QLineEdit*>(control->widget)) {
+    // The field decides which stretch of a long text shows when it paints.
+    field->grab();
+    const QRect inside = field->contentsRect();
+    const int first = field->cursorPositionAt(QPoint(inside.left() + 2, inside.center().y()));
+    const int last = field->cursorPositionAt(QPoint(inside.right() - 2, inside.center().y()));
+    return field->text().mid(first, last - first).toStdU16String();
+  }
+  if (control->controlKind == ControlKind::kStaticText && control->widget != nullptr) {
+    return staticTextShown(control).toStdU16String();
+  }
+  return ControlText(control);
 }

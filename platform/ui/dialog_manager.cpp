@@ -269,8 +269,13 @@ BOOL GetClientRect(HWND window, RECT* rect) {
   }
   QSize size;
   if (live->kind == WindowKind::kScreen) {
-    // A scrolling screen's window is as tall as its content; its client area is what shows.
-    size = live->widget->size().boundedTo(QSize(kFrameWidth, kClientHeight));
+    // A scrolling screen's window is as tall as its content; its client area is what shows,
+    // beside the scroll bar, as a window's scroll bar is no part of its client area.
+    const auto* screen = static_cast<const ScreenWindow*>(live);
+    const bool scrolls =
+        screen->dialog != nullptr && (screen->dialog->style & kDialogVerticalScroll) != 0;
+    size = live->widget->size().boundedTo(
+        QSize(scrolls ? kFrameWidth - kScrollBarWidth : kFrameWidth, kClientHeight));
   } else if (live->kind == WindowKind::kBar) {
     size = QSize(kFrameWidth, kBarHeight);
   } else if (live->widget != nullptr) {

@@ -3,6 +3,8 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <memory>
 #include <unordered_set>
@@ -89,16 +91,34 @@ void freeDc(HDC dc) {
   delete dc;
 }
 
-// The picture a source handle stands for: a memory device context's bitmap, or a bitmap.
-const QImage* sourceImage(const void* source) {
+// The bitmap a source handle stands for: a memory device context's bitmap, or a bitmap.
+const HGDIOBJ__* sourceBitmap(const void* source) {
   if (HDC__* dc = LiveDc(source)) {
-    HGDIOBJ__* bitmap = LiveBitmap(dc->bitmap);
-    return bitmap != nullptr ? &bitmap->image : nullptr;
+    return LiveBitmap(dc->bitmap);
   }
-  if (HGDIOBJ__* bitmap = LiveBitmap(source)) {
-    return &bitmap->image;
+  return LiveBitmap(source);
+}
+
+// A whole bitmap drawn at its own size on a painter with more device pixels than logical ones
+// comes from its finer picture, so that it shows as sharp as the text beside it.
+bool drawDetail(QPainter* painter, const HGDIOBJ__& bitmap, const QRect& target,
+                const QRect& source) {
+  if (painter == nullptr || bitmap.detail.isNull() || source != bitmap.image.rect() ||
+      target.size() != source.size()) {
+    return false;
   }
-  return nullptr;
+  // A window on a scaled screen has a device pixel ratio; a picture of it made at a larger
+  // scale paints through a scaled transform instead.
+  const qreal scale =
+      std::max(painter->device()->devicePixelRatio(), std::abs(painter->deviceTransform().m11()));
+  if (scale <= 1.0) {
+    return false;
+  }
+  const bool smooth = painter->testRenderHint(QPainter::SmoothPixmapTransform);
+  painter->setRenderHint(QPainter::SmoothPixmapTransform, true);
+  painter->drawImage(target, bitmap.detail);
+  painter->setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+  return true;
 }
 
 QImage loadImage(HINSTANCE instance, int id, ResourceType type) {
@@ -108,6 +128,23 @@ QImage loadImage(HINSTANCE instance, int id, ResourceType type) {
     image.loadFromData(resource->bytes.data(), static_cast<int>(resource->bytes.size()));
   }
   return image;
+}
+
+// A bitmap's finer picture, decoded once: the incoming screen loads its bitmap on every paint.
+QImage loadDetail(HINSTANCE instance, int id, int bitmapWidth) {
+  static std::map<std::pair<HINSTANCE, int>, QImage> details;
+  const auto key = std::make_pair(instance, id);
+  if (auto known = details.find(key); known != details.end()) {
+    return known->second;
+  }
+  QImage detail;
+  const ImageResource* resource = FindBitmapDetail(instance, id);
+  if (resource != nullptr && !resource->bytes.empty() && bitmapWidth > 0 &&
+      detail.loadFromData(resource->bytes.data(), static_cast<int>(resource->bytes.size()))) {
+    detail.setDevicePixelRatio(static_cast<qreal>(detail.width()) / bitmapWidth);
+  }
+  details.emplace(key, detail);
+  return detail;
 }
 
 }  // namespace
@@ -366,11 +403,16 @@ BOOL TransparentImage(HDC destination, LONG x, LONG y, LONG width, LONG height, 
                       LONG sourceX, LONG sourceY, LONG sourceWidth, LONG sourceHeight,
                       COLORREF transparent) {
   HDC__* target = LiveDc(destination);
-  const QImage* picture = sourceImage(source);
-  if (target == nullptr || picture == nullptr || width <= 0 || height <= 0 || sourceWidth <= 0 ||
+  const HGDIOBJ__* bitmap = sourceBitmap(source);
+  if (target == nullptr || bitmap == nullptr || width <= 0 || height <= 0 || sourceWidth <= 0 ||
       sourceHeight <= 0) {
     return FALSE;
   }
+  if (drawDetail(target->painter, *bitmap, QRect(x, y, width, height),
+                 QRect(sourceX, sourceY, sourceWidth, sourceHeight))) {
+    return TRUE;
+  }
+  const QImage* picture = &bitmap->image;
   QImage cut = picture->copy(sourceX, sourceY, sourceWidth, sourceHeight)
                    .convertToFormat(QImage::Format_ARGB32);
   const QRgb key = ColourOf(transparent).rgb() & 0x00FFFFFF;
@@ -389,14 +431,14 @@ BOOL TransparentImage(HDC destination, LONG x, LONG y, LONG width, LONG height, 
     target->painter->drawImage(x, y, cut);
     return TRUE;
   }
-  HGDIOBJ__* bitmap = target->kind == DcKind::kMemory ? LiveBitmap(target->bitmap) : nullptr;
-  if (bitmap == nullptr || bitmap->shared) {
+  HGDIOBJ__* canvas = target->kind == DcKind::kMemory ? LiveBitmap(target->bitmap) : nullptr;
+  if (canvas == nullptr || canvas->shared) {
     return target->kind == DcKind::kWindow;  // a window's own context draws nowhere here
   }
-  if (bitmap->image.format() == QImage::Format_Indexed8) {
-    bitmap->image = bitmap->image.convertToFormat(QImage::Format_RGB32);
+  if (canvas->image.format() == QImage::Format_Indexed8) {
+    canvas->image = canvas->image.convertToFormat(QImage::Format_RGB32);
   }
-  QPainter painter(&bitmap->image);
+  QPainter painter(&canvas->image);
   painter.drawImage(x, y, cut);
   return TRUE;
 }
@@ -430,5 +472,6 @@ HBITMAP LoadBitmapW(HINSTANCE instance, int id) {
   }
   auto* bitmap = registerObject(new HGDIOBJ__(GdiKind::kBitmap));
   bitmap->image = image;
+  bitmap->detail = loadDetail(instance, id, image.width());
   return bitmap;
 }

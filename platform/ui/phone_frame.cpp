@@ -164,8 +164,8 @@ PhoneFrame::PhoneFrame(ScreenWindow* screen, const QString& caption)
   popup_ = new SoftKeyPopup(screen, this);
 }
 
-// The bar lies over the content's right edge rather than narrowing the client area, so the
-// screen keeps its full width for its layout. It moves with the area's own (hidden) bar,
+// The bar stands in the client area's right edge, which a scrolling screen leaves out of its
+// layout (GetClientRect is narrower by the bar). It moves with the area's own (hidden) bar,
 // which focus moves and the wheel already scroll, and scrolls the area when dragged or clicked.
 void PhoneFrame::makeScrollBar() {
   QScrollBar* inner = area_->verticalScrollBar();

@@ -46,6 +46,11 @@ const SoftKeyBarResource* FindSoftKeyBar(HINSTANCE instance, int id) {
       FindResourceW(instance, id, ResourceType::kSoftKeyBar));
 }
 
+const ImageResource* FindBitmapDetail(HINSTANCE instance, int id) {
+  const ResourceModule* module = moduleOf(instance);
+  return module != nullptr ? findById(module->bitmapDetails, id) : nullptr;
+}
+
 const ImageResource* FindImage(HINSTANCE instance, int id, ResourceType type) {
   if (type != ResourceType::kIcon && type != ResourceType::kBitmap) {
     return nullptr;

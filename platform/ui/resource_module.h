@@ -91,6 +91,9 @@ struct ResourceModule {
   std::span<const SoftKeyBarResource> bars;
   std::span<const ImageResource> icons;
   std::span<const ImageResource> bitmaps;
+  // Finer pictures of bitmaps, by the bitmap's id: drawn in its place where the screen has more
+  // device pixels than logical ones; transparent where the bitmap holds its key colour.
+  std::span<const ImageResource> bitmapDetails = {};
 };
 
 // Resource lookup by number, as the phone's FindResourceW and LoadResource.
@@ -108,3 +111,4 @@ HGLOBAL LoadResource(HINSTANCE instance, HRSRC resource);
 // Lookups used inside the platform; nullptr when absent.
 const SoftKeyBarResource* FindSoftKeyBar(HINSTANCE instance, int id);
 const ImageResource* FindImage(HINSTANCE instance, int id, ResourceType type);
+const ImageResource* FindBitmapDetail(HINSTANCE instance, int id);

@@ -2,6 +2,7 @@
 #include "platform/ui/screen_driver.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QEventLoop>
 #include <QImage>
 #include <QKeyEvent>
@@ -75,8 +76,21 @@ QWidget* keyTarget() {
   return QApplication::focusWidget();
 }
 
-void sendKey(QEvent::Type type, UINT virtualKey, const QString& text) {
+// Keys reach the window a person types into: the active one. A headless platform activates a
+// window only once its events are processed, and a date picker picks the part to type into
+// when it gets the focus, so the window is made active first.
+QPointer<QWidget> activeKeyTarget() {
   QPointer<QWidget> target = keyTarget();
+  if (target != nullptr && !target->isActiveWindow()) {
+    target->window()->activateWindow();
+    QCoreApplication::processEvents();
+    target = keyTarget();
+  }
+  return target;
+}
+
+void sendKey(QEvent::Type type, UINT virtualKey, const QString& text) {
+  QPointer<QWidget> target = activeKeyTarget();
   if (target == nullptr) {
     return;
   }
@@ -97,7 +111,7 @@ void sendCharacter(std::u16string_view units) {
     key = character;
   }
   for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-    QPointer<QWidget> target = keyTarget();
+    QPointer<QWidget> target = activeKeyTarget();
     if (target == nullptr) {
       return;
     }
@@ -138,8 +152,9 @@ PhoneMessageBox* boxAt(PhoneFrame* frame, const QPoint& at, QPoint* local) {
   return box->rect().contains(*local) ? box : nullptr;
 }
 
-RECT inFrame(PhoneFrame* frame, PhoneMessageBox* box, const QRect& part) {
-  const QRect placed(frame->mapFromGlobal(box->mapToGlobal(part.topLeft())), part.size());
+// A part of `widget` (a message box, a control, a calendar window) in the frame's coordinates.
+RECT inFrame(PhoneFrame* frame, QWidget* widget, const QRect& part) {
+  const QRect placed(frame->mapFromGlobal(widget->mapToGlobal(part.topLeft())), part.size());
   return RECT{placed.left(), placed.top(), placed.right() + 1, placed.bottom() + 1};
 }
 
@@ -320,6 +335,28 @@ bool ReadFramePixel(int x, int y, COLORREF* colour) {
   return true;
 }
 
+bool FramePicture(int scale, std::vector<COLORREF>* pixels, int* width) {
+  ScreenWindow* screen = NewestScreenWindow();
+  if (screen == nullptr || screen->frame == nullptr || scale < 1 || pixels == nullptr ||
+      width == nullptr) {
+    return false;
+  }
+  QImage picture(screen->frame->size() * scale, QImage::Format_RGB32);
+  picture.setDevicePixelRatio(scale);
+  picture.fill(Qt::black);
+  screen->frame->render(&picture);
+  *width = picture.width();
+  pixels->clear();
+  pixels->reserve(static_cast<std::size_t>(picture.width()) * picture.height());
+  for (int y = 0; y < picture.height(); ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+    for (int x = 0; x < picture.width(); ++x) {
+      pixels->push_back(RGB(qRed(row[x]), qGreen(row[x]), qBlue(row[x])));
+    }
+  }
+  return true;
+}
+
 bool NewestFrameOrigin(int* x, int* y) {
   ScreenWindow* screen = NewestScreenWindow();
   if (screen == nullptr || screen->frame == nullptr || x == nullptr || y == nullptr) {
@@ -344,4 +381,34 @@ void LetTimePass(int milliseconds) {
   QEventLoop loop;
   QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
   loop.exec();
+}
+
+bool WindowPlace(HWND window, RECT* place) {
+  ScreenWindow* screen = NewestScreenWindow();
+  HWND__* live = LiveWindow(window);
+  if (screen == nullptr || screen->frame == nullptr || live == nullptr || place == nullptr ||
+      live->widget == nullptr || !screen->frame->isAncestorOf(live->widget)) {
+    return false;
+  }
+  *place = inFrame(screen->frame, live->widget, live->widget->rect());
+  return true;
+}
+
+std::u16string ShownText(HWND control) {
+  HWND__* live = LiveWindow(control);
+  if (live == nullptr || live->kind != WindowKind::kControl) {
+    return {};
+  }
+  return ShownControlText(static_cast<ControlWindow*>(live));
+}
+
+bool OpenCalendarPlace(RECT* place) {
+  ScreenWindow* screen = NewestScreenWindow();
+  QWidget* popup = QApplication::activePopupWidget();
+  if (screen == nullptr || screen->frame == nullptr || place == nullptr || popup == nullptr ||
+      popup->findChild<QCalendarWidget*>() == nullptr) {
+    return false;
+  }
+  *place = inFrame(screen->frame, popup, popup->rect());
+  return true;
 }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ui/window_types.h"
 
@@ -62,6 +63,9 @@ bool OpenPopupEntryRect(int index, RECT* rect);
 // the open message box's where it covers the point; false when no screen runs or the point
 // lies outside the frame.
 bool ReadFramePixel(int x, int y, COLORREF* colour);
+// The newest screen's frame as a screen with `scale` device pixels per logical pixel shows it
+// (a desktop's x2, say): its colours row by row, `width` to a row. False when no screen runs.
+bool FramePicture(int scale, std::vector<COLORREF>* pixels, int* width);
 // Where the newest screen's frame stands on the desktop; false when no screen runs.
 bool NewestFrameOrigin(int* x, int* y);
 
@@ -73,3 +77,13 @@ int TopShownListRow(HWND list);
 // Lets the event loop run for about this long within a step, as time passes between two keys:
 // timers fire and notices from other processes arrive.
 void LetTimePass(int milliseconds);
+
+// Where a window of the newest screen (a control, a list) stands in its frame now, scrolling
+// included (coordinates as ClickAt); false when it is not a window of the newest screen.
+bool WindowPlace(HWND window, RECT* place);
+// The text a control shows now: of an edit field's long text only a stretch shows, and a
+// static text too long for its one line shows cut with an ellipsis.
+std::u16string ShownText(HWND control);
+// Where the open calendar of a date picker stands, in the newest frame's coordinates (as
+// ClickAt); false when none is open.
+bool OpenCalendarPlace(RECT* place);

@@ -8,6 +8,7 @@
 #include <regex>
 #include <thread>
 
+#include "platform/system/clock.h"
 #include "tests/e2e/desktop_session.h"
 #include "tests/support/waiting.h"
 
@@ -47,6 +48,21 @@ std::string TimeOfDayFromNow(int seconds) {
   }
 }
 
+int NextYear() {
+  const std::time_t now = std::time(nullptr);
+  std::tm today{};
+  localtime_r(&now, &today);
+  return today.tm_year + 1900 + 1;
+}
+
+// The ring time as the schedule file holds it.
+std::string RingTimeAttributes(const SYSTEMTIME& time) {
+  FILETIME stored{};
+  SystemTimeToFileTime(&time, &stored);
+  return "CallTimeHigh=\"" + std::to_string(stored.dwHighDateTime) + "\" CallTimeLow=\"" +
+         std::to_string(stored.dwLowDateTime) + "\"";
+}
+
 int CountCalls(const std::string& schedule) {
   const std::regex call("<CI ");
   return static_cast<int>(
@@ -54,6 +70,7 @@ int CountCalls(const std::string& schedule) {
 }
 
 TEST_F(FirstUseTest, StartNewSaveDeleteAboutExit) {
+  SetVariable("LC_ALL", "C.UTF-8");  // Debian's default, whose date names its month
   const int program = StartProgram();
   ASSERT_TRUE(FocusWindow(kMainTitle, 20s)) << "the main screen never showed";
   TakePicture("01-main-empty");
@@ -83,12 +100,19 @@ TEST_F(FirstUseTest, StartNewSaveDeleteAboutExit) {
   Keys({"Return"});
   EXPECT_EQ(CountCalls(ReadSchedule()), 0);
   ASSERT_TRUE(FocusWindow(kNewCallTitle, 10s));
+  // Any date takes digits, day, month, year, in the C.UTF-8 locale too: 1 February next year.
+  Keys({"shift+Tab"});  // the date, its day selected
+  Tool({"xdotool", "type", "--delay", "80", "0102" + std::to_string(NextYear())});
   Keys({"Tab"});
-  Keys({"shift+Tab"});  // back on the time of day, its hours selected
-  Tool({"xdotool", "type", "--delay", "80", TimeOfDayFromNow(300)});
+  Tool({"xdotool", "type", "--delay", "80", "093000"});
+  TakePicture("06-new-call-typed-next-year");
+  Keys({"Tab", "Tab", "Tab"});  // down to "Vibrate": the form's bottom
+  TakePicture("06-new-call-bottom");
 
   Keys({"F1"});  // SAVE
   ASSERT_TRUE(WaitUntil([&] { return CountCalls(ReadSchedule()) == 1; }, 10s)) << ReadSchedule();
+  EXPECT_THAT(ReadSchedule(),
+              HasSubstr(RingTimeAttributes({static_cast<WORD>(NextYear()), 2, 0, 1, 9, 30, 0, 0})));
   EXPECT_THAT(ReadSchedule(), HasSubstr("Name=\"Tobrin\""));
   EXPECT_THAT(ReadSchedule(), HasSubstr("ringtone1.mp3\" Vibrate=\"1\" Index=\"1\""));
   ASSERT_TRUE(FocusWindow(kMainTitle, 10s));
@@ -115,16 +139,17 @@ TEST_F(FirstUseTest, ACallRingsThroughTheTimedLaunchAndIsGoneAfterwards) {
   ASSERT_TRUE(FocusWindow(kMainTitle, 20s));
   Keys({"F1"});
   ASSERT_TRUE(FocusWindow(kNewCallTitle, 10s));
-  // Name the caller (Back erases "Tobrin"), then type a ring time twenty seconds ahead.
+  // Name the caller (Back erases "Tobrin"), longer than its line on the ringing screen, then
+  // type a ring time twenty seconds ahead.
   for (int i = 0; i < 6; ++i) {
     Keys({"Escape"});
   }
-  Tool({"xdotool", "type", "--delay", "60", "Wendeline"});
+  Tool({"xdotool", "type", "--delay", "60", "Wendeline Featherstonehaugh"});
   Keys({"Tab", "Tab"});
   Tool({"xdotool", "type", "--delay", "80", TimeOfDayFromNow(20)});
   Keys({"F1"});
   ASSERT_TRUE(WaitUntil([&] { return CountCalls(ReadSchedule()) == 1; }, 10s)) << ReadSchedule();
-  EXPECT_THAT(ReadSchedule(), HasSubstr("Name=\"Wendeline\""));
+  EXPECT_THAT(ReadSchedule(), HasSubstr("Name=\"Wendeline Featherstonehaugh\""));
   ASSERT_TRUE(FocusWindow(kMainTitle, 10s));
   TakePicture("11-main-call-armed");
   Keys({"F2", "3"});  // Exit: nothing of Pelorin runs now but its waiter

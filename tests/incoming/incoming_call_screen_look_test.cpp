@@ -126,6 +126,53 @@ TEST_F(IncomingCallScreenLookTest, TextLinesHandsetPictureAndPaleBackground) {
   EXPECT_FALSE(look.magentaSeen);
 }
 
+// The lines stand off the left edge, and a name too long for its line shows that it goes on.
+TEST_F(IncomingCallScreenLookTest, TextStandsOffTheEdgeAndALongNameEndsWithAnEllipsis) {
+  const std::string name = "Wendeline Featherstonehaugh-Smythe";
+  WriteSchedule("<CallInfo>" + Call(name, NowPlus(0), 1, "", 0) + "</CallInfo>");
+  std::u16string shown;
+  int leftmostInk = 64;
+  RunLater([&] {
+    shown = ShownText(GetDlgItem(NewestScreen(), IDC_CALLER_NAME_LABEL));
+    for (int y = 0; y < 75; ++y) {
+      for (int x = 0; x < leftmostInk; ++x) {
+        if (Brightness(ClientPixel(x, y)) < 120) {
+          leftmostInk = x;
+        }
+      }
+    }
+    PressKey(VK_F1);
+  });
+  EXPECT_EQ(RunScreen(), 0);
+  EXPECT_GE(leftmostInk, 3);
+  ASSERT_GE(shown.size(), 10u);
+  EXPECT_EQ(ToUtf8(shown.substr(0, 10)), "Wendeline ");
+  EXPECT_EQ(shown.back(), u'\u2026');
+  EXPECT_LT(shown.size(), name.size());
+}
+
+// Where a desktop shows the frame twice as large, the handset is drawn from a finer picture:
+// doubled pixels would leave every 2 x 2 block of device pixels in one colour.
+TEST_F(IncomingCallScreenLookTest, AtTwiceTheScaleTheHandsetIsDrawnSharp) {
+  WriteSchedule("<CallInfo>" + Call("Mum", NowPlus(0), 1, "", 0) + "</CallInfo>");
+  std::vector<COLORREF> pixels;
+  int width = 0;
+  RunLater([&] {
+    FramePicture(2, &pixels, &width);
+    PressKey(VK_F1);
+  });
+  EXPECT_EQ(RunScreen(), 0);
+  ASSERT_EQ(width, 2 * 176);
+  int mixedBlocks = 0;
+  for (int y = 2 * (kClientTop + 75); y < 2 * (kClientTop + 180); y += 2) {
+    for (int x = 2 * 64; x < 2 * 176; x += 2) {
+      const auto at = [&](int dx, int dy) { return pixels[(y + dy) * width + x + dx]; };
+      mixedBlocks += at(0, 0) != at(1, 0) || at(0, 0) != at(0, 1) || at(0, 0) != at(1, 1);
+    }
+  }
+  EXPECT_GT(mixedBlocks, 500);
+}
+
 TEST_F(IncomingCallScreenLookTest, TheHandsetBitmapIsTheSizeTheLayoutExpects) {
   HBITMAP picture = LoadBitmapW(&ProgramResources(), IDB_HANDSET);
   ASSERT_NE(picture, nullptr);

@@ -101,36 +101,107 @@ TEST_F(NewCallScreenTest, JustBeforeMidnightTheDefaultDateIsTomorrowsAndIsAccept
   EXPECT_EQ(Calendar(calls[0].CallTime), "2027-01-01 00:02:30.250");
 }
 
-TEST_F(NewCallScreenTest, ARingTimeInThePastIsRefusedAndTheScreenStaysAsEntered) {
+// A call less than 11 seconds ahead would be purged by the list's refresh before it rings.
+TEST_F(NewCallScreenTest, ARingTimeInThePastOrTooCloseIsRefusedAndTheScreenStaysAsEntered) {
   WriteSchedule("<CallInfo/>");
-  std::u16string shown;
+  std::vector<std::u16string> shown;
   std::u16string nameAfter;
-  RunLater([&] {
-    TypeText(u" Vale");
-    // Six minutes pass while the screen is open: the default time is a minute ago.
+  // SAVE at 12:mm:ss; the default ring time is 12:05:00.
+  const auto saveAt = [this](WORD minute, WORD second) {
     SYSTEMTIME later = now_;
-    later.wMinute = 6;
+    later.wMinute = minute;
+    later.wSecond = second;
     SetNow(later);
     PressKey(VK_F1);
-  });
-  RunLater([&] {
-    shown = MessageBoxShown();
+  };
+  const auto readAndClose = [&] {
+    shown.push_back(MessageBoxShown());
     PressKey(VK_RETURN);
+  };
+  RunLater([&] {
+    TypeText(u" Vale");
+    saveAt(6, 0);  // six minutes pass while the screen is open: a minute ago
   });
+  RunLater(readAndClose);
+  RunLater([&] { saveAt(4, 50); });  // ten seconds ahead
+  RunLater(readAndClose);
   RunLater([&] {
     nameAfter = TextOf(IDC_CALLER_NAME);
-    // Exactly at the ring time the call is still accepted.
-    SYSTEMTIME atRingTime = now_;
-    atRingTime.wMinute = 5;
-    SetNow(atRingTime);
+    saveAt(4, 49);  // eleven seconds ahead
+  });
+  QueueRescue();
+  EXPECT_EQ(RunScreen(), 0);
+  EXPECT_THAT(shown, ::testing::Each(std::u16string(u"Error: Ring time is not correct!")));
+  EXPECT_EQ(shown.size(), 2u);
+  EXPECT_THAT(ToUtf8(nameAfter), HasSubstr("Vale"));
+  ASSERT_EQ(StoredCalls().size(), 1u);
+  EXPECT_THAT(Utf8(StoredCalls()[0].Name), HasSubstr("Vale"));
+}
+
+// Every part of the date and the time takes digits, whatever the locale (ctest runs this case
+// under C.UTF-8, en_US.UTF-8 and de_DE.UTF-8 too): day, month, year, then hours, minutes,
+// seconds.
+TEST_F(NewCallScreenTest, DateAndTimeAreTypedAsDigitsInAnyLocale) {
+  WriteSchedule("<CallInfo/>");
+  std::u16string dateShown;
+  std::u16string timeShown;
+  RunLater([&] {
+    ASSERT_TRUE(FocusOn(IDC_RING_DATE));
+    TypeText(u"01022027");
+    ASSERT_TRUE(FocusOn(IDC_RING_TIME_OF_DAY));
+    TypeText(u"093005");
+    dateShown = TextOf(IDC_RING_DATE);
+    timeShown = TextOf(IDC_RING_TIME_OF_DAY);
     PressKey(VK_F1);
   });
   QueueRescue();
   EXPECT_EQ(RunScreen(), 0);
-  EXPECT_EQ(shown, u"Error: Ring time is not correct!");
-  EXPECT_THAT(ToUtf8(nameAfter), HasSubstr("Vale"));
+  EXPECT_EQ(ToUtf8(dateShown), "01/02/2027");
+  EXPECT_EQ(ToUtf8(timeShown), "09:30:05");
   ASSERT_EQ(StoredCalls().size(), 1u);
-  EXPECT_THAT(Utf8(StoredCalls()[0].Name), HasSubstr("Vale"));
+  EXPECT_EQ(Calendar(StoredCalls()[0].CallTime), "2027-02-01 09:30:05.000");
+}
+
+// On the 176-pixel frame every control stands whole left of the scroll bar (x 170 on), the
+// ringtone field shows the file's name at the end of its path, and the date's calendar opens
+// inside the frame.
+TEST_F(NewCallScreenTest, EveryControlIsWholeAndTheCalendarFitsTheFrame) {
+  WriteSchedule("<CallInfo/>");
+  constexpr int kScrollBarLeft = 170;
+  std::vector<std::pair<int, RECT>> places;
+  std::u16string ringtoneShown;
+  RECT dateField{};
+  RECT calendar{};
+  bool calendarOpen = false;
+  RunLater([&] {
+    HWND screen = NewestScreen();
+    for (int id : {IDC_CALL_FROM_LABEL, IDC_CALLER_NAME, IDC_RING_TIME_FRAME, IDC_RING_DATE,
+                   IDC_RING_TIME_OF_DAY, IDC_RINGTONE_LABEL, IDC_RINGTONE, IDC_MUTE, IDC_VIBRATE}) {
+      RECT place{};
+      ASSERT_TRUE(WindowPlace(GetDlgItem(screen, id), &place)) << id;
+      places.emplace_back(id, place);
+    }
+    ringtoneShown = ShownText(GetDlgItem(screen, IDC_RINGTONE));
+    WindowPlace(GetDlgItem(screen, IDC_RING_DATE), &dateField);
+    ClickAt(dateField.right - 6, (dateField.top + dateField.bottom) / 2);  // the arrow
+  });
+  RunLater([&] {
+    calendarOpen = OpenCalendarPlace(&calendar);
+    PressKey(VK_ESCAPE);  // closes the calendar
+    ChooseFromMenu('3');
+  });
+  EXPECT_EQ(RunScreen(), -1);
+  for (const auto& [id, place] : places) {
+    EXPECT_GE(place.left, 0) << id;
+    EXPECT_LE(place.right, kScrollBarLeft) << id;
+  }
+  EXPECT_THAT(ToUtf8(ringtoneShown), ::testing::EndsWith("/ringtone1.mp3"));
+  EXPECT_THAT(ToUtf8(ringtoneShown), ::testing::Not(::testing::StartsWith("/tmp")));
+  ASSERT_TRUE(calendarOpen);
+  EXPECT_GE(calendar.left, 0);
+  EXPECT_LE(calendar.right, 176);
+  EXPECT_GE(calendar.top, 0);
+  EXPECT_LE(calendar.bottom, 220);
 }
 
 TEST_F(NewCallScreenTest, MuteHidesThePathAndSavesASilentCall) {

@@ -368,7 +368,7 @@ TEST_F(DialogManagerTest, ATallScreenScrollsToTheFocusAndTheWheelNeverTurnsADate
   EXPECT_GT(inkAfter, 20);  // the box and its text came into sight
 }
 
-// The scroll bar lies over the right edge of the client area (x 170 to 175), only on a
+// The scroll bar stands at the frame's right edge (x 170 to 175), beside the client area, only on a
 // scrolling screen whose content is taller than the frame; its handle follows the focus and a
 // click on its groove scrolls the screen.
 constexpr COLORREF kHandle = RGB(0x7F, 0x7F, 0x7F);
@@ -439,7 +439,7 @@ TEST_F(DialogManagerTest, TheScrollBarFollowsTheFocusAndAClickOnItScrolls) {
     EndDialog(screen, 0);
   });
   RunTestScreen(kTallScreen);
-  EXPECT_EQ(client.right, 176);  // the bar lies over the content; the layout width stays
+  EXPECT_EQ(client.right, 170);  // the bar's room is no part of the client area
   EXPECT_EQ(topAtStart, kHandle);
   EXPECT_NE(bottomAtStart, kHandle);
   EXPECT_NE(bottomAtStart, kWhite);  // the groove

@@ -15,6 +15,9 @@ ControlWindow* CreateTemplateControl(ScreenWindow* screen, const ControlTemplate
 LRESULT ControlMessage(ControlWindow* control, UINT message, WPARAM wParam, LPARAM lParam);
 void SetControlText(ControlWindow* control, const std::u16string& text);
 std::u16string ControlText(const ControlWindow* control);
+// What of its text the control shows now: an edit field's visible stretch, a static text's
+// text as drawn (cut with an ellipsis when it is too long for its one line).
+std::u16string ShownControlText(const ControlWindow* control);
 // Whether Up and Down move the focus past the control (a list moves its own selection).
 bool TakesTabStop(const HWND__* window);
 

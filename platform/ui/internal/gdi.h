@@ -21,6 +21,7 @@ struct HGDIOBJ__ {
   LOGFONTW logFont{};
   QColor colour;        // brushes
   QImage image;         // bitmaps
+  QImage detail;        // a bitmap's finer picture, if it has one, at its device pixel ratio
   bool shared = false;  // fonts and brushes are shared by everyone who asks; never freed
   int selections = 0;   // device contexts a bitmap is selected into
 };

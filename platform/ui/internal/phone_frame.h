@@ -1,8 +1,9 @@
 #pragma once
 // Used only inside platform/ui: the phone frame every screen fills. Top to bottom: a 20-pixel
 // caption strip, the 176 x 180 client area holding the screen's own window, and the 20-pixel
-// soft-key bar. A soft key with a popup opens its entries over the client area. A screen
-// whose content is taller than the client area shows a slim scroll bar over its right edge.
+// soft-key bar. A soft key with a popup opens its entries over the client area. A scrolling
+// screen (one whose content may be taller than the client area) keeps the client area's right
+// edge for a slim scroll bar, shown while the content is taller.
 #include <QColor>
 #include <QScrollArea>
 #include <QString>
