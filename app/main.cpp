@@ -1,11 +1,11 @@
 // Program entry: prepares the process and runs one top-level screen, chosen by how the
 // program was started. The timed launch starts it with the exact command line "AppRunAtTime".
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "app/process_state.h"
+#include "app/readme.h"
 #include "incoming/incoming_call_screen.h"
 #include "platform/system/module_path.h"
 #include "platform/system/text.h"
@@ -32,20 +32,6 @@ std::u16string CommandLineOf(int argc, char** argv) {
     line += argv[i];
   }
   return FromUtf8(line);
-}
-
-// The README as installed beside the program's prefix; a program run from its build tree
-// points at the source tree's copy instead.
-std::string ReadmePath() {
-  namespace fs = std::filesystem;
-  const fs::path installed =
-      (fs::path(ToUtf8(GetApplicationDirectory())) / PELORIN_README_FROM_PROGRAM)
-          .lexically_normal();
-  std::error_code error;
-  if (fs::exists(installed, error) || !fs::exists(PELORIN_SOURCE_README, error)) {
-    return installed.string();
-  }
-  return PELORIN_SOURCE_README;
 }
 
 void PrintUsage() {

@@ -1,6 +1,12 @@
 #include "screens/about_screen.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "app/readme.h"
 #include "app/screen_toolkit.h"
+#include "platform/system/text.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -30,6 +36,22 @@ void layOutControls(HWND screen) {
   MoveWindow(Control(screen, IDC_ABOUT_SUPPORT), 2, ih + 3 * u + 2, w - 2, u, TRUE);
 }
 
+// The folder holding the README, the home folder shown as "~" so that the line holds it.
+std::u16string readmeFolder() {
+  std::string folder = std::filesystem::path(ReadmePath()).parent_path().string();
+  const char* home = std::getenv("HOME");
+  const std::string prefix = home != nullptr ? std::string(home) + "/" : std::string();
+  if (prefix.size() > 1 && folder.rfind(prefix, 0) == 0) {
+    folder = "~/" + folder.substr(prefix.size());
+  }
+  return FromUtf8(folder);
+}
+
+// Someone who started Pelorin from a menu learns where its README is: the line under "Help:".
+void showReadmeFolder(HWND screen) {
+  SetWindowTextW(Control(screen, IDC_ABOUT_SUPPORT), readmeFolder().c_str());
+}
+
 INT_PTR aboutProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
   switch (message) {
     case WM_INITDIALOG:
@@ -37,6 +59,7 @@ INT_PTR aboutProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam
         EndDialog(screen, kNoBarEndCode);
       }
       layOutControls(screen);
+      showReadmeFolder(screen);
       return TRUE;
     case WM_COMMAND:
       switch (wParam) {

@@ -175,7 +175,8 @@ void takePickerEdit(ControlWindow* control, const QDateTime& shown) {
 
 // A date picker's calendar opens as a window of its own, by default wider than the phone's
 // frame and below the field, past the frame's bottom. It takes the picker's font, drops the
-// week numbers, names the days by one letter, and opens inside the frame.
+// week numbers, names the days by one letter, and opens inside the frame, over the client area
+// when it fits there.
 class CalendarFit : public QObject {
  public:
   CalendarFit(QDateTimeEdit* editor, QWidget* popup) : QObject(popup), editor_(editor) {}
@@ -191,8 +192,12 @@ class CalendarFit : public QObject {
   void fit(QWidget* popup) {
     popup->setFont(editor_->font());
     popup->adjustSize();
+    // Over the client area, between the caption strip and the soft-key bar, where it fits.
     const QWidget* frame = editor_->window();
-    const QRect area(frame->mapToGlobal(QPoint(0, 0)), frame->size());
+    QRect area(frame->mapToGlobal(QPoint(0, 0)), frame->size());
+    if (popup->height() <= kClientHeight) {
+      area.adjust(0, kCaptionHeight, 0, -kBarHeight);
+    }
     const QSize size = popup->size().boundedTo(area.size());
     QPoint at = popup->pos();
     at.setX(std::clamp(at.x(), area.left(), area.right() + 1 - size.width()));

@@ -351,7 +351,8 @@ bool FramePicture(int scale, std::vector<COLORREF>* pixels, int* width) {
   for (int y = 0; y < picture.height(); ++y) {
     const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
     for (int x = 0; x < picture.width(); ++x) {
-      pixels->push_back(RGB(qRed(row[x]), qGreen(row[x]), qBlue(row[x])));
+      pixels->push_back(RGB(static_cast<BYTE>(qRed(row[x])), static_cast<BYTE>(qGreen(row[x])),
+                            static_cast<BYTE>(qBlue(row[x]))));
     }
   }
   return true;

@@ -362,8 +362,13 @@ TEST_F(MainScreenTest, NewThenSaveListsTheCallAndArmsTheLaunchForIt) {
 }
 
 TEST_F(MainScreenTest, TheMenuOffersDelAboutAndExitAndAboutShowsTheProgram) {
+  // Installed: the program in <prefix>/lib/pelorin/, its README in <prefix>/share/doc/pelorin/.
+  SetModuleFileNameForTesting(FromUtf8((directory_ / "lib/pelorin/pelorin").string()));
+  std::filesystem::create_directories(directory_ / "share/doc/pelorin");
+  std::ofstream(directory_ / "share/doc/pelorin/README.md") << "# Pelorin\n";
   std::string menu;
   std::string name;
+  std::string help;
   std::string keys;
   RunLater([&] {
     PressKey(VK_F2);
@@ -372,6 +377,7 @@ TEST_F(MainScreenTest, TheMenuOffersDelAboutAndExitAndAboutShowsTheProgram) {
   });
   RunLater([&] {
     name = ToUtf8(TextOf(IDC_ABOUT_NAME));
+    help = ToUtf8(TextOf(IDC_ABOUT_WEB)) + "|" + ToUtf8(TextOf(IDC_ABOUT_SUPPORT));
     keys = ToUtf8(LeftSoftKeyCaption()) + "|" + ToUtf8(RightSoftKeyCaption());
     PressKey(VK_F2);  // "Cancel"
   });
@@ -386,6 +392,7 @@ TEST_F(MainScreenTest, TheMenuOffersDelAboutAndExitAndAboutShowsTheProgram) {
   EXPECT_THAT(menu, HasSubstr("2 About"));
   EXPECT_THAT(menu, HasSubstr("3 Exit"));
   EXPECT_EQ(name, "  Pelorin 0.2");
+  EXPECT_EQ(help, "Help: README.md in|" + (directory_ / "share/doc/pelorin").string());
   EXPECT_EQ(keys, "|Cancel");
 }
 
