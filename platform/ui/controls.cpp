@@ -51,8 +51,9 @@ class StaticControl : public QWidget {
   ControlWindow* control_;
 };
 
-// Room between a static text's edges (or its sunken edge) and its text, on either side.
-constexpr int kTextInset = 3;
+// Room between a static text's edges (or its sunken edge) and its text, on either side: as
+// much as the caption strip and the soft keys leave.
+constexpr int kTextInset = 4;
 
 // Where a static text's words go: inside its sunken edge, if it has one, and the inset.
 QRect staticTextArea(const ControlWindow* control) {

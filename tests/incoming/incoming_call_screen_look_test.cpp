@@ -144,7 +144,7 @@ TEST_F(IncomingCallScreenLookTest, TextStandsOffTheEdgeAndALongNameEndsWithAnEll
     PressKey(VK_F1);
   });
   EXPECT_EQ(RunScreen(), 0);
-  EXPECT_GE(leftmostInk, 3);
+  EXPECT_GE(leftmostInk, 4);
   ASSERT_GE(shown.size(), 10u);
   EXPECT_EQ(ToUtf8(shown.substr(0, 10)), "Wendeline ");
   EXPECT_EQ(shown.back(), u'\u2026');
