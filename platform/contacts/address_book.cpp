@@ -53,33 +53,61 @@ bool ReadCardFile(const std::string& path, std::string* bytes) {
   return true;
 }
 
+// A folder of its own, not a link to one elsewhere.
+bool IsFolder(const std::string& path) {
+  struct stat status {};
+  return lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+std::string UserDataDirectory(const std::string& name) {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data != nullptr && data[0] == '/') return std::string(data) + "/" + name + "/";
+  const std::string home = HomeDirectory();
+  if (home.empty()) return {};
+  return home + "/.local/share/" + name + "/";
+}
+
 }  // namespace
 
 std::string AddressBookDirectory() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  if (data != nullptr && data[0] == '/') return std::string(data) + "/contacts/";
-  const std::string home = HomeDirectory();
-  if (home.empty()) return {};
-  return home + "/.local/share/contacts/";
+  return UserDataDirectory("contacts");
 }
 
-bool ReadAddressBook(const std::string& directory, std::vector<VCardName>* cards) {
+std::string KPeopleDirectory() {
+  return UserDataDirectory("kpeoplevcard");
+}
+
+bool ReadAddressBook(const std::string& directory, std::vector<VCardName>* cards,
+                     bool withFolders) {
   cards->clear();
   DIR* listing = opendir(directory.c_str());
   if (listing == nullptr) return errno == ENOENT;
+  const std::string separator = directory.empty() || directory.back() == '/' ? "" : "/";
   std::vector<std::string> files;
+  std::vector<std::string> folders;
   while (const dirent* entry = readdir(listing)) {
-    if (IsCardFileName(entry->d_name)) files.emplace_back(entry->d_name);
+    const std::string name = entry->d_name;
+    if (IsCardFileName(name)) {
+      files.push_back(name);
+    } else if (withFolders && name.front() != '.' && IsFolder(directory + separator + name)) {
+      folders.push_back(name);
+    }
   }
   closedir(listing);
   std::sort(files.begin(), files.end());
-  std::string separator = directory.empty() || directory.back() == '/' ? "" : "/";
+  std::sort(folders.begin(), folders.end());
   std::string bytes;
   for (const std::string& file : files) {
     if (!ReadCardFile(directory + separator + file, &bytes)) continue;
     std::vector<VCardName> names = ReadVCardNames(bytes);
     cards->insert(cards->end(), std::make_move_iterator(names.begin()),
                   std::make_move_iterator(names.end()));
+  }
+  std::vector<VCardName> inFolder;
+  for (const std::string& folder : folders) {
+    if (!ReadAddressBook(directory + separator + folder, &inFolder)) continue;
+    cards->insert(cards->end(), std::make_move_iterator(inFolder.begin()),
+                  std::make_move_iterator(inFolder.end()));
   }
   return true;
 }

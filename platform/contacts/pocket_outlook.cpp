@@ -1,15 +1,47 @@
 #include "platform/contacts/pocket_outlook.h"
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
+#include <set>
 #include <utility>
 #include <vector>
 
 #include "platform/contacts/address_book.h"
+#include "platform/contacts/evolution_books.h"
 
 namespace {
 
 using Cards = std::shared_ptr<const std::vector<VCardName>>;
+
+// The data server is asked when the picker opens, before it shows: one that is slow or hung must
+// not keep the screen from coming up for long.
+constexpr std::chrono::milliseconds kEvolutionLimit{2000};
+
+// The name the caller picker shows for a card: family name, a blank, first name; the formatted
+// name when the card has neither.
+std::u16string ShownName(const VCardName& card) {
+  if (card.family.empty() && card.given.empty()) return card.formatted;
+  return card.family + u" " + card.given;
+}
+
+// The cards of every source in turn. A card whose shown name an earlier source already gave is
+// the same person kept in two places and is left out; within one source every card stays.
+std::vector<VCardName> MergeSources(std::vector<std::vector<VCardName>> sources) {
+  std::vector<VCardName> cards;
+  std::set<std::u16string> earlier;
+  for (std::vector<VCardName>& source : sources) {
+    std::vector<std::u16string> names;
+    for (VCardName& card : source) {
+      std::u16string name = ShownName(card);
+      if (!name.empty() && earlier.count(name) > 0) continue;
+      names.push_back(std::move(name));
+      cards.push_back(std::move(card));
+    }
+    earlier.insert(names.begin(), names.end());
+  }
+  return cards;
+}
 
 class AddressBookContact : public Contact {
  public:
@@ -57,38 +89,50 @@ class AddressBookItems : public ContactItems {
   Cards cards_;
 };
 
+// The people of every address book on the machine: the desktop's vCard directory, Plasma
+// Mobile's vCard folder, then the data server's books. A source that is missing, cannot be read
+// or does not answer in time gives nobody and the others still come.
 class AddressBookFolder : public ContactFolder {
  public:
-  explicit AddressBookFolder(std::string directory) : directory_(std::move(directory)) {}
+  AddressBookFolder(std::string contacts, std::string kpeople)
+      : contacts_(std::move(contacts)), kpeople_(std::move(kpeople)) {}
 
   std::unique_ptr<ContactItems> get_Items() override {
-    auto cards = std::make_shared<std::vector<VCardName>>();
-    if (!ReadAddressBook(directory_, cards.get())) return nullptr;
-    return std::make_unique<AddressBookItems>(std::move(cards));
+    std::vector<std::vector<VCardName>> sources(2);
+    if (!ReadAddressBook(contacts_, &sources[0])) sources[0].clear();
+    if (!ReadAddressBook(kpeople_, &sources[1], true)) sources[1].clear();
+    for (std::vector<VCardName>& book : ReadEvolutionAddressBooks(kEvolutionLimit)) {
+      sources.push_back(std::move(book));
+    }
+    return std::make_unique<AddressBookItems>(
+        std::make_shared<const std::vector<VCardName>>(MergeSources(std::move(sources))));
   }
 
  private:
-  std::string directory_;
+  std::string contacts_;
+  std::string kpeople_;
 };
 
-// There is no server to log on to: logging on finds the address book's directory, and the
+// There is nothing to log on to: logging on finds the address books' directories, and the
 // cards are read when a folder's items are asked for.
 class AddressBookApp : public PocketOutlookApp {
  public:
   bool Logon() override {
-    directory_ = AddressBookDirectory();
-    return !directory_.empty();
+    contacts_ = AddressBookDirectory();
+    kpeople_ = KPeopleDirectory();
+    return !contacts_.empty();
   }
 
-  void Logoff() override { directory_.clear(); }
+  void Logoff() override { contacts_.clear(); }
 
   std::unique_ptr<ContactFolder> GetDefaultFolder(int kind) override {
-    if (kind != olFolderContacts || directory_.empty()) return nullptr;
-    return std::make_unique<AddressBookFolder>(directory_);
+    if (kind != olFolderContacts || contacts_.empty()) return nullptr;
+    return std::make_unique<AddressBookFolder>(contacts_, kpeople_);
   }
 
  private:
-  std::string directory_;  // empty while not logged on
+  std::string contacts_;  // empty while not logged on
+  std::string kpeople_;
 };
 
 PocketOutlookFactory& FactoryForTesting() {

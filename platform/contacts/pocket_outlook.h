@@ -48,9 +48,11 @@ class PocketOutlookApp {
 };
 
 // A new application object, not logged on; empty when none can be made. Over the host, the
-// contacts are the cards of the user's vCard address book (platform/contacts/address_book.h),
-// read afresh each time a folder's items are asked for: N gives the family and first names, FN
-// the file-as name.
+// contacts are the cards of the user's address books: the vCard directories of
+// platform/contacts/address_book.h and the books of Evolution Data Server
+// (platform/contacts/evolution_books.h), read afresh each time a folder's items are asked for;
+// the same person in two of them is one contact. N gives the family and first names, FN the
+// file-as name.
 std::unique_ptr<PocketOutlookApp> CreatePocketOutlookApp();
 
 // Tests put a scripted contacts database in the place of the address book; an empty function

@@ -35,9 +35,12 @@ class AddressBookTest : public ::testing::Test {
     const char* data = std::getenv("XDG_DATA_HOME");
     savedData_ = data != nullptr ? std::optional<std::string>(data) : std::nullopt;
     setenv("XDG_DATA_HOME", root_.c_str(), 1);
+    // The data server of the person running the tests has people of its own.
+    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/pelorin-test-bus", 1);
   }
   void TearDown() override {
     savedData_ ? setenv("XDG_DATA_HOME", savedData_->c_str(), 1) : unsetenv("XDG_DATA_HOME");
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
     std::filesystem::permissions(contacts_, std::filesystem::perms::owner_all);
     std::filesystem::remove_all(root_);
   }
@@ -116,7 +119,7 @@ TEST_F(AddressBookTest, ContactsDatabaseOnlyWhileLoggedOnAndReadAfresh) {
   EXPECT_THAT(Contacts(*app), ElementsAre("Lee Ann", " Ann", " ", "Kim Bo"));
   if (geteuid() != 0) {  // permissions do not stop the superuser
     std::filesystem::permissions(contacts_, std::filesystem::perms::none);
-    EXPECT_THAT(Contacts(*app), ElementsAre("no items"));
+    EXPECT_THAT(Contacts(*app), IsEmpty());  // a source that cannot be read is passed over
     std::filesystem::permissions(contacts_, std::filesystem::perms::owner_all);
   }
   app->Logoff();
