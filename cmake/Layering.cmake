@@ -7,7 +7,7 @@ set(PELORIN_LAYERS
   "pelorin_sound:pelorin_system"
   "pelorin_ui:pelorin_system"
   "pelorin_contacts:pelorin_system"
-  "pelorin_sim:pelorin_system"
+  "pelorin_sim:pelorin_system,pelorin_contacts"
   "pelorin_files:pelorin_system"
   "pelorin_power:pelorin_system"
   "pelorin_store:pelorin_system,pelorin_launch"

@@ -137,4 +137,26 @@ TEST_F(PhoneBooksTest, EvolutionPeopleArePickedAndADataServerMissingOrHungIsPass
   EXPECT_THAT(ReadSchedule(), HasSubstr("Name=\"Ortiz Ram\xC3\xB3n\""));
 }
 
+TEST_F(PhoneBooksTest, SimEntriesComeFromOfonoAfterTheContactsAndAMissingOrHungOneIsPassedOver) {
+  std::filesystem::create_directories(directory_ / "system");
+  ASSERT_TRUE(system_.Start(directory_ / "system"));
+  setenv("DBUS_SYSTEM_BUS_ADDRESS", system_.address().c_str(), 1);
+  std::chrono::milliseconds opening{};
+  EXPECT_THAT(PickAndSave(0, &opening), ElementsAre("Lee Ann"));
+  EXPECT_THAT(opening, Lt(2s)) << "no oFono on the system bus";
+
+  ASSERT_TRUE(system_.StartService({StandIn(), "silent", "org.ofono"}, Log("hung.log"), "ready"));
+  EXPECT_THAT(PickAndSave(0, &opening), ElementsAre("Lee Ann"));
+  EXPECT_THAT(opening, Lt(10s)) << "an oFono that never answers";
+  system_.StopServices();
+
+  ASSERT_TRUE(system_.StartService({StandIn(), "ofono", Log("ofono.log").string()},
+                                   Log("ofono.out"), "ready"));
+  // The entry without a name is left out; the others follow the contacts in oFono's order.
+  EXPECT_THAT(PickAndSave(1), ElementsAre("Lee Ann", "Zo\xC3\xAB \xC3\x85ngstr\xC3\xB6m", "Mum"));
+  EXPECT_THAT(ReadSchedule(), HasSubstr("Name=\"Zo\xC3\xAB \xC3\x85ngstr\xC3\xB6m\""));
+  EXPECT_THAT(test_support::Lines(test_support::ReadFile(Log("ofono.log"))),
+              ElementsAre("GetModems", "Import /phonesim"));
+}
+
 }  // namespace
