@@ -148,6 +148,10 @@ TEST_F(FirstUseTest, StartNewSaveDeleteAboutExit) {
 
   Keys({"F2", "3"});  // Exit
   EXPECT_EQ(WaitForProgram(program, 10s), 0);
+  // The picker asked for the address books without a session bus: none was started for it.
+  for (const std::string& process : ProcessesOfTheSession()) {
+    EXPECT_THAT(process, Not(HasSubstr("dbus")));
+  }
 }
 
 TEST_F(FirstUseTest, ACallRingsThroughTheTimedLaunchAndIsGoneAfterwards) {
