@@ -193,6 +193,7 @@ TEST_F(ScreenToolkitTest, RowIconsAreAttachedInOrderAndUnknownIconsAreSkipped) {
   EXPECT_EQ(ImageList_ReplaceIcon(images, -1, LoadIconW(TestInstance(), 77)), -1);
   EXPECT_EQ(ImageList_GetImageCount(images), 2);
   EXPECT_EQ(LoadIconW(TestInstance(), 77), nullptr);
+  EXPECT_TRUE(ImageList_Destroy(images));
 }
 
 TEST_F(ScreenToolkitTest, ThePaleBackgroundColoursLabelsAndOnRequestTheWholeScreen) {
