@@ -18,20 +18,24 @@ namespace {
 constexpr std::size_t kMaximumErrorText = 4096;
 
 // The child starts with every signal at its default and none blocked, whatever the caller
-// ignores or blocks: a waiter that ignored SIGTERM could never be replaced.
-bool PrepareAttributes(posix_spawnattr_t* attributes, bool newSession) {
+// ignores or blocks: a waiter that ignored SIGTERM could never be replaced. Only SIGTERM may
+// be asked blocked, for a child that unblocks it itself.
+bool PrepareAttributes(posix_spawnattr_t* attributes, bool newSession, bool blockTermination) {
   if (posix_spawnattr_init(attributes) != 0) {
     return false;
   }
-  sigset_t none;
+  sigset_t blocked;
   sigset_t all;
-  sigemptyset(&none);
+  sigemptyset(&blocked);
+  if (blockTermination) {
+    sigaddset(&blocked, SIGTERM);
+  }
   sigfillset(&all);
   short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
   if (newSession) {
     flags |= POSIX_SPAWN_SETSID;
   }
-  posix_spawnattr_setsigmask(attributes, &none);
+  posix_spawnattr_setsigmask(attributes, &blocked);
   posix_spawnattr_setsigdefault(attributes, &all);
   posix_spawnattr_setflags(attributes, flags);
   return true;
@@ -100,7 +104,7 @@ bool WaitForExit(pid_t child, int errorPipe, int timeoutMilliseconds, int* statu
 }  // namespace
 
 CommandResult RunCommand(const std::vector<std::string>& arguments, int timeoutMilliseconds,
-                         bool newSession) {
+                         bool newSession, bool blockTermination) {
   CommandResult result;
   if (arguments.empty()) {
     return result;
@@ -118,7 +122,7 @@ CommandResult RunCommand(const std::vector<std::string>& arguments, int timeoutM
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, errorPipe[1], 2);
   posix_spawnattr_t attributes;
-  PrepareAttributes(&attributes, newSession);
+  PrepareAttributes(&attributes, newSession, blockTermination);
 
   std::vector<char*> argv;
   for (const std::string& argument : arguments) {

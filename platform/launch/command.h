@@ -14,9 +14,10 @@ struct CommandResult {
 
 // A program without a slash is looked up on PATH. A command still running after
 // `timeoutMilliseconds` is killed. `newSession` starts it in a session of its own, away from
-// the caller's terminal and process group.
+// the caller's terminal and process group. `blockTermination` starts it with SIGTERM blocked
+// from its first instruction (the timeout's SIGKILL still ends it).
 CommandResult RunCommand(const std::vector<std::string>& arguments, int timeoutMilliseconds,
-                         bool newSession);
+                         bool newSession, bool blockTermination = false);
 
 bool Succeeded(const CommandResult& result);
 

@@ -13,7 +13,9 @@ constexpr int kWaiterStartMilliseconds = 5000;
 bool ArmWaiter(const std::string& executable, const std::string& waiter, const SYSTEMTIME& time,
                std::string* failure) {
   const std::vector<std::string> command = {waiter, executable, FormatLaunchTime(time)};
-  const CommandResult result = RunCommand(command, kWaiterStartMilliseconds, true);
+  // Another arming of the same program ends every waiter for it; this one must not be ended
+  // before it has blocked that signal itself, so it starts with it blocked.
+  const CommandResult result = RunCommand(command, kWaiterStartMilliseconds, true, true);
   if (Succeeded(result)) {
     return true;
   }

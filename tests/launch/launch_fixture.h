@@ -84,10 +84,18 @@ inline int CountWaitersFor(const std::string& program) {
            })
         .size();
   };
-  for (int tries = 0; tries < 100 && count() > 1; ++tries) {
-    usleep(10'000);
+  // A waiter that was just ended may still be on its way out: wait until two looks 50 ms
+  // apart agree and at most one is left.
+  std::size_t seen = count();
+  for (int tries = 0; tries < 40; ++tries) {
+    usleep(50'000);
+    const std::size_t now = count();
+    if (now == seen && now <= 1) {
+      break;
+    }
+    seen = now;
   }
-  return static_cast<int>(count());
+  return static_cast<int>(seen);
 }
 
 }  // namespace launch_test
