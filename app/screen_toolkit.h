@@ -30,8 +30,7 @@ void SetScreenFont(HWND control, int extra);
 
 // A report list covering `clientRect` of the screen, or nullptr.
 HWND CreateReportList(HWND screen, const RECT& clientRect);
-void AddListColumn(HWND list, int column, LPCWSTR caption, const RECT& clientRect,
-                   double fraction);
+void AddListColumn(HWND list, int column, LPCWSTR caption, const RECT& clientRect, double fraction);
 // Column <= 0 appends a row showing image `imageOrRow`; column > 0 sets that cell of row
 // `imageOrRow`. Returns the row.
 int SetListCell(HWND list, LPCWSTR text, int column, int imageOrRow);

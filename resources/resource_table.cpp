@@ -26,29 +26,31 @@ constexpr ControlTemplate kIncomingControls[] = {
 
 // New call: focus moves through the first six controls in this order.
 constexpr ControlTemplate kNewCallControls[] = {
-    {IDC_CALLER_NAME, ControlKind::kEdit, u"", kControlTabStop | kControlBorder | kControlAutoScroll,
-     2, 17, 174, 22, 0},
+    {IDC_CALLER_NAME, ControlKind::kEdit, u"",
+     kControlTabStop | kControlBorder | kControlAutoScroll, 2, 17, 174, 22, 0},
     {IDC_RING_DATE, ControlKind::kDatePicker, u"", kControlTabStop | kControlShortDate, 6, 68, 170,
      22, 0},
     {IDC_RING_TIME_OF_DAY, ControlKind::kDatePicker, u"",
      kControlTabStop | kControlTimeFormat | kControlUpDown, 6, 102, 170, 22, 0},
-    {IDC_RINGTONE, ControlKind::kEdit, u"", kControlTabStop | kControlBorder | kControlAutoScroll, 2,
-     170, 174, 22, 0},
+    {IDC_RINGTONE, ControlKind::kEdit, u"", kControlTabStop | kControlBorder | kControlAutoScroll,
+     2, 170, 174, 22, 0},
     {IDC_MUTE, ControlKind::kAutoCheckBox, u"Mute", kControlTabStop, 2, 204, 174, 17, 0},
-    {IDC_VIBRATE, ControlKind::kAutoCheckBox, u"Vibrate", kControlTabStop | kControlTextLeft, 2, 221,
-     174, 17, 0},
+    {IDC_VIBRATE, ControlKind::kAutoCheckBox, u"Vibrate", kControlTabStop | kControlTextLeft, 2,
+     221, 174, 17, 0},
     {IDC_RING_TIME_FRAME, ControlKind::kGroupBox, u"Ring Time", kControlCentred, 2, 51, 174, 85, 0},
-    {IDC_RINGTONE_LABEL, ControlKind::kStaticText, u"RingTone", kControlCentred, 2, 153, 174, 17, 0},
-    {IDC_CALL_FROM_LABEL, ControlKind::kStaticText, u"Call from", kControlCentred, 2, 0, 174, 17, 0},
+    {IDC_RINGTONE_LABEL, ControlKind::kStaticText, u"RingTone", kControlCentred, 2, 153, 174, 17,
+     0},
+    {IDC_CALL_FROM_LABEL, ControlKind::kStaticText, u"Call from", kControlCentred, 2, 0, 174, 17,
+     0},
 };
 
 constexpr ControlTemplate kAboutControls[] = {
     {IDC_ABOUT_ICON, ControlKind::kStaticIcon, u"", 0, 3, 17, 16, 16, IDI_PROGRAM},
     {IDC_ABOUT_NAME, ControlKind::kStaticText, u"  Pelorin 0.2", 0, 19, 17, 157, 17, 0},
-    {IDC_ABOUT_NOTICE, ControlKind::kStaticText, u"Fake calls, on time", kControlEdged, 2,
-     33, 174, 17, 0},
-    {IDC_ABOUT_WEB, ControlKind::kStaticText, u"Help: README.md in", kControlEdged, 2, 51, 174,
+    {IDC_ABOUT_NOTICE, ControlKind::kStaticText, u"Fake calls, on time", kControlEdged, 2, 33, 174,
      17, 0},
+    {IDC_ABOUT_WEB, ControlKind::kStaticText, u"Help: README.md in", kControlEdged, 2, 51, 174, 17,
+     0},
     // The README's folder, filled in when the screen starts.
     {IDC_ABOUT_SUPPORT, ControlKind::kStaticText, u"", kControlEdged, 2, 69, 174, 17, 0},
 };
@@ -81,7 +83,8 @@ constexpr SoftKeyBarResource kBars[] = {
     {IDR_INCOMING_BAR, {IDM_ACCEPT, u"Accept", {}}, {IDM_REJECT, u"Reject", {}}},
     {IDR_NEW_CALL_BAR, {IDM_SAVE, u"SAVE", {}}, {0, u"Menu", kNewCallMenu}},
     {IDR_CALLER_PICKER_BAR, {IDM_DONE, u"Done", {}}, {IDM_CALLER_PICKER_CANCEL, u"Cancel", {}}},
-    {IDR_RINGTONE_BROWSER_BAR, {IDM_SELECT, u"Select", {}},
+    {IDR_RINGTONE_BROWSER_BAR,
+     {IDM_SELECT, u"Select", {}},
      {IDM_RINGTONE_BROWSER_CANCEL, u"Cancel", {}}},
     {IDR_ABOUT_BAR, {0, nullptr, {}}, {IDM_ABOUT_CANCEL, u"Cancel", {}}},
 };

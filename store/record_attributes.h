@@ -1,9 +1,8 @@
 #pragma once
 // The translation between a CallRecord and the attributes of a "CI" element.
 #include <cstdint>
-#include <string_view>
-
 #include <pugixml.hpp>
+#include <string_view>
 
 #include "call_record.h"
 

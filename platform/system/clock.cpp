@@ -35,7 +35,8 @@ void CivilFromDays(long long days, long long* year, unsigned* month, unsigned* d
   days += 719468;
   const long long era = (days >= 0 ? days : days - 146096) / 146097;
   const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
-  const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const unsigned yearOfEra =
+      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
   const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
   const unsigned monthIndex = (5 * dayOfYear + 2) / 153;
   *day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
@@ -78,14 +79,15 @@ void GetLocalTime(SYSTEMTIME* now) {
 bool SystemTimeToFileTime(const SYSTEMTIME* calendar, FILETIME* file) {
   const SYSTEMTIME& c = *calendar;
   if (c.wYear < 1601 || c.wYear > 30827 || c.wMonth < 1 || c.wMonth > 12 || c.wDay < 1 ||
-      c.wDay > DaysInMonth(c.wYear, c.wMonth) || c.wHour > 23 || c.wMinute > 59 ||
-      c.wSecond > 59 || c.wMilliseconds > 999) {
+      c.wDay > DaysInMonth(c.wYear, c.wMonth) || c.wHour > 23 || c.wMinute > 59 || c.wSecond > 59 ||
+      c.wMilliseconds > 999) {
     return false;
   }
   const long long days = DaysFromCivil(c.wYear, c.wMonth, c.wDay) + kDaysFrom1601To1970;
-  const std::uint64_t ticks = static_cast<std::uint64_t>(days) * kTicksPerDay +
-                              (c.wHour * 3600ull + c.wMinute * 60ull + c.wSecond) * kTicksPerSecond +
-                              c.wMilliseconds * kTicksPerMillisecond;
+  const std::uint64_t ticks =
+      static_cast<std::uint64_t>(days) * kTicksPerDay +
+      (c.wHour * 3600ull + c.wMinute * 60ull + c.wSecond) * kTicksPerSecond +
+      c.wMilliseconds * kTicksPerMillisecond;
   *file = Uint64ToFileTime(ticks);
   return true;
 }

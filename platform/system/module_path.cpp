@@ -11,7 +11,9 @@ namespace {
 std::u16string pathOverride;
 }
 
-void SetModuleFileNameForTesting(std::u16string path) { pathOverride = std::move(path); }
+void SetModuleFileNameForTesting(std::u16string path) {
+  pathOverride = std::move(path);
+}
 
 std::u16string GetModuleFileNameW() {
   if (!pathOverride.empty()) {

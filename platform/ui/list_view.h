@@ -13,23 +13,23 @@ inline constexpr DWORD LVS_EDITLABELS = 0x0200;
 inline constexpr DWORD LVS_EX_FULLROWSELECT = 0x0020;
 
 // Creates a child window. Only the list view class exists; anything else gives nullptr.
-HWND CreateWindowExW(DWORD extendedStyle, LPCWSTR className, LPCWSTR windowName, DWORD style,
-                     int x, int y, int width, int height, HWND parent, HMENU controlId,
-                     HINSTANCE instance, void* parameter);
+HWND CreateWindowExW(DWORD extendedStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x,
+                     int y, int width, int height, HWND parent, HMENU controlId, HINSTANCE instance,
+                     void* parameter);
 
-inline constexpr UINT LVM_SETIMAGELIST = 0x1003;    // wParam LVSIL_SMALL; answer: the old list
+inline constexpr UINT LVM_SETIMAGELIST = 0x1003;  // wParam LVSIL_SMALL; answer: the old list
 inline constexpr UINT LVM_GETITEMCOUNT = 0x1004;
 inline constexpr UINT LVM_DELETEALLITEMS = 0x1009;
-inline constexpr UINT LVM_ENSUREVISIBLE = 0x1013;   // wParam row; lParam partial allowed
+inline constexpr UINT LVM_ENSUREVISIBLE = 0x1013;  // wParam row; lParam partial allowed
 inline constexpr UINT LVM_GETCOLUMNWIDTH = 0x101D;
-inline constexpr UINT LVM_SETITEMSTATE = 0x102B;    // wParam row (-1 all); lParam LVITEMW*
-inline constexpr UINT LVM_GETITEMSTATE = 0x102C;    // wParam row; lParam state mask
+inline constexpr UINT LVM_SETITEMSTATE = 0x102B;  // wParam row (-1 all); lParam LVITEMW*
+inline constexpr UINT LVM_GETITEMSTATE = 0x102C;  // wParam row; lParam state mask
 inline constexpr UINT LVM_SETEXTENDEDLISTVIEWSTYLE = 0x1036;  // wParam mask (0 all); lParam
 inline constexpr UINT LVM_GETSELECTIONMARK = 0x1042;
 inline constexpr UINT LVM_GETITEMW = 0x104B;
 inline constexpr UINT LVM_INSERTITEMW = 0x104D;
 inline constexpr UINT LVM_INSERTCOLUMNW = 0x1061;
-inline constexpr UINT LVM_SETITEMTEXTW = 0x1074;    // wParam row; lParam LVITEMW*
+inline constexpr UINT LVM_SETITEMTEXTW = 0x1074;  // wParam row; lParam LVITEMW*
 
 inline constexpr UINT LVIF_TEXT = 0x0001;
 inline constexpr UINT LVIF_IMAGE = 0x0002;

@@ -18,15 +18,15 @@ enum class ControlKind {
 
 // Style facts of a control, as bits.
 enum ControlStyle : std::uint32_t {
-  kControlTabStop = 1u << 0,       // takes the focus, in template order
-  kControlBorder = 1u << 1,        // edit field with a border
-  kControlAutoScroll = 1u << 2,    // edit field scrolls horizontally while typing
-  kControlCentred = 1u << 3,       // static text or group box caption centred
-  kControlTextLeft = 1u << 4,      // check box text left-aligned
-  kControlEdged = 1u << 5,         // static text with a sunken edge
-  kControlShortDate = 1u << 6,     // date picker showing the short date
-  kControlTimeFormat = 1u << 7,    // date picker showing the time of day
-  kControlUpDown = 1u << 8,        // date picker with up-down arrows instead of a calendar
+  kControlTabStop = 1u << 0,     // takes the focus, in template order
+  kControlBorder = 1u << 1,      // edit field with a border
+  kControlAutoScroll = 1u << 2,  // edit field scrolls horizontally while typing
+  kControlCentred = 1u << 3,     // static text or group box caption centred
+  kControlTextLeft = 1u << 4,    // check box text left-aligned
+  kControlEdged = 1u << 5,       // static text with a sunken edge
+  kControlShortDate = 1u << 6,   // date picker showing the short date
+  kControlTimeFormat = 1u << 7,  // date picker showing the time of day
+  kControlUpDown = 1u << 8,      // date picker with up-down arrows instead of a calendar
 };
 
 struct ControlTemplate {

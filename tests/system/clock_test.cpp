@@ -21,9 +21,9 @@ TEST(ClockTest, WorkedExampleSplitsIntoTheStoredHalves) {
 
 TEST(ClockTest, CalendarEdgesRoundTrip) {
   const SYSTEMTIME times[] = {
-      {1601, 1, 0, 1, 0, 0, 0, 0},       {2000, 2, 0, 29, 23, 59, 59, 999},
-      {2026, 12, 0, 31, 23, 59, 59, 0},  {2027, 1, 0, 1, 0, 0, 0, 0},
-      {2100, 3, 0, 1, 12, 30, 0, 500},   {30827, 12, 0, 31, 23, 59, 59, 999},
+      {1601, 1, 0, 1, 0, 0, 0, 0},      {2000, 2, 0, 29, 23, 59, 59, 999},
+      {2026, 12, 0, 31, 23, 59, 59, 0}, {2027, 1, 0, 1, 0, 0, 0, 0},
+      {2100, 3, 0, 1, 12, 30, 0, 500},  {30827, 12, 0, 31, 23, 59, 59, 999},
   };
   for (const SYSTEMTIME& time : times) {
     SYSTEMTIME back{};
@@ -56,14 +56,15 @@ TEST(ClockTest, DayOfWeekIsComputed) {
 
 TEST(ClockTest, InvalidValuesAreRefused) {
   const SYSTEMTIME invalid[] = {
-      {1600, 12, 0, 31, 0, 0, 0, 0}, {2023, 2, 0, 29, 0, 0, 0, 0}, {1900, 2, 0, 29, 0, 0, 0, 0},
-      {2026, 13, 0, 1, 0, 0, 0, 0},  {2026, 0, 0, 1, 0, 0, 0, 0},  {2026, 4, 0, 31, 0, 0, 0, 0},
-      {2026, 1, 0, 0, 0, 0, 0, 0},   {2026, 1, 0, 1, 24, 0, 0, 0}, {2026, 1, 0, 1, 0, 60, 0, 0},
+      {1600, 12, 0, 31, 0, 0, 0, 0}, {2023, 2, 0, 29, 0, 0, 0, 0},   {1900, 2, 0, 29, 0, 0, 0, 0},
+      {2026, 13, 0, 1, 0, 0, 0, 0},  {2026, 0, 0, 1, 0, 0, 0, 0},    {2026, 4, 0, 31, 0, 0, 0, 0},
+      {2026, 1, 0, 0, 0, 0, 0, 0},   {2026, 1, 0, 1, 24, 0, 0, 0},   {2026, 1, 0, 1, 0, 60, 0, 0},
       {2026, 1, 0, 1, 0, 0, 60, 0},  {2026, 1, 0, 1, 0, 0, 0, 1000}, {30828, 1, 0, 1, 0, 0, 0, 0},
   };
   for (const SYSTEMTIME& time : invalid) {
     FILETIME file{7, 7};
-    EXPECT_FALSE(SystemTimeToFileTime(&time, &file)) << time.wYear << "-" << time.wMonth << "-" << time.wDay;
+    EXPECT_FALSE(SystemTimeToFileTime(&time, &file))
+        << time.wYear << "-" << time.wMonth << "-" << time.wDay;
     EXPECT_EQ(file.dwLowDateTime, 7u);
   }
   SYSTEMTIME calendar{};

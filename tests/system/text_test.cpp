@@ -18,7 +18,11 @@ TEST(TextTest, ConvertsBothWaysIncludingSurrogatePairs) {
 
 TEST(TextTest, InvalidInputNeverBreaksTheOutput) {
   // A lone lead byte, an overlong slash, an encoded surrogate and a cut sequence.
-  const std::string bad = "a\xFF" "b\xC0\xAF" "c\xED\xA0\x80" "d\xE9\x9B";
+  const std::string bad =
+      "a\xFF"
+      "b\xC0\xAF"
+      "c\xED\xA0\x80"
+      "d\xE9\x9B";
   EXPECT_FALSE(IsValidUtf8(bad));
   const std::u16string decoded = FromUtf8(bad);
   EXPECT_EQ(decoded.find(u'/'), std::u16string::npos);
