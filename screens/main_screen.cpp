@@ -40,11 +40,6 @@ std::u16string formatRingTime(const FILETIME& ringTime) {
   return std::u16string(text, text + std::char_traits<char>::length(text));
 }
 
-bool sameCall(const CallRecord& a, const CallRecord& b) {
-  return std::u16string_view(a.Name) == std::u16string_view(b.Name) &&
-         CompareFileTime(&a.CallTime, &b.CallTime) == 0 && a.Index == b.Index;
-}
-
 // The calls the rows show for the file as it is, in file order, up to the first that cannot
 // be read.
 std::vector<CallRecord> readListedCalls(ScheduleStore& store) {
@@ -86,7 +81,7 @@ void addNewCall() {
 // Whether the file still holds the call `shown` at the row's position.
 bool stillListed(ScheduleStore& store, int row, const CallRecord& shown) {
   CallRecord stored{};
-  return store.ReadCall(row, stored) && sameCall(stored, shown);
+  return store.ReadCall(row, stored) && SameCall(stored, shown);
 }
 
 // Rebuilds the rows and puts the selection back on the call it was on, wherever that call
@@ -103,7 +98,7 @@ void refreshKeepingSelection() {
   const CallRecord selected = shown[static_cast<std::size_t>(row)];
   MainScreen::RefreshCallList();
   for (std::size_t i = 0; i < shown.size(); ++i) {
-    if (sameCall(shown[i], selected)) {
+    if (SameCall(shown[i], selected)) {
       SelectListRow(list, static_cast<int>(i));
       return;
     }
@@ -118,7 +113,7 @@ void followScheduleFile() {
     ScheduleStore store;
     const std::vector<CallRecord> calls = readListedCalls(store);
     same = std::equal(calls.begin(), calls.end(), State().shownCalls.begin(),
-                      State().shownCalls.end(), sameCall);
+                      State().shownCalls.end(), SameCall);
   }
   if (!same) {
     refreshKeepingSelection();

@@ -116,10 +116,7 @@ void saveCall(HWND screen) {
   ringTime.wDay = date.wDay;
   SystemTimeToFileTime(&ringTime, &record.CallTime);
 
-  SYSTEMTIME nowCalendar{};
-  GetLocalTime(&nowCalendar);
-  FILETIME now{};
-  SystemTimeToFileTime(&nowCalendar, &now);
+  const FILETIME now = LocalNowAsFileTime();
   const FILETIME earliest = Uint64ToFileTime(FileTimeToUint64(now) + kShortestLead);
   if (CompareFileTime(&record.CallTime, &earliest) == -1) {
     MessageBoxW(screen, kRingTimeRefused, kErrorCaption, MB_ICONERROR);
@@ -210,11 +207,8 @@ INT_PTR newCallProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM lParam
 }  // namespace
 
 void NewCallScreen::SetDefaultRingTime(HWND screen) {
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
-  FILETIME nowFile{};
-  SystemTimeToFileTime(&now, &nowFile);
-  const FILETIME aheadFile = Uint64ToFileTime(FileTimeToUint64(nowFile) + kFiveMinutes);
+  const FILETIME now = LocalNowAsFileTime();
+  const FILETIME aheadFile = Uint64ToFileTime(FileTimeToUint64(now) + kFiveMinutes);
   SYSTEMTIME ahead{};
   FileTimeToSystemTime(&aheadFile, &ahead);
   // Both pickers take the moment five minutes ahead, so that just before midnight the

@@ -7,8 +7,8 @@
 
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
+bool IsBlank(char character) {
+  return character == ' ' || (character >= '\t' && character <= '\r');
 }
 
 template <std::size_t Capacity>
@@ -25,7 +25,7 @@ void CopyPath(char16_t (&field)[kRingtoneCapacity], const char* utf8) {
   }
 }
 
-std::string TextOf(const char16_t* field, std::size_t capacity) {
+std::string FieldAsUtf8(const char16_t* field, std::size_t capacity) {
   std::size_t length = 0;
   while (length < capacity && field[length] != u'\0') {
     ++length;
@@ -88,9 +88,9 @@ FILETIME ReadRingTime(const pugi::xml_node& element) {
 }
 
 void WriteRecordAttributes(pugi::xml_node& element, const CallRecord& record, int index) {
-  element.append_attribute("Name") = TextOf(record.Name, kNameCapacity).c_str();
-  element.append_attribute("PhoneNo") = TextOf(record.PhoneNo, kPhoneNoCapacity).c_str();
-  element.append_attribute("Ringtone") = TextOf(record.Ringtone, kRingtoneCapacity).c_str();
+  element.append_attribute("Name") = FieldAsUtf8(record.Name, kNameCapacity).c_str();
+  element.append_attribute("PhoneNo") = FieldAsUtf8(record.PhoneNo, kPhoneNoCapacity).c_str();
+  element.append_attribute("Ringtone") = FieldAsUtf8(record.Ringtone, kRingtoneCapacity).c_str();
   element.append_attribute("Vibrate") = std::to_string(record.Vibrate).c_str();
   element.append_attribute("Index") = std::to_string(index).c_str();
   element.append_attribute("CallTimeHigh") = std::to_string(record.CallTime.dwHighDateTime).c_str();

@@ -65,8 +65,8 @@ std::size_t LineOfOffset(std::string_view bytes, pugi::xml_encoding encoding,
   std::ptrdiff_t position = 0;
   for (std::size_t i = 0; i + unit <= bytes.size() && position < offset; i += unit) {
     std::uint32_t character = 0;
-    for (std::size_t k = 0; k < unit; ++k) {
-      const auto byte = static_cast<unsigned char>(bytes[i + (bigEndian ? k : unit - 1 - k)]);
+    for (std::size_t part = 0; part < unit; ++part) {
+      const auto byte = static_cast<unsigned char>(bytes[i + (bigEndian ? part : unit - 1 - part)]);
       character = (character << 8) | byte;
     }
     if (character == '\n') {
@@ -117,8 +117,8 @@ bool IndentationFits(const pugi::xml_document& document, std::size_t budget) {
 // all.
 bool NamesAnotherReading(std::string_view encoding) {
   std::string name(encoding);
-  for (char& c : name) {
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& character : name) {
+    character = static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
   }
   return name == "iso-8859-1" || name == "iso_8859-1" || name == "latin1" ||
          name.starts_with("utf-16") || name.starts_with("utf-32") || name.starts_with("ucs");
@@ -171,26 +171,18 @@ bool HasAttributeList(const pugi::xml_node& child) {
   return child.type() == pugi::node_element;
 }
 
-std::uint64_t Distance(const FILETIME& a, const FILETIME& b) {
-  const std::uint64_t first = FileTimeToUint64(a);
-  const std::uint64_t second = FileTimeToUint64(b);
-  return first > second ? first - second : second - first;
-}
-
-FILETIME LocalNow() {
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
-  FILETIME time{};
-  SystemTimeToFileTime(&now, &time);
-  return time;
-}
-
-bool SameCall(const CallRecord& a, const CallRecord& b) {
-  return std::u16string_view(a.Name) == std::u16string_view(b.Name) &&
-         CompareFileTime(&a.CallTime, &b.CallTime) == 0 && a.Index == b.Index;
+std::uint64_t Distance(const FILETIME& first, const FILETIME& second) {
+  const std::uint64_t firstTicks = FileTimeToUint64(first);
+  const std::uint64_t secondTicks = FileTimeToUint64(second);
+  return firstTicks > secondTicks ? firstTicks - secondTicks : secondTicks - firstTicks;
 }
 
 }  // namespace
+
+bool SameCall(const CallRecord& first, const CallRecord& second) {
+  return std::u16string_view(first.Name) == std::u16string_view(second.Name) &&
+         CompareFileTime(&first.CallTime, &second.CallTime) == 0 && first.Index == second.Index;
+}
 
 // A parsed schedule file: the document, its container (the first "CallInfo" element anywhere)
 // and what the file was when it was read.
@@ -333,7 +325,7 @@ bool ScheduleStore::FindDueCall(CallRecord& record) {
     // A fresh record for every child, so a call never rings with another call's leftovers.
     std::memset(&record, 0, sizeof record);
     ReadRecordAttributes(child, record);
-    if (Distance(record.CallTime, LocalNow()) < kDueWindow) {
+    if (Distance(record.CallTime, LocalNowAsFileTime()) < kDueWindow) {
       return true;
     }
   }
@@ -374,10 +366,10 @@ bool ScheduleStore::DeleteCall(int position) {
     return false;
   }
   const std::unique_ptr<Schedule> schedule = TakeLoaded();
-  int i = 0;
+  int childPosition = 0;
   for (pugi::xml_node child = schedule->container.first_child(); child;
-       child = child.next_sibling(), ++i) {
-    if (i == position) {
+       child = child.next_sibling(), ++childPosition) {
+    if (childPosition == position) {
       schedule->container.remove_child(child);
       break;
     }

@@ -52,3 +52,6 @@ class ScheduleStore {
   // times), so that reading the rows of a long list parses it once instead of once per row.
   std::unique_ptr<Schedule> loaded_;
 };
+
+// The same call: the same name, ring time and index. A list row stands for the call it showed.
+bool SameCall(const CallRecord& first, const CallRecord& second);

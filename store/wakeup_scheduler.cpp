@@ -9,11 +9,7 @@ constexpr std::uint64_t kPurgeWindow = 100'000'000;  // 10 seconds in 100-ns uni
 }
 
 void WakeupScheduler(ScheduleStore& store) {
-  SYSTEMTIME localNow{};
-  GetLocalTime(&localNow);
-  FILETIME now{};
-  SystemTimeToFileTime(&localNow, &now);
-
+  const FILETIME now = LocalNowAsFileTime();
   store.PurgeCalls(now);
 
   FILETIME earliest{};

@@ -11,35 +11,13 @@
 #include <chrono>
 #include <cstring>
 
+#include "spawn_attributes.h"
+
 extern char** environ;
 
 namespace {
 
 constexpr std::size_t kMaximumErrorText = 4096;
-
-// The child starts with every signal at its default and none blocked, whatever the caller
-// ignores or blocks: a waiter that ignored SIGTERM could never be replaced. Only SIGTERM may
-// be asked blocked, for a child that unblocks it itself.
-bool PrepareAttributes(posix_spawnattr_t* attributes, bool newSession, bool blockTermination) {
-  if (posix_spawnattr_init(attributes) != 0) {
-    return false;
-  }
-  sigset_t blocked;
-  sigset_t all;
-  sigemptyset(&blocked);
-  if (blockTermination) {
-    sigaddset(&blocked, SIGTERM);
-  }
-  sigfillset(&all);
-  short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-  if (newSession) {
-    flags |= POSIX_SPAWN_SETSID;
-  }
-  posix_spawnattr_setsigmask(attributes, &blocked);
-  posix_spawnattr_setsigdefault(attributes, &all);
-  posix_spawnattr_setflags(attributes, flags);
-  return true;
-}
 
 std::string FirstLine(const std::string& text) {
   std::size_t start = 0;
@@ -122,7 +100,7 @@ CommandResult RunCommand(const std::vector<std::string>& arguments, int timeoutM
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, errorPipe[1], 2);
   posix_spawnattr_t attributes;
-  PrepareAttributes(&attributes, newSession, blockTermination);
+  PrepareSpawnAttributes(&attributes, newSession, blockTermination);
 
   std::vector<char*> argv;
   for (const std::string& argument : arguments) {

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,6 +14,7 @@
 #include "command.h"
 #include "launch_name.h"
 #include "launch_time.h"
+#include "platform/system/atomic_file.h"
 #include "systemd_units.h"
 
 namespace {
@@ -32,39 +32,13 @@ std::string HomeDirectory() {
   return {};
 }
 
-bool WriteAll(int descriptor, const std::string& text) {
-  std::size_t written = 0;
-  while (written < text.size()) {
-    const ssize_t count = write(descriptor, text.data() + written, text.size() - written);
-    if (count < 0 && errno == EINTR) {
-      continue;
-    }
-    if (count <= 0) {
-      return false;
-    }
-    written += static_cast<std::size_t>(count);
-  }
-  return true;
-}
-
-// A temporary file in the same directory, flushed, then renamed over the unit: the manager
-// never reads half a unit, even when it reloads on its own.
-bool WriteFileAtomically(const std::string& directory, const std::string& name,
-                         const std::string& text, std::string* failure) {
-  std::string temporary = directory + "/." + name + ".XXXXXX";
-  const int descriptor = mkstemp(temporary.data());
-  if (descriptor < 0) {
-    *failure = "cannot write in " + directory + ": " + std::strerror(errno);
-    return false;
-  }
-  const bool written =
-      fchmod(descriptor, 0644) == 0 && WriteAll(descriptor, text) && fsync(descriptor) == 0;
-  const int error = errno;
-  close(descriptor);
-  if (!written || rename(temporary.c_str(), (directory + "/" + name).c_str()) != 0) {
-    *failure =
-        "cannot write " + directory + "/" + name + ": " + std::strerror(written ? errno : error);
-    unlink(temporary.c_str());
+// The manager never reads half a unit, even when it reloads on its own.
+bool WriteUnitFile(const std::string& directory, const std::string& name, const std::string& text,
+                   std::string* failure) {
+  const std::string path = directory + "/" + name;
+  std::string reason;
+  if (!WriteFileAtomically(path, text, &reason)) {
+    *failure = "cannot write " + path + ": " + reason;
     return false;
   }
   return true;
@@ -177,15 +151,15 @@ bool ArmSystemdTimer(const std::string& executable, const std::string& waiter,
   // that would wake the machine; it then fires once the machine is awake.
   const std::string event = CalendarEvent(time);
   UnitPair units = ComposeUnits(executable, waiter, event, true);
-  if (!WriteFileAtomically(directory, units.serviceName, units.serviceText, failure) ||
-      !WriteFileAtomically(directory, units.timerName, units.timerText, failure) ||
+  if (!WriteUnitFile(directory, units.serviceName, units.serviceText, failure) ||
+      !WriteUnitFile(directory, units.timerName, units.timerText, failure) ||
       !RunSystemctl({"daemon-reload"}, failure) ||
       !RunSystemctl({"enable", units.timerName}, failure)) {
     return false;
   }
   if (!RunSystemctl({"restart", units.timerName}, failure)) {
     units = ComposeUnits(executable, waiter, event, false);
-    if (!WriteFileAtomically(directory, units.timerName, units.timerText, failure) ||
+    if (!WriteUnitFile(directory, units.timerName, units.timerText, failure) ||
         !RunSystemctl({"daemon-reload"}, failure) ||
         !RunSystemctl({"restart", units.timerName}, failure)) {
       return false;

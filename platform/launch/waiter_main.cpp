@@ -22,6 +22,7 @@
 #include <string>
 
 #include "platform/launch/launch_time.h"
+#include "platform/launch/spawn_attributes.h"
 #include "platform/launch/waiter_state.h"
 
 extern char** environ;
@@ -38,21 +39,11 @@ int Fail(const std::string& reason) {
   return 1;
 }
 
-void ResetSignals(posix_spawnattr_t* attributes) {
-  sigset_t none;
-  sigset_t all;
-  sigemptyset(&none);
-  sigfillset(&all);
-  posix_spawnattr_setsigmask(attributes, &none);
-  posix_spawnattr_setsigdefault(attributes, &all);
-  posix_spawnattr_setflags(attributes,
-                           POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
-}
-
 int StartNow(const std::string& executable) {
   posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  ResetSignals(&attributes);
+  if (!PrepareSpawnAttributes(&attributes, true, false)) {
+    return Fail("cannot start " + executable + ": no spawn attributes");
+  }
   char* arguments[] = {const_cast<char*>(executable.c_str()), const_cast<char*>(kLaunchArgument),
                        nullptr};
   pid_t child = 0;

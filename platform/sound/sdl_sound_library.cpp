@@ -113,29 +113,11 @@ void SdlSoundLibrary::Close() {
 }
 
 FMUSIC_MODULE* SdlSoundLibrary::LoadSong(const char* name) {
-  int rate = 0;
-  {
-    std::lock_guard lock(mutex_);
-    rate = rate_;
-  }
-  if (rate == 0 || name == nullptr) {
-    error_ = rate == 0 ? FMOD_ERR_UNINITIALIZED : FMOD_ERR_INVALID_PARAM;
+  const int rate = RateForDecoding(name != nullptr);
+  if (rate == 0) {
     return nullptr;
   }
-  // Loading reads and parses the file: done outside the lock so the mixer never waits on it.
-  std::unique_ptr<ModuleSource> module = ModuleSource::Load(name, rate);
-  if (module == nullptr) {
-    error_ = FileError(name);
-    return nullptr;
-  }
-  std::lock_guard lock(mutex_);
-  if (device_ == 0 || rate_ != rate) {
-    error_ = FMOD_ERR_UNINITIALIZED;
-    return nullptr;
-  }
-  error_ = FMOD_ERR_NONE;
-  modules_.push_back(std::move(module));
-  return HandleOf<FMUSIC_MODULE>(modules_.back().get());
+  return Keep<FMUSIC_MODULE>(ModuleSource::Load(name, rate), modules_, rate, name);
 }
 
 int SdlSoundLibrary::GetType(FMUSIC_MODULE* module) {
@@ -178,29 +160,13 @@ bool SdlSoundLibrary::PlaySong(FMUSIC_MODULE* module) {
 
 FSOUND_STREAM* SdlSoundLibrary::StreamOpen(const char* name, unsigned int mode, int offset,
                                            int length) {
-  int rate = 0;
-  {
-    std::lock_guard lock(mutex_);
-    rate = rate_;
-  }
-  if (rate == 0 || name == nullptr || offset != 0 || length != 0) {
-    error_ = rate == 0 ? FMOD_ERR_UNINITIALIZED : FMOD_ERR_INVALID_PARAM;
+  const int rate = RateForDecoding(name != nullptr && offset == 0 && length == 0);
+  if (rate == 0) {
     return nullptr;
   }
-  std::unique_ptr<StreamSource> stream =
-      StreamSource::Open(name, (mode & FSOUND_MONO) != 0, (mode & FSOUND_LOOP_NORMAL) != 0, rate);
-  if (stream == nullptr) {
-    error_ = FileError(name);
-    return nullptr;
-  }
-  std::lock_guard lock(mutex_);
-  if (device_ == 0 || rate_ != rate) {
-    error_ = FMOD_ERR_UNINITIALIZED;
-    return nullptr;
-  }
-  error_ = FMOD_ERR_NONE;
-  streams_.push_back(std::move(stream));
-  return HandleOf<FSOUND_STREAM>(streams_.back().get());
+  return Keep<FSOUND_STREAM>(
+      StreamSource::Open(name, (mode & FSOUND_MONO) != 0, (mode & FSOUND_LOOP_NORMAL) != 0, rate),
+      streams_, rate, name);
 }
 
 int SdlSoundLibrary::StreamPlay(int channel, FSOUND_STREAM* stream) {
@@ -226,6 +192,38 @@ int SdlSoundLibrary::StreamPlay(int channel, FSOUND_STREAM* stream) {
 
 int SdlSoundLibrary::GetError() {
   return error_;
+}
+
+int SdlSoundLibrary::RateForDecoding(bool valid) {
+  int rate = 0;
+  {
+    std::lock_guard lock(mutex_);
+    rate = rate_;
+  }
+  if (rate == 0 || !valid) {
+    error_ = rate == 0 ? FMOD_ERR_UNINITIALIZED : FMOD_ERR_INVALID_PARAM;
+    return 0;
+  }
+  return rate;
+}
+
+// Decoding reads and parses the file: done before the lock so the mixer never waits on it.
+template <typename Handle, typename Source>
+Handle* SdlSoundLibrary::Keep(std::unique_ptr<Source> source,
+                              std::vector<std::unique_ptr<Source>>& kept, int rate,
+                              const char* name) {
+  if (source == nullptr) {
+    error_ = FileError(name);
+    return nullptr;
+  }
+  std::lock_guard lock(mutex_);
+  if (device_ == 0 || rate_ != rate) {
+    error_ = FMOD_ERR_UNINITIALIZED;
+    return nullptr;
+  }
+  error_ = FMOD_ERR_NONE;
+  kept.push_back(std::move(source));
+  return HandleOf<Handle>(kept.back().get());
 }
 
 void SdlSoundLibrary::FillDevice(void* self, std::uint8_t* bytes, int length) {

@@ -34,6 +34,14 @@ class SdlSoundLibrary : public SoundLibrary {
   // refused instead of followed. Call with the lock held.
   ModuleSource* FindModule(FMUSIC_MODULE* module);
   StreamSource* FindStream(FSOUND_STREAM* stream);
+  // The rate a file is decoded for, so that decoding runs without the lock. 0, with the error
+  // set, when the library is not started or the request is not `valid`.
+  int RateForDecoding(bool valid);
+  // Keeps a source decoded from file `name` at `rate` and gives out its handle. nullptr, with
+  // the error set, when decoding failed or the library was closed or restarted meanwhile.
+  template <typename Handle, typename Source>
+  Handle* Keep(std::unique_ptr<Source> source, std::vector<std::unique_ptr<Source>>& kept, int rate,
+               const char* name);
 
   std::mutex mutex_;  // between the program's thread and the audio thread
   int bufferMilliseconds_ = 200;

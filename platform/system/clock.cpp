@@ -76,18 +76,26 @@ void GetLocalTime(SYSTEMTIME* now) {
   now->wMilliseconds = static_cast<std::uint16_t>(clockTime.tv_nsec / 1'000'000);
 }
 
+FILETIME LocalNowAsFileTime() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  FILETIME time{};
+  SystemTimeToFileTime(&now, &time);
+  return time;
+}
+
 bool SystemTimeToFileTime(const SYSTEMTIME* calendar, FILETIME* file) {
-  const SYSTEMTIME& c = *calendar;
-  if (c.wYear < 1601 || c.wYear > 30827 || c.wMonth < 1 || c.wMonth > 12 || c.wDay < 1 ||
-      c.wDay > DaysInMonth(c.wYear, c.wMonth) || c.wHour > 23 || c.wMinute > 59 || c.wSecond > 59 ||
-      c.wMilliseconds > 999) {
+  const SYSTEMTIME& time = *calendar;
+  if (time.wYear < 1601 || time.wYear > 30827 || time.wMonth < 1 || time.wMonth > 12 ||
+      time.wDay < 1 || time.wDay > DaysInMonth(time.wYear, time.wMonth) || time.wHour > 23 ||
+      time.wMinute > 59 || time.wSecond > 59 || time.wMilliseconds > 999) {
     return false;
   }
-  const long long days = DaysFromCivil(c.wYear, c.wMonth, c.wDay) + kDaysFrom1601To1970;
+  const long long days = DaysFromCivil(time.wYear, time.wMonth, time.wDay) + kDaysFrom1601To1970;
   const std::uint64_t ticks =
       static_cast<std::uint64_t>(days) * kTicksPerDay +
-      (c.wHour * 3600ull + c.wMinute * 60ull + c.wSecond) * kTicksPerSecond +
-      c.wMilliseconds * kTicksPerMillisecond;
+      (time.wHour * 3600ull + time.wMinute * 60ull + time.wSecond) * kTicksPerSecond +
+      time.wMilliseconds * kTicksPerMillisecond;
   *file = Uint64ToFileTime(ticks);
   return true;
 }
@@ -119,7 +127,7 @@ bool FileTimeToSystemTime(const FILETIME* file, SYSTEMTIME* calendar) {
 }
 
 long CompareFileTime(const FILETIME* first, const FILETIME* second) {
-  const std::uint64_t a = FileTimeToUint64(*first);
-  const std::uint64_t b = FileTimeToUint64(*second);
-  return a < b ? -1 : (a > b ? 1 : 0);
+  const std::uint64_t firstTicks = FileTimeToUint64(*first);
+  const std::uint64_t secondTicks = FileTimeToUint64(*second);
+  return firstTicks < secondTicks ? -1 : (firstTicks > secondTicks ? 1 : 0);
 }

@@ -7,6 +7,8 @@
 
 // The present local time from the system clock, in the machine's time zone.
 void GetLocalTime(SYSTEMTIME* now);
+// The same moment as a file time, as the schedule file holds ring times.
+FILETIME LocalNowAsFileTime();
 
 // Exact conversions between a calendar time and a file time. Both refuse (false) a value
 // they cannot represent: a field out of range, a day past the end of its month, a year before
