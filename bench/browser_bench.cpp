@@ -20,7 +20,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/list_view.h"
-#include "platform/ui/screen_driver.h"
+#include "platform/ui/testing/screen_driver.h"
 #include "resources/resource_table.h"
 #include "screens/ringtone_browser.h"
 

@@ -25,7 +25,7 @@
 #include "platform/system/module_path.h"
 #include "platform/system/text.h"
 #include "platform/ui/application.h"
-#include "platform/ui/screen_driver.h"
+#include "platform/ui/testing/screen_driver.h"
 #include "resources/resource_ids.h"
 #include "resources/resource_table.h"
 #include "screens/main_screen.h"

@@ -2,11 +2,8 @@
 #include "platform/ui/internal/key_codes.h"
 
 #include "platform/ui/keys.h"
-#include "platform/ui/screen_driver.h"
 
 namespace {
-
-constexpr UINT kSpace = 0x20;
 
 struct KeyPair {
   UINT virtualKey;
@@ -15,7 +12,7 @@ struct KeyPair {
 
 constexpr KeyPair kNamedKeys[] = {
     {VK_BACK, Qt::Key_Backspace}, {VK_TAB, Qt::Key_Tab},     {VK_RETURN, Qt::Key_Return},
-    {VK_ESCAPE, Qt::Key_Escape},  {kSpace, Qt::Key_Space},   {VK_LEFT, Qt::Key_Left},
+    {VK_ESCAPE, Qt::Key_Escape},  {VK_SPACE, Qt::Key_Space}, {VK_LEFT, Qt::Key_Left},
     {VK_UP, Qt::Key_Up},          {VK_RIGHT, Qt::Key_Right}, {VK_DOWN, Qt::Key_Down},
     {VK_F1, Qt::Key_F1},          {VK_F2, Qt::Key_F2},       {VK_F3, Qt::Key_F3},
 };
@@ -75,7 +72,7 @@ QString TextOf(UINT virtualKey) {
     return QString(QChar(static_cast<char16_t>(virtualKey - 'A' + 'a')));
   }
   switch (virtualKey) {
-    case kSpace:
+    case VK_SPACE:
       return QStringLiteral(" ");
     case VK_RETURN:
       return QStringLiteral("\r");

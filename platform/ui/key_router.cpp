@@ -16,7 +16,6 @@
 #include "platform/ui/internal/phone_frame.h"
 #include "platform/ui/internal/windows.h"
 #include "platform/ui/keys.h"
-#include "platform/ui/screen_driver.h"
 
 namespace {
 

@@ -20,6 +20,7 @@ std::unordered_map<const QWidget*, HWND__*>& windowsByWidget() {
 }
 
 int modalDepth = 0;
+void (*modalLoopHook)() = nullptr;
 
 }  // namespace
 
@@ -113,7 +114,13 @@ int ModalDepth() {
 
 void EnterModalLoop() {
   ++modalDepth;
-  ScheduleQueuedSteps();
+  if (modalLoopHook != nullptr) {
+    modalLoopHook();
+  }
+}
+
+void SetModalLoopHook(void (*hook)()) {
+  modalLoopHook = hook;
 }
 
 void LeaveModalLoop() {

@@ -17,7 +17,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keys.h"
-#include "platform/ui/screen_driver.h"
+#include "platform/ui/testing/screen_driver.h"
 #include "platform/ui/vibrator.h"
 #include "resources/resource_ids.h"
 #include "resources/resource_table.h"

@@ -14,7 +14,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/list_view.h"
-#include "platform/ui/screen_driver.h"
+#include "platform/ui/testing/screen_driver.h"
 #include "resources/resource_ids.h"
 #include "resources/resource_table.h"
 #include "store/schedule_store.h"

@@ -19,7 +19,7 @@
 #include "platform/sim/sim_manager.h"
 #include "platform/ui/application.h"
 #include "platform/ui/keys.h"
-#include "platform/ui/screen_driver.h"
+#include "platform/ui/testing/screen_driver.h"
 #include "resources/resource_table.h"
 #include "tests/screens/list_rows.h"
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/ui/screen_picture.h"
+#include "platform/ui/testing/screen_picture.h"
 #include "platform/ui/vibrator.h"
 #include "resources/resource_ids.h"
 #include "resources/resource_table.h"

@@ -16,7 +16,7 @@
 #include "platform/ui/message_box.h"
 #include "platform/ui/painting.h"
 #include "platform/ui/resource_module.h"
-#include "platform/ui/screen_driver.h"
+#include "platform/ui/testing/screen_driver.h"
 
 // Numbers of the test module.
 inline constexpr int kFormScreen = 900;

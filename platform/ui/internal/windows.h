@@ -111,7 +111,8 @@ int ModalDepth();
 void EnterModalLoop();
 void LeaveModalLoop();
 
-// Gives steps queued with RunLater their turn in the loop that is about to run.
-void ScheduleQueuedSteps();
+// `hook` runs each time a modal loop is about to run (the screen driver gives the steps it
+// queued their turn there); nullptr removes it.
+void SetModalLoopHook(void (*hook)());
 // The frame a window belongs to, or nullptr.
 PhoneFrame* FrameOf(HWND__* window);

@@ -1,5 +1,5 @@
 // A picture of the whole phone frame, as a person sees it.
-#include "platform/ui/screen_picture.h"
+#include "platform/ui/testing/screen_picture.h"
 
 #include <QPixmap>
 

@@ -1,5 +1,5 @@
 // Drives the screens with real key and mouse events, through the same path as a keyboard.
-#include "platform/ui/screen_driver.h"
+#include "platform/ui/testing/screen_driver.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -34,6 +34,17 @@ std::vector<int>& runningSteps() {
 
 bool stepScheduled = false;
 
+void runNextStep();
+
+// Gives the queued steps their turn in the loop that is about to run.
+void scheduleQueuedSteps() {
+  if (stepScheduled || queuedSteps().empty() || QCoreApplication::instance() == nullptr) {
+    return;
+  }
+  stepScheduled = true;
+  QTimer::singleShot(0, runNextStep);
+}
+
 void runNextStep() {
   stepScheduled = false;
   if (queuedSteps().empty()) {
@@ -47,7 +58,7 @@ void runNextStep() {
   runningSteps().push_back(ModalDepth());
   step();
   runningSteps().pop_back();
-  ScheduleQueuedSteps();
+  scheduleQueuedSteps();
 }
 
 bool isFrame(const QWidget* widget) {
@@ -160,14 +171,6 @@ RECT inFrame(PhoneFrame* frame, QWidget* widget, const QRect& part) {
 
 }  // namespace
 
-void ScheduleQueuedSteps() {
-  if (stepScheduled || queuedSteps().empty() || QCoreApplication::instance() == nullptr) {
-    return;
-  }
-  stepScheduled = true;
-  QTimer::singleShot(0, runNextStep);
-}
-
 void PressKey(UINT virtualKey) {
   PressKeyDown(virtualKey);
   ReleaseKey(virtualKey);
@@ -247,8 +250,9 @@ void WheelAt(int x, int y, int notches) {
 }
 
 void RunLater(std::function<void()> step) {
+  SetModalLoopHook(scheduleQueuedSteps);
   queuedSteps().push_back(std::move(step));
-  ScheduleQueuedSteps();
+  scheduleQueuedSteps();
 }
 
 HWND NewestScreen() {

@@ -6,15 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ui/keys.h"
 #include "platform/ui/window_types.h"
-
-// Keys besides the phone's own (keys.h): arrows, erase, tab; digits are their characters '0'..'9'.
-inline constexpr UINT VK_BACK = 0x08;
-inline constexpr UINT VK_TAB = 0x09;
-inline constexpr UINT VK_LEFT = 0x25;
-inline constexpr UINT VK_UP = 0x26;
-inline constexpr UINT VK_RIGHT = 0x27;
-inline constexpr UINT VK_DOWN = 0x28;
 
 // Presses and releases the key on whatever has the focus in the newest modal window: a screen,
 // its open soft-key popup, or a message box. A key that opens another screen returns only when
