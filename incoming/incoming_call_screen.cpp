@@ -22,42 +22,38 @@ constexpr INT_PTR kAnswered = 0;
 constexpr INT_PTR kRejected = -1;
 constexpr INT_PTR kNoBar = 3;
 
-HWND Control(HWND screen, int id) {
-  return GetDlgItem(screen, id);
-}
-
-void startVibrator() {
+void StartVibrator() {
   Vibrate(0, nullptr, TRUE, INFINITE);
 }
 
 // One blank line, "Incoming", another blank line, the caller's name: each line as high as
 // " Incoming" measures in the screen's font, plus 3.
-void layOutLabels(HWND screen) {
+void LayOutLabels(HWND screen) {
   SIZE extent{};
   const bool measured = GetTextExtentExPointW(GetDC(screen), kMeasuredText, kMeasuredLength, 0,
                                               nullptr, nullptr, &extent) != FALSE;
-  const int h = measured ? extent.cy + 3 : kUnmeasuredLineHeight;
+  const int line = measured ? extent.cy + 3 : kUnmeasuredLineHeight;
   RECT client{};
   GetClientRect(screen, &client);
-  const int w = client.right - client.left;
-  MoveWindow(Control(screen, IDC_INCOMING_LABEL), 0, h, w, h, TRUE);
-  MoveWindow(Control(screen, IDC_CALLER_NAME_LABEL), 0, 3 * h, w, h, TRUE);
-  SetScreenFont(Control(screen, IDC_INCOMING_LABEL), 2);
-  SetScreenFont(Control(screen, IDC_CALLER_NAME_LABEL), 1);
+  const int width = client.right - client.left;
+  MoveWindow(GetDlgItem(screen, IDC_INCOMING_LABEL), 0, line, width, line, TRUE);
+  MoveWindow(GetDlgItem(screen, IDC_CALLER_NAME_LABEL), 0, 3 * line, width, line, TRUE);
+  SetScreenFont(GetDlgItem(screen, IDC_INCOMING_LABEL), 2);
+  SetScreenFont(GetDlgItem(screen, IDC_CALLER_NAME_LABEL), 1);
 }
 
 // The vibrator runs while the tick count is even: seconds 0-1 on, 1-2 off, 2-3 on...
-void alternateVibrator() {
+void AlternateVibrator() {
   ++State().vibrationTicks;
   if (State().vibrationTicks % 2 == 1) {
     VibrateStop();
   } else {
-    startVibrator();
+    StartVibrator();
   }
 }
 
 // The handset picture in the bottom-right corner, unscaled, its magenta pixels left out.
-void paintHandset(HWND screen) {
+void PaintHandset(HWND screen) {
   PAINTSTRUCT paint{};
   HDC target = BeginPaint(screen, &paint);
   HDC memory = CreateCompatibleDC(target);
@@ -77,7 +73,7 @@ void paintHandset(HWND screen) {
 
 // Answering and rejecting by soft key differ only in the end code. The Talk key is given back
 // at once, so that a later screen of this process can have it.
-void endCall(HWND screen, INT_PTR code) {
+void EndCall(HWND screen, INT_PTR code) {
   UnregisterHotKey(screen, IDH_TALK);
   VibrateStop();
   EndDialog(screen, code);
@@ -85,7 +81,7 @@ void endCall(HWND screen, INT_PTR code) {
 
 // A screen that ends here is never shown and never rings, but the schedule is still brought
 // up to date: past calls purged, the next launch armed.
-void initialise(HWND screen) {
+void Initialise(HWND screen) {
   bool ending = false;
   INT_PTR endCode = kAnswered;
   HWND bar = InitScreenWithBar(screen, IDR_INCOMING_BAR);
@@ -103,7 +99,7 @@ void initialise(HWND screen) {
     EndDialog(screen, endCode);
   }
   RegisterHotKey(screen, IDH_TALK, MOD_KEYUP, VK_TTALK);
-  layOutLabels(screen);
+  LayOutLabels(screen);
   if (!ending) {
     StartAlerting(screen);
   }
@@ -128,9 +124,9 @@ bool LoadDueRecord() {
 
 void StartAlerting(HWND screen) {
   const CallRecord& call = State().dueRecord;
-  SetWindowTextW(Control(screen, IDC_CALLER_NAME_LABEL), call.Name);
+  SetWindowTextW(GetDlgItem(screen, IDC_CALLER_NAME_LABEL), call.Name);
   if (call.Vibrate == 1) {
-    startVibrator();
+    StartVibrator();
     SetTimer(screen, IDT_VIBRATION, kVibrationPeriod, nullptr);
     State().vibrationTicks = 0;
   }
@@ -142,22 +138,22 @@ void StartAlerting(HWND screen) {
 INT_PTR IncomingCallProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
-      initialise(screen);
+      Initialise(screen);
       return TRUE;
     case WM_PAINT:
-      paintHandset(screen);
+      PaintHandset(screen);
       return TRUE;
     case WM_TIMER:
-      alternateVibrator();
+      AlternateVibrator();
       return TRUE;
     case WM_COMMAND:
       switch (wParam) {
         case IDM_ACCEPT:
-          endCall(screen, kAnswered);
+          EndCall(screen, kAnswered);
           return FALSE;
         case IDM_REJECT:
         case IDCANCEL:
-          endCall(screen, kRejected);
+          EndCall(screen, kRejected);
           return FALSE;
         default:
           return FALSE;

@@ -14,30 +14,29 @@ namespace {
 constexpr int kUnmeasuredLayoutUnit = 17;
 constexpr INT_PTR kNoBarEndCode = 3;
 
-HWND Control(HWND screen, int id) {
-  return GetDlgItem(screen, id);
-}
-
 // The icon first, the name beside it, the three maker lines under it, one text line apart.
-void layOutControls(HWND screen) {
+void LayOutControls(HWND screen) {
   const int unit = MeasureTextUnit(screen);
-  const int u = unit > 0 ? unit + 1 : kUnmeasuredLayoutUnit;
+  const int line = unit > 0 ? unit + 1 : kUnmeasuredLayoutUnit;
   RECT client{};
   GetClientRect(screen, &client);
-  const int w = client.right - client.left;
+  const int width = client.right - client.left;
   RECT icon{};
-  GetClientRect(Control(screen, IDC_ABOUT_ICON), &icon);
-  const int iw = icon.right - icon.left;
-  const int ih = icon.bottom - icon.top;
-  MoveWindow(Control(screen, IDC_ABOUT_ICON), 3, u, iw, ih, TRUE);
-  MoveWindow(Control(screen, IDC_ABOUT_NAME), iw + 3, u, w - iw - 3, u, TRUE);
-  MoveWindow(Control(screen, IDC_ABOUT_NOTICE), 2, ih + u, w - 2, u, TRUE);
-  MoveWindow(Control(screen, IDC_ABOUT_WEB), 2, ih + 2 * u + 1, w - 2, u, TRUE);
-  MoveWindow(Control(screen, IDC_ABOUT_SUPPORT), 2, ih + 3 * u + 2, w - 2, u, TRUE);
+  GetClientRect(GetDlgItem(screen, IDC_ABOUT_ICON), &icon);
+  const int iconWidth = icon.right - icon.left;
+  const int iconHeight = icon.bottom - icon.top;
+  MoveWindow(GetDlgItem(screen, IDC_ABOUT_ICON), 3, line, iconWidth, iconHeight, TRUE);
+  MoveWindow(GetDlgItem(screen, IDC_ABOUT_NAME), iconWidth + 3, line, width - iconWidth - 3, line,
+             TRUE);
+  MoveWindow(GetDlgItem(screen, IDC_ABOUT_NOTICE), 2, iconHeight + line, width - 2, line, TRUE);
+  MoveWindow(GetDlgItem(screen, IDC_ABOUT_WEB), 2, iconHeight + 2 * line + 1, width - 2, line,
+             TRUE);
+  MoveWindow(GetDlgItem(screen, IDC_ABOUT_SUPPORT), 2, iconHeight + 3 * line + 2, width - 2, line,
+             TRUE);
 }
 
 // The folder holding the README, the home folder shown as "~" so that the line holds it.
-std::u16string readmeFolder() {
+std::u16string ReadmeFolder() {
   std::string folder = std::filesystem::path(ReadmePath()).parent_path().string();
   const char* home = std::getenv("HOME");
   const std::string prefix = home != nullptr ? std::string(home) + "/" : std::string();
@@ -48,18 +47,18 @@ std::u16string readmeFolder() {
 }
 
 // Someone who started Pelorin from a menu learns where its README is: the line under "Help:".
-void showReadmeFolder(HWND screen) {
-  SetWindowTextW(Control(screen, IDC_ABOUT_SUPPORT), readmeFolder().c_str());
+void ShowReadmeFolder(HWND screen) {
+  SetWindowTextW(GetDlgItem(screen, IDC_ABOUT_SUPPORT), ReadmeFolder().c_str());
 }
 
-INT_PTR aboutProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+INT_PTR AboutProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
   switch (message) {
     case WM_INITDIALOG:
       if (InitScreenWithBar(screen, IDR_ABOUT_BAR) == nullptr) {
         EndDialog(screen, kNoBarEndCode);
       }
-      layOutControls(screen);
-      showReadmeFolder(screen);
+      LayOutControls(screen);
+      ShowReadmeFolder(screen);
       return TRUE;
     case WM_COMMAND:
       switch (wParam) {
@@ -82,5 +81,5 @@ INT_PTR aboutProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam
 AboutScreen::~AboutScreen() = default;
 
 int AboutScreen::Run() {
-  return static_cast<int>(RunModalScreen(IDD_ABOUT, aboutProcedure));
+  return static_cast<int>(RunModalScreen(IDD_ABOUT, AboutProcedure));
 }

@@ -24,13 +24,13 @@ constexpr int kContactImage = 0;
 // The toolkit reads at most 255 characters of a row, plus the terminating zero.
 constexpr int kRowTextCapacity = 256;
 
-void addNameRow(HWND list, const std::u16string& name) {
+void AddNameRow(HWND list, const std::u16string& name) {
   if (list != nullptr) {
     SetListCell(list, name.c_str(), 0, kContactImage);
   }
 }
 
-void createNameList(HWND screen) {
+void CreateNameList(HWND screen) {
   RECT client{};
   GetClientRect(screen, &client);
   HWND list = CreateReportList(screen, client);
@@ -43,7 +43,7 @@ void createNameList(HWND screen) {
 }
 
 // Both do nothing when the list could not be made.
-void setRedraw(HWND list, BOOL redraw) {
+void SetRedraw(HWND list, BOOL redraw) {
   if (list != nullptr) {
     SendMessageW(list, WM_SETREDRAW, static_cast<WPARAM>(redraw), 0);
   }
@@ -52,7 +52,7 @@ void setRedraw(HWND list, BOOL redraw) {
 // The name a contact's row shows: family name, one blank, first name. A contact without either
 // (a card with FN and no N) shows its file-as name instead; one without any name shows nothing.
 // A name part that cannot be read counts as empty.
-std::u16string shownName(Contact& contact) {
+std::u16string ShownName(Contact& contact) {
   std::u16string first;
   std::u16string last;
   if (!contact.get_FirstName(&first)) {
@@ -73,20 +73,21 @@ std::u16string shownName(Contact& contact) {
 
 // Alphabetical in the user's language, letter case aside, as address books list people. A row
 // without a family name begins with its blank and sorts by its first name.
-bool sortsBefore(const std::u16string& first, const std::u16string& second) {
+bool SortsBefore(const std::u16string& first, const std::u16string& second) {
   const auto words = [](const std::u16string& name) {
     const std::size_t start = std::min(name.find_first_not_of(u' '), name.size());
     return std::u16string_view(name).substr(start);
   };
-  const std::u16string_view a = words(first);
-  const std::u16string_view b = words(second);
-  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
-                        b.data(), static_cast<int>(b.size())) == CSTR_LESS_THAN;
+  const std::u16string_view firstWords = words(first);
+  const std::u16string_view secondWords = words(second);
+  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, firstWords.data(),
+                        static_cast<int>(firstWords.size()), secondWords.data(),
+                        static_cast<int>(secondWords.size())) == CSTR_LESS_THAN;
 }
 
 // One row per contact with a name, sorted by the name it shows. A contact that cannot be fetched
 // is passed over.
-void fillFromContacts(HWND list) {
+void FillFromContacts(HWND list) {
   ContactSession* session = State().contactSession;
   if (session == nullptr) {
     return;
@@ -109,20 +110,20 @@ void fillFromContacts(HWND list) {
     if (contact == nullptr) {
       continue;
     }
-    std::u16string name = shownName(*contact);
+    std::u16string name = ShownName(*contact);
     if (!name.empty()) {
       names.push_back(std::move(name));
     }
   }
-  std::stable_sort(names.begin(), names.end(), sortsBefore);
+  std::stable_sort(names.begin(), names.end(), SortsBefore);
   for (const std::u16string& name : names) {
-    addNameRow(list, name);
+    AddNameRow(list, name);
   }
 }
 
 // One row per readable SIM entry, by ascending index over the range the card reports. Redrawing
 // stays off from the first read until the screen's initialisation ends.
-void fillFromSim(HWND list) {
+void FillFromSim(HWND list) {
   HSIM sim = nullptr;
   if (SimInitialize(0, nullptr, 0, &sim) < 0) {
     return;
@@ -133,7 +134,7 @@ void fillFromSim(HWND list) {
     SimDeinitialize(sim);
     return;
   }
-  setRedraw(list, FALSE);
+  SetRedraw(list, FALSE);
   // Counted in 64 bits: a range ending at the highest 32-bit index still ends.
   for (std::uint64_t index = caps.dwMinPBIndex; index <= caps.dwMaxPBIndex; ++index) {
     SIMPHONEBOOKENTRY entry;
@@ -142,24 +143,24 @@ void fillFromSim(HWND list) {
         0) {
       continue;
     }
-    addNameRow(list, entry.lpszText);
+    AddNameRow(list, entry.lpszText);
   }
   SimDeinitialize(sim);
 }
 
-void initCallerPicker(HWND screen) {
+void InitCallerPicker(HWND screen) {
   State().contactSession->Open();
   InitScreenWithBar(screen, IDR_CALLER_PICKER_BAR);
-  createNameList(screen);
+  CreateNameList(screen);
   HWND list = State().callerList;
-  fillFromContacts(list);
-  fillFromSim(list);
+  FillFromContacts(list);
+  FillFromSim(list);
   SelectListRow(list, 0);
-  setRedraw(list, TRUE);
+  SetRedraw(list, TRUE);
 }
 
 // The selected row's text becomes the chosen caller name. Without a selection the screen stays.
-void pickSelectedName(HWND screen) {
+void PickSelectedName(HWND screen) {
   HWND list = State().callerList;
   if (list == nullptr) {
     return;
@@ -175,10 +176,10 @@ void pickSelectedName(HWND screen) {
   EndDialog(screen, 0);
 }
 
-INT_PTR callerPickerProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+INT_PTR CallerPickerProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
   switch (message) {
     case WM_INITDIALOG:
-      initCallerPicker(screen);
+      InitCallerPicker(screen);
       return TRUE;
     case WM_ACTIVATE:
       // Any non-zero parameter means the screen is becoming active.
@@ -191,7 +192,7 @@ INT_PTR callerPickerProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /
       switch (wParam) {
         case IDOK:
         case IDM_DONE:
-          pickSelectedName(screen);
+          PickSelectedName(screen);
           break;
         case IDCANCEL:
         case IDM_CALLER_PICKER_CANCEL:
@@ -220,5 +221,5 @@ CallerPicker::~CallerPicker() {
 }
 
 int CallerPicker::Run() {
-  return static_cast<int>(RunModalScreen(IDD_CALLER_PICKER, callerPickerProcedure));
+  return static_cast<int>(RunModalScreen(IDD_CALLER_PICKER, CallerPickerProcedure));
 }

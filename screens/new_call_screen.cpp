@@ -32,80 +32,77 @@ constexpr int kUnmeasuredLayoutUnit = 17;
 // Room for one more character than the name holds, so a longer name is cut, not refused.
 constexpr int kNameReadCapacity = 256;
 
-HWND Control(HWND screen, int id) {
-  return GetDlgItem(screen, id);
-}
-
 bool IsTicked(HWND screen, int id) {
-  return SendMessageW(Control(screen, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return SendMessageW(GetDlgItem(screen, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void SetTick(HWND screen, int id, WPARAM tick) {
-  SendMessageW(Control(screen, id), BM_SETCHECK, tick, 0);
+  SendMessageW(GetDlgItem(screen, id), BM_SETCHECK, tick, 0);
 }
 
 void SetPickerTime(HWND screen, int id, const SYSTEMTIME& time) {
-  SendMessageW(Control(screen, id), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
+  SendMessageW(GetDlgItem(screen, id), DTM_SETSYSTEMTIME, GDT_VALID,
+               reinterpret_cast<LPARAM>(&time));
 }
 
 SYSTEMTIME PickerTime(HWND screen, int id) {
   SYSTEMTIME time{};
-  SendMessageW(Control(screen, id), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
+  SendMessageW(GetDlgItem(screen, id), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
   return time;
 }
 
 // The ringtone field shows nothing while the call is muted, the record's path otherwise.
-void showRingtone(HWND screen) {
-  SetWindowTextW(Control(screen, IDC_RINGTONE),
+void ShowRingtone(HWND screen) {
+  SetWindowTextW(GetDlgItem(screen, IDC_RINGTONE),
                  IsTicked(screen, IDC_MUTE) ? u"" : State().editedRecord.Ringtone);
 }
 
 // A path that does not fit the record is refused: a cut path would name another file. The
 // record keeps what it held and false tells the caller so.
-bool takeRingtonePath(const std::u16string& path) {
+bool TakeRingtonePath(const std::u16string& path) {
   if (path.size() >= kRingtoneCapacity) {
     return false;
   }
   return CopyToField(State().editedRecord.Ringtone, kRingtoneCapacity, path);
 }
 
-void layOutControls(HWND screen) {
+void LayOutControls(HWND screen) {
   const int unit = MeasureTextUnit(screen);
-  const int u = unit > 0 ? unit + 1 : kUnmeasuredLayoutUnit;
+  const int line = unit > 0 ? unit + 1 : kUnmeasuredLayoutUnit;
   RECT client{};
   GetClientRect(screen, &client);
-  const int w = client.right - client.left;
-  MoveWindow(Control(screen, IDC_CALL_FROM_LABEL), 2, 0, w - 2, u, TRUE);
-  MoveWindow(Control(screen, IDC_CALLER_NAME), 2, u, w - 2, u + 5, TRUE);
-  MoveWindow(Control(screen, IDC_RING_TIME_FRAME), 2, 3 * u, w - 2, 5 * u, TRUE);
-  MoveWindow(Control(screen, IDC_RING_DATE), 6, 4 * u, w - 6, u + 5, TRUE);
-  MoveWindow(Control(screen, IDC_RING_TIME_OF_DAY), 6, 6 * u, w - 6, u + 5, TRUE);
-  MoveWindow(Control(screen, IDC_RINGTONE_LABEL), 2, 9 * u, w - 2, u, TRUE);
-  MoveWindow(Control(screen, IDC_RINGTONE), 2, 10 * u, w - 2, u + 5, TRUE);
-  MoveWindow(Control(screen, IDC_MUTE), 2, 12 * u, w - 2, u, TRUE);
-  MoveWindow(Control(screen, IDC_VIBRATE), 2, 13 * u, w - 2, u, TRUE);
+  const int width = client.right - client.left;
+  MoveWindow(GetDlgItem(screen, IDC_CALL_FROM_LABEL), 2, 0, width - 2, line, TRUE);
+  MoveWindow(GetDlgItem(screen, IDC_CALLER_NAME), 2, line, width - 2, line + 5, TRUE);
+  MoveWindow(GetDlgItem(screen, IDC_RING_TIME_FRAME), 2, 3 * line, width - 2, 5 * line, TRUE);
+  MoveWindow(GetDlgItem(screen, IDC_RING_DATE), 6, 4 * line, width - 6, line + 5, TRUE);
+  MoveWindow(GetDlgItem(screen, IDC_RING_TIME_OF_DAY), 6, 6 * line, width - 6, line + 5, TRUE);
+  MoveWindow(GetDlgItem(screen, IDC_RINGTONE_LABEL), 2, 9 * line, width - 2, line, TRUE);
+  MoveWindow(GetDlgItem(screen, IDC_RINGTONE), 2, 10 * line, width - 2, line + 5, TRUE);
+  MoveWindow(GetDlgItem(screen, IDC_MUTE), 2, 12 * line, width - 2, line, TRUE);
+  MoveWindow(GetDlgItem(screen, IDC_VIBRATE), 2, 13 * line, width - 2, line, TRUE);
 }
 
-void initialiseScreen(HWND screen) {
+void InitialiseScreen(HWND screen) {
   HWND bar = InitScreenWithBar(screen, IDR_NEW_CALL_BAR);
   if (bar == nullptr) {
     EndDialog(screen, -1);
   }
   OverrideBarKey(bar, VK_TBACK);
   NewCallScreen::SetDefaultRingTime(screen);
-  layOutControls(screen);
-  SetWindowTextW(Control(screen, IDC_CALLER_NAME), kDefaultCallerName);
+  LayOutControls(screen);
+  SetWindowTextW(GetDlgItem(screen, IDC_CALLER_NAME), kDefaultCallerName);
   SetTick(screen, IDC_MUTE, BST_UNCHECKED);
   SetTick(screen, IDC_VIBRATE, BST_CHECKED);
   // A program directory too deep for the field leaves the call without a ringtone rather
   // than with the wrong file.
-  if (!takeRingtonePath(GetApplicationDirectory() + kDefaultRingtoneFile)) {
+  if (!TakeRingtonePath(GetApplicationDirectory() + kDefaultRingtoneFile)) {
     State().editedRecord.Ringtone[0] = u'\0';
   }
-  SetWindowTextW(Control(screen, IDC_RINGTONE), State().editedRecord.Ringtone);
+  SetWindowTextW(GetDlgItem(screen, IDC_RINGTONE), State().editedRecord.Ringtone);
 }
 
-void saveCall(HWND screen) {
+void SaveCall(HWND screen) {
   CallRecord& record = State().editedRecord;
   const SYSTEMTIME date = PickerTime(screen, IDC_RING_DATE);
   const SYSTEMTIME timeOfDay = PickerTime(screen, IDC_RING_TIME_OF_DAY);
@@ -128,7 +125,7 @@ void saveCall(HWND screen) {
     record.Ringtone[0] = u'\0';
   }
   char16_t name[kNameReadCapacity] = {};
-  GetWindowTextW(Control(screen, IDC_CALLER_NAME), name, kNameReadCapacity);
+  GetWindowTextW(GetDlgItem(screen, IDC_CALLER_NAME), name, kNameReadCapacity);
   CopyToField(record.Name, kNameCapacity, name);
 
   ScheduleStore store;
@@ -139,56 +136,56 @@ void saveCall(HWND screen) {
   }
 }
 
-void chooseCaller(HWND screen) {
+void ChooseCaller(HWND screen) {
   CallerPicker picker;
   if (picker.Run() == 0) {
-    SetWindowTextW(Control(screen, IDC_CALLER_NAME), State().chosenCallerName.c_str());
+    SetWindowTextW(GetDlgItem(screen, IDC_CALLER_NAME), State().chosenCallerName.c_str());
   }
 }
 
-void chooseRingtone(HWND screen) {
+void ChooseRingtone(HWND screen) {
   RingtoneBrowser browser;
-  if (browser.Run() == 0 && takeRingtonePath(State().chosenRingtonePath)) {
-    SetWindowTextW(Control(screen, IDC_RINGTONE), State().editedRecord.Ringtone);
+  if (browser.Run() == 0 && TakeRingtonePath(State().chosenRingtonePath)) {
+    SetWindowTextW(GetDlgItem(screen, IDC_RINGTONE), State().editedRecord.Ringtone);
   }
 }
 
 // The action key picks for the field it stands on, after the phone's click.
-void actOnFocusedField(HWND screen) {
+void ActOnFocusedField(HWND screen) {
   HWND focus = GetFocus();
-  if (focus != nullptr && focus == Control(screen, IDC_CALLER_NAME)) {
+  if (focus != nullptr && focus == GetDlgItem(screen, IDC_CALLER_NAME)) {
     PlaySoundW(kClickSound, nullptr, 0);
-    chooseCaller(screen);
-  } else if (focus != nullptr && focus == Control(screen, IDC_RINGTONE)) {
+    ChooseCaller(screen);
+  } else if (focus != nullptr && focus == GetDlgItem(screen, IDC_RINGTONE)) {
     PlaySoundW(kClickSound, nullptr, 0);
-    chooseRingtone(screen);
+    ChooseRingtone(screen);
   }
 }
 
-INT_PTR newCallProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR NewCallProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
-      initialiseScreen(screen);
+      InitialiseScreen(screen);
       return TRUE;
     case WM_COMMAND:
       switch (wParam) {
         case IDM_SAVE:
-          saveCall(screen);
+          SaveCall(screen);
           return TRUE;
         case IDM_NEW_CALL_CANCEL:
           EndDialog(screen, -1);
           return TRUE;
         case IDM_GET_CALLER_NAME:
-          chooseCaller(screen);
+          ChooseCaller(screen);
           return TRUE;
         case IDM_SELECT_MUSIC:
-          chooseRingtone(screen);
+          ChooseRingtone(screen);
           return TRUE;
         case IDC_MUTE:
-          showRingtone(screen);
+          ShowRingtone(screen);
           return TRUE;
         case IDOK:
-          actOnFocusedField(screen);
+          ActOnFocusedField(screen);
           return TRUE;
         default:
           return FALSE;
@@ -220,5 +217,5 @@ void NewCallScreen::SetDefaultRingTime(HWND screen) {
 NewCallScreen::~NewCallScreen() = default;
 
 int NewCallScreen::Run() {
-  return static_cast<int>(RunModalScreen(IDD_NEW_CALL, newCallProcedure));
+  return static_cast<int>(RunModalScreen(IDD_NEW_CALL, NewCallProcedure));
 }

@@ -22,17 +22,17 @@ constexpr int kRingtoneImage = 0;
 constexpr int kDirectoryImage = 1;
 constexpr int kRowTextCapacity = 256;
 
-bool isBelowRoot() {
+bool IsBelowRoot() {
   return State().browseDirectory.size() > 1;
 }
 
-void addRow(HWND list, std::u16string_view name, int image) {
+void AddRow(HWND list, std::u16string_view name, int image) {
   State().shownRingtoneNames.emplace_back(name);
   SetListCell(list, State().shownRingtoneNames.back().c_str(), 0, image);
 }
 
 // MP3 or WAV after the last dot, in any letter case. A name without a dot is no ringtone.
-bool isRingtoneName(std::u16string_view name) {
+bool IsRingtoneName(std::u16string_view name) {
   const std::size_t dot = name.rfind(u'.');
   if (dot == std::u16string_view::npos) {
     return false;
@@ -44,15 +44,15 @@ bool isRingtoneName(std::u16string_view name) {
   return extension == u"MP3" || extension == u"WAV";
 }
 
-void addEntryRow(HWND list, const WIN32_FIND_DATAW& entry) {
+void AddEntryRow(HWND list, const WIN32_FIND_DATAW& entry) {
   if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    addRow(list, entry.cFileName, kDirectoryImage);
-  } else if (isRingtoneName(entry.cFileName)) {
-    addRow(list, entry.cFileName, kRingtoneImage);
+    AddRow(list, entry.cFileName, kDirectoryImage);
+  } else if (IsRingtoneName(entry.cFileName)) {
+    AddRow(list, entry.cFileName, kRingtoneImage);
   }
 }
 
-void createFileList(HWND screen) {
+void CreateFileList(HWND screen) {
   RECT client{};
   GetClientRect(screen, &client);
   HWND list = CreateReportList(screen, client);
@@ -65,7 +65,7 @@ void createFileList(HWND screen) {
 }
 
 // The selected row's index, image and full name; false when no row carries the selection.
-bool readSelectedRow(int* row, int* image, std::u16string* name) {
+bool ReadSelectedRow(int* row, int* image, std::u16string* name) {
   HWND list = State().ringtoneList;
   if (list == nullptr) {
     return false;
@@ -87,61 +87,61 @@ bool readSelectedRow(int* row, int* image, std::u16string* name) {
   return true;
 }
 
-void enterDirectory(const std::u16string& name) {
+void EnterDirectory(const std::u16string& name) {
   State().browseDirectory += name;
   RingtoneBrowser::FillDirectoryList();
 }
 
-void pickRow(HWND screen, const std::u16string& name) {
+void PickRow(HWND screen, const std::u16string& name) {
   State().chosenRingtonePath = State().browseDirectory + name;
   EndDialog(screen, 0);
 }
 
 // The action key: a file is picked, the up row goes up, a directory is entered.
-void actOnSelectedRow(HWND screen) {
+void ActOnSelectedRow(HWND screen) {
   int row = 0;
   int image = 0;
   std::u16string name;
-  if (!readSelectedRow(&row, &image, &name)) {
+  if (!ReadSelectedRow(&row, &image, &name)) {
     return;
   }
   if (image == kRingtoneImage) {
-    pickRow(screen, name);
-  } else if (row == 0 && isBelowRoot()) {
+    PickRow(screen, name);
+  } else if (row == 0 && IsBelowRoot()) {
     RingtoneBrowser::GoUpOneLevel();
   } else {
-    enterDirectory(name);
+    EnterDirectory(name);
   }
 }
 
 // "Select" picks whatever row is selected: a directory gives its path, the up row the browse
 // directory followed by "..".
-void selectRow(HWND screen) {
+void SelectRow(HWND screen) {
   int row = 0;
   int image = 0;
   std::u16string name;
-  if (readSelectedRow(&row, &image, &name)) {
-    pickRow(screen, name);
+  if (ReadSelectedRow(&row, &image, &name)) {
+    PickRow(screen, name);
   }
 }
 
 // Back goes up one level; at the root it does nothing, and it never ends the screen.
-void goBack() {
-  if (isBelowRoot()) {
+void GoBack() {
+  if (IsBelowRoot()) {
     RingtoneBrowser::GoUpOneLevel();
   }
 }
 
-void initRingtoneBrowser(HWND screen) {
+void InitRingtoneBrowser(HWND screen) {
   InitScreenWithBar(screen, IDR_RINGTONE_BROWSER_BAR);
-  createFileList(screen);
+  CreateFileList(screen);
   RingtoneBrowser::FillDirectoryList();
 }
 
-INT_PTR ringtoneBrowserProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+INT_PTR RingtoneBrowserProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
   switch (message) {
     case WM_INITDIALOG:
-      initRingtoneBrowser(screen);
+      InitRingtoneBrowser(screen);
       return TRUE;
     case WM_ACTIVATE:
       // Any non-zero parameter means the screen is becoming active.
@@ -153,13 +153,13 @@ INT_PTR ringtoneBrowserProcedure(HWND screen, UINT message, WPARAM wParam, LPARA
     case WM_COMMAND:
       switch (wParam) {
         case IDOK:
-          actOnSelectedRow(screen);
+          ActOnSelectedRow(screen);
           break;
         case IDCANCEL:
-          goBack();
+          GoBack();
           break;
         case IDM_SELECT:
-          selectRow(screen);
+          SelectRow(screen);
           break;
         case IDM_RINGTONE_BROWSER_CANCEL:
           EndDialog(screen, -1);
@@ -182,7 +182,7 @@ RingtoneBrowser::RingtoneBrowser() {
 RingtoneBrowser::~RingtoneBrowser() = default;
 
 int RingtoneBrowser::Run() {
-  return static_cast<int>(RunModalScreen(IDD_RINGTONE_BROWSER, ringtoneBrowserProcedure));
+  return static_cast<int>(RunModalScreen(IDD_RINGTONE_BROWSER, RingtoneBrowserProcedure));
 }
 
 void RingtoneBrowser::FillDirectoryList() {
@@ -191,25 +191,25 @@ void RingtoneBrowser::FillDirectoryList() {
   State().shownRingtoneNames.clear();
   if (list == nullptr) {
     // Nothing to show; the directory still takes its final separator, as after any listing.
-    if (isBelowRoot() && directory.back() != kSeparator) {
+    if (IsBelowRoot() && directory.back() != kSeparator) {
       directory += kSeparator;
     }
     return;
   }
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-  if (isBelowRoot()) {
+  if (IsBelowRoot()) {
     if (directory.back() != kSeparator) {
       directory += kSeparator;
     }
-    addRow(list, kUpRowText, kDirectoryImage);
+    AddRow(list, kUpRowText, kDirectoryImage);
   }
   const std::u16string pattern = directory + kEveryEntry;
   WIN32_FIND_DATAW entry{};
   HANDLE find = FindFirstFileW(pattern, &entry);
   if (find != INVALID_HANDLE_VALUE) {
     do {
-      addEntryRow(list, entry);
+      AddEntryRow(list, entry);
     } while (FindNextFileW(find, &entry));
     FindClose(find);
   }

@@ -20,20 +20,20 @@ struct Watch {
   std::function<void()> changed;
 };
 
-std::map<int, std::unique_ptr<Watch>>& watches() {
+std::map<int, std::unique_ptr<Watch>>& Watches() {
   static std::map<int, std::unique_ptr<Watch>> all;
   return all;
 }
 
 // A file renamed over the watched one is another file: its watch starts anew.
-void watchFileItself(Watch* watch) {
+void WatchFileItself(Watch* watch) {
   if (!watch->watcher.files().contains(watch->path) && QFileInfo::exists(watch->path)) {
     watch->watcher.addPath(watch->path);
   }
 }
 
-void noticeChange(Watch* watch) {
-  watchFileItself(watch);
+void NoticeChange(Watch* watch) {
+  WatchFileItself(watch);
   watch->settle.start();
 }
 
@@ -50,19 +50,19 @@ int WatchFile(const std::u16string& path, std::function<void()> changed) {
                  watch->path.toLocal8Bit().constData());
     return 0;
   }
-  watchFileItself(watch.get());
+  WatchFileItself(watch.get());
   watch->settle.setSingleShot(true);
   watch->settle.setInterval(kSettleMilliseconds);
   Watch* raw = watch.get();
-  QObject::connect(&raw->watcher, &QFileSystemWatcher::fileChanged, [raw] { noticeChange(raw); });
+  QObject::connect(&raw->watcher, &QFileSystemWatcher::fileChanged, [raw] { NoticeChange(raw); });
   QObject::connect(&raw->watcher, &QFileSystemWatcher::directoryChanged,
-                   [raw] { noticeChange(raw); });
+                   [raw] { NoticeChange(raw); });
   QObject::connect(&raw->settle, &QTimer::timeout, [raw] { raw->changed(); });
   const int number = ++lastNumber;
-  watches().emplace(number, std::move(watch));
+  Watches().emplace(number, std::move(watch));
   return number;
 }
 
 void StopWatchingFile(int watch) {
-  watches().erase(watch);
+  Watches().erase(watch);
 }

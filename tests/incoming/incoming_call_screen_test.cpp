@@ -24,7 +24,7 @@ class IncomingCallScreenTest : public IncomingFixture {
   void AnswerWith(UINT key, std::string* shownName = nullptr) {
     RunLater([key, shownName] {
       if (shownName != nullptr) {
-        *shownName = TextOf(IDC_CALLER_NAME_LABEL);
+        *shownName = ControlTextUtf8(IDC_CALLER_NAME_LABEL);
       }
       PressKey(key);
     });
@@ -54,8 +54,8 @@ TEST_F(IncomingCallScreenTest, AVibratingCallRingsAndTheFileIsUpToDateBeforeItIs
   std::vector<std::string> eventsWhenShown;
   std::vector<std::string> storedWhenShown;
   RunLater([&] {
-    incoming = TextOf(IDC_INCOMING_LABEL);
-    name = TextOf(IDC_CALLER_NAME_LABEL);
+    incoming = ControlTextUtf8(IDC_INCOMING_LABEL);
+    name = ControlTextUtf8(IDC_CALLER_NAME_LABEL);
     eventsWhenShown = events_;
     storedWhenShown = StoredNames();
     PressKey(VK_F1);
@@ -178,7 +178,7 @@ TEST_F(IncomingCallScreenTest, AcceptAndTalkAnswerRejectAndBackRejectTheActionKe
     std::string name;
     std::vector<std::string> beforeLastKey;
     RunLater([&] {
-      name = TextOf(IDC_CALLER_NAME_LABEL);
+      name = ControlTextUtf8(IDC_CALLER_NAME_LABEL);
       for (std::size_t i = 0; i + 1 < keys.keys.size(); ++i) {
         PressKey(keys.keys[i]);
       }

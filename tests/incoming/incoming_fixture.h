@@ -100,7 +100,8 @@ class IncomingFixture : public ScheduleFixture {
     return screen.Run();
   }
 
-  static std::string TextOf(int controlId) {
+  // The text of control `controlId` of the newest screen, in UTF-8.
+  static std::string ControlTextUtf8(int controlId) {
     char16_t text[512] = {};
     GetWindowTextW(GetDlgItem(NewestScreen(), controlId), text, 512);
     return ToUtf8(text);

@@ -68,7 +68,8 @@ class CallScreensFixture : public ScheduleFixture {
     });
   }
 
-  static std::u16string TextOf(int controlId) {
+  // The text of control `controlId` of the newest screen.
+  static std::u16string ControlText(int controlId) {
     char16_t text[512] = {};
     GetWindowTextW(GetDlgItem(NewestScreen(), controlId), text, 512);
     return text;

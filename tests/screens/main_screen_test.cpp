@@ -376,8 +376,8 @@ TEST_F(MainScreenTest, TheMenuOffersDelAboutAndExitAndAboutShowsTheProgram) {
     PressKey('2');  // "About"
   });
   RunLater([&] {
-    name = ToUtf8(TextOf(IDC_ABOUT_NAME));
-    help = ToUtf8(TextOf(IDC_ABOUT_WEB)) + "|" + ToUtf8(TextOf(IDC_ABOUT_SUPPORT));
+    name = ToUtf8(ControlText(IDC_ABOUT_NAME));
+    help = ToUtf8(ControlText(IDC_ABOUT_WEB)) + "|" + ToUtf8(ControlText(IDC_ABOUT_SUPPORT));
     keys = ToUtf8(LeftSoftKeyCaption()) + "|" + ToUtf8(RightSoftKeyCaption());
     PressKey(VK_F2);  // "Cancel"
   });

@@ -66,8 +66,8 @@ TEST_F(NewCallScreenTest, OpenedAndSavedAtOnceStoresTheDefaultCallFiveMinutesAhe
   HWND focus = nullptr;
   HWND nameField = nullptr;
   RunLater([&] {
-    name = TextOf(IDC_CALLER_NAME);
-    ringtone = TextOf(IDC_RINGTONE);
+    name = ControlText(IDC_CALLER_NAME);
+    ringtone = ControlText(IDC_RINGTONE);
     muteTicked = IsTicked(IDC_MUTE);
     vibrateTicked = IsTicked(IDC_VIBRATE);
     focus = FocusedControl();
@@ -126,7 +126,7 @@ TEST_F(NewCallScreenTest, ARingTimeInThePastOrTooCloseIsRefusedAndTheScreenStays
   RunLater([&] { saveAt(4, 50); });  // ten seconds ahead
   RunLater(readAndClose);
   RunLater([&] {
-    nameAfter = TextOf(IDC_CALLER_NAME);
+    nameAfter = ControlText(IDC_CALLER_NAME);
     saveAt(4, 49);  // eleven seconds ahead
   });
   QueueRescue();
@@ -150,8 +150,8 @@ TEST_F(NewCallScreenTest, DateAndTimeAreTypedAsDigitsInAnyLocale) {
     TypeText(u"24122026");
     ASSERT_TRUE(FocusOn(IDC_RING_TIME_OF_DAY));
     TypeText(u"143000");
-    dateShown = TextOf(IDC_RING_DATE);
-    timeShown = TextOf(IDC_RING_TIME_OF_DAY);
+    dateShown = ControlText(IDC_RING_DATE);
+    timeShown = ControlText(IDC_RING_TIME_OF_DAY);
     PressKey(VK_F1);
   });
   QueueRescue();
@@ -210,9 +210,9 @@ TEST_F(NewCallScreenTest, MuteHidesThePathAndSavesASilentCall) {
   std::u16string afterUnmuting;
   RunLater([&] {
     ToggleBox(IDC_MUTE);
-    whileMuted = TextOf(IDC_RINGTONE);
+    whileMuted = ControlText(IDC_RINGTONE);
     ToggleBox(IDC_MUTE);
-    afterUnmuting = TextOf(IDC_RINGTONE);
+    afterUnmuting = ControlText(IDC_RINGTONE);
     ToggleBox(IDC_MUTE);
     ToggleBox(IDC_VIBRATE);
     PressKey(VK_F1);
@@ -234,7 +234,7 @@ TEST_F(NewCallScreenTest, AFailedMutedSaveLeavesTheRecordSilentAfterUnmuting) {
   RunLater([] { PressKey(VK_RETURN); });  // the error message
   RunLater([&] {
     ToggleBox(IDC_MUTE);
-    afterUnmuting = TextOf(IDC_RINGTONE);
+    afterUnmuting = ControlText(IDC_RINGTONE);
     WriteSchedule("<CallInfo/>");
     PressKey(VK_F1);
   });
@@ -252,7 +252,7 @@ TEST_F(NewCallScreenTest, BackErasesTheNameAndALongNameIsCutTo254Characters) {
     for (int i = 0; i < 8; ++i) {
       PressKey(VK_ESCAPE);  // more than "Tobrin" holds: the screen must not close
     }
-    erased = TextOf(IDC_CALLER_NAME);
+    erased = ControlText(IDC_CALLER_NAME);
     stillOpen = LeftSoftKeyCaption() == u"SAVE";
     TypeText(std::u16string(150, u'a') + std::u16string(150, u'b'));
     PressKey(VK_F1);
@@ -323,7 +323,7 @@ TEST_F(NewCallScreenTest, ARingtonePathTooLongForTheFieldIsRefused) {
   RunLater([] { ChooseFromMenu('1'); });  // "Select Music"
   RunLater([&] { BrowseTo(deep / "long.mp3"); });
   RunLater([&] {
-    shown = TextOf(IDC_RINGTONE);
+    shown = ControlText(IDC_RINGTONE);
     PressKey(VK_F1);
   });
   QueueRescue();
@@ -342,7 +342,7 @@ TEST_F(NewCallScreenTest, TheActionKeyOnTheRingtoneFieldBrowsesAndTheChoiceIsSav
   });
   RunLater([&] { BrowseTo(directory_ / "short.mp3"); });
   RunLater([&] {
-    shown = TextOf(IDC_RINGTONE);
+    shown = ControlText(IDC_RINGTONE);
     PressKey(VK_F1);
   });
   QueueRescue();

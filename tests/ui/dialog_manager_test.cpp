@@ -98,7 +98,7 @@ TEST_F(DialogManagerTest, EnterInAnEditFieldIsTheActionKeyAndLeavesTheText) {
   std::u16string text;
   Slot(0).answer = [&](HWND screen, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
     if (message == WM_COMMAND && wParam == IDOK) {
-      text = TextOf(GetDlgItem(screen, kNameEdit));
+      text = WindowText(GetDlgItem(screen, kNameEdit));
       EndDialog(screen, 1);
     }
     return message == WM_INITDIALOG;
@@ -270,14 +270,14 @@ TEST_F(DialogManagerTest, TextsAndPickerValuesComeBackAsTheyWereSet) {
     }
     HWND name = GetDlgItem(screen, kNameEdit);
     EXPECT_TRUE(SetWindowTextW(name, u"Zoë 𝄞"));
-    EXPECT_EQ(TextOf(name), u"Zoë 𝄞");
+    EXPECT_EQ(WindowText(name), u"Zoë 𝄞");
     char16_t small[4] = {u'x', u'x', u'x', u'x'};
     EXPECT_EQ(GetWindowTextW(name, small, 4), 3);  // cut, and always terminated
     EXPECT_EQ(std::u16string(small), u"Zoë");
-    EXPECT_EQ(TextOf(GetDlgItem(screen, kTickBox)), u"Tick");
-    EXPECT_EQ(TextOf(GetDlgItem(screen, kLabel)), u"Label");
+    EXPECT_EQ(WindowText(GetDlgItem(screen, kTickBox)), u"Tick");
+    EXPECT_EQ(WindowText(GetDlgItem(screen, kLabel)), u"Label");
     EXPECT_TRUE(SetWindowTextW(GetDlgItem(screen, kLabel), u"Other"));
-    EXPECT_EQ(TextOf(GetDlgItem(screen, kLabel)), u"Other");
+    EXPECT_EQ(WindowText(GetDlgItem(screen, kLabel)), u"Other");
 
     // A date picker keeps the whole value it was given, the milliseconds too.
     const SYSTEMTIME set{2027, 1, 0, 1, 0, 2, 30, 250};

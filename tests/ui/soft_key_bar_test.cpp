@@ -139,14 +139,14 @@ TEST_F(SoftKeyBarTest, AnOverriddenBackComesAsAHotKeyAndErasesOneCharacter) {
     HWND name = GetDlgItem(NewestScreen(), kNameEdit);
     SetWindowTextW(name, u"Tobrin");
     PressKey(VK_ESCAPE);
-    texts.push_back(TextOf(name));
+    texts.push_back(WindowText(name));
     PressKey(VK_LEFT);
     PressKey(VK_LEFT);
     PressKey(VK_ESCAPE);  // erases before the cursor, not at the end
-    texts.push_back(TextOf(name));
+    texts.push_back(WindowText(name));
     PressKey(VK_DOWN);  // on the check box Back erases nothing
     PressKey(VK_ESCAPE);
-    texts.push_back(TextOf(name));
+    texts.push_back(WindowText(name));
     PressKey(VK_F2);
     PressKey('3');
   });

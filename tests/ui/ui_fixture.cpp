@@ -42,7 +42,7 @@ constexpr ImageResource kIcons[] = {{1, {}}};
 ScreenRecord slots[3];
 
 template <int index>
-INT_PTR recordingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR RecordingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   ScreenRecord& slot = slots[index];
   slot.window = window;
   slot.messages.push_back(Message{message, wParam, lParam});
@@ -86,8 +86,8 @@ ScreenRecord& Slot(int index) {
 }
 
 DLGPROC ProcedureOf(int index) {
-  static constexpr DLGPROC procedures[] = {recordingProcedure<0>, recordingProcedure<1>,
-                                           recordingProcedure<2>};
+  static constexpr DLGPROC procedures[] = {RecordingProcedure<0>, RecordingProcedure<1>,
+                                           RecordingProcedure<2>};
   return procedures[index];
 }
 
@@ -127,7 +127,7 @@ void ScreenTest::TearDown() {
   }
 }
 
-std::u16string TextOf(HWND window) {
+std::u16string WindowText(HWND window) {
   char16_t text[512] = {};
   GetWindowTextW(window, text, 512);
   return text;

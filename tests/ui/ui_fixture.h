@@ -75,4 +75,5 @@ class ScreenTest : public ::testing::Test {
   void TearDown() override;
 };
 
-std::u16string TextOf(HWND window);
+// The window's text as GetWindowTextW reads it (up to 511 characters).
+std::u16string WindowText(HWND window);
