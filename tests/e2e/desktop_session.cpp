@@ -67,20 +67,29 @@ void DesktopSession::SetUp() {
     return;
   }
 
+  xvfb_ = StartXvfb(root_, "480x480x24", serverResets_, &display_);
+  ASSERT_GT(xvfb_, 0) << "Xvfb could not be started: " << ReadFile(root_ / "xvfb.txt");
+  environment_.push_back("DISPLAY=" + display_);
+}
+
+int StartXvfb(const fs::path& directory, const std::string& screen, bool resets,
+              std::string* display) {
   // Xvfb picks a free display and writes its number once it accepts clients.
-  const fs::path number = root_ / "display";
+  const fs::path number = directory / "display";
   std::vector<std::string> xvfb = {"Xvfb", "-displayfd", "1",         "-screen",
-                                   "0",    "480x480x24", "-nolisten", "tcp"};
-  if (!serverResets_) {
+                                   "0",    screen,       "-nolisten", "tcp"};
+  if (!resets) {
     xvfb.push_back("-noreset");
   }
-  xvfb_ = test_support::Spawn(xvfb, test_support::EnvironmentWith(), number, root_ / "xvfb.txt");
-  ASSERT_GT(xvfb_, 0) << "Xvfb could not be started";
-  ASSERT_TRUE(WaitUntil([&] { return ReadFile(number).find('\n') != std::string::npos; },
-                        std::chrono::seconds(20)))
-      << ReadFile(root_ / "xvfb.txt");
-  display_ = ":" + test_support::Lines(ReadFile(number)).front();
-  environment_.push_back("DISPLAY=" + display_);
+  const int process =
+      test_support::Spawn(xvfb, test_support::EnvironmentWith(), number, directory / "xvfb.txt");
+  if (process <= 0 || !WaitUntil([&] { return ReadFile(number).find('\n') != std::string::npos; },
+                                 std::chrono::seconds(20))) {
+    test_support::Stop(process);
+    return 0;
+  }
+  *display = ":" + test_support::Lines(ReadFile(number)).front();
+  return process;
 }
 
 void DesktopSession::TearDown() {
@@ -204,6 +213,10 @@ void DesktopSession::Keys(const std::vector<std::string>& keys) {
   }
 }
 
+void DesktopSession::Type(const std::string& text) {
+  Tool({"xdotool", "type", "--delay", "80", text});
+}
+
 bool DesktopSession::WindowExists(const std::string& title) {
   return Tool({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"}).exitCode == 0;
 }
@@ -253,6 +266,32 @@ std::string DesktopSession::Call(const std::string& name, std::time_t moment, in
          "\" Vibrate=\"1\" Index=\"" + std::to_string(index) + "\" CallTimeHigh=\"" +
          std::to_string(time.dwHighDateTime) + "\" CallTimeLow=\"" +
          std::to_string(time.dwLowDateTime) + "\"/>";
+}
+
+std::string DesktopSession::TimeOfDayFromNow(int seconds) {
+  for (;;) {
+    const std::time_t now = std::time(nullptr);
+    const std::time_t then = now + seconds;
+    std::tm today{};
+    std::tm at{};
+    localtime_r(&now, &today);
+    localtime_r(&then, &at);
+    if (today.tm_mday == at.tm_mday) {
+      char text[8];
+      std::strftime(text, sizeof text, "%H%M%S", &at);
+      return text;
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(std::abs(seconds) + 1));
+  }
+}
+
+int DesktopSession::CountCalls(const std::string& schedule) {
+  int calls = 0;
+  for (std::size_t at = schedule.find("<CI "); at != std::string::npos;
+       at = schedule.find("<CI ", at + 1)) {
+    ++calls;
+  }
+  return calls;
 }
 
 }  // namespace e2e

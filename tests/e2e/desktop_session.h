@@ -2,7 +2,8 @@
 // A desktop of its own for tests that use the real program as a person does: an Xvfb display,
 // a copy of the built program in a temporary program directory, real key presses (xdotool),
 // pictures of the screen (ImageMagick's import) kept under <build>/artifacts/; on request a
-// session bus of its own with the stand-in screen saver on it.
+// session bus of its own with the stand-in screen saver on it. PhoneSession (phone_session.h)
+// is the same on a phone's Wayland compositor.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -47,19 +48,26 @@ class DesktopSession : public ::testing::Test {
 
   // Runs a tool on the session's display and returns what it printed.
   Finished Tool(const std::vector<std::string>& command);
-  // Presses keys (xdotool names: F1, Return, Escape, Down, 2...) on the focused window.
-  void Keys(const std::vector<std::string>& keys);
+  // Presses keys (X key names: F1, Return, Escape, Down, 2, shift+Tab...) on the focused
+  // window, at a person's pace.
+  virtual void Keys(const std::vector<std::string>& keys);
+  // Types the text into the focused window.
+  virtual void Type(const std::string& text);
   // Waits until a visible window with exactly this title exists and gives it the focus.
-  bool FocusWindow(const std::string& title, std::chrono::seconds limit);
-  bool WindowExists(const std::string& title);
+  virtual bool FocusWindow(const std::string& title, std::chrono::seconds limit);
+  virtual bool WindowExists(const std::string& title);
   // Saves a picture of the whole display as <artifacts>/<name>.png.
-  void TakePicture(const std::string& name);
+  virtual void TakePicture(const std::string& name);
 
   std::string ReadSchedule() const;
   void WriteSchedule(const std::string& text) const;
   // A "CI" element as the program writes it, ringing at that moment's local time.
   static std::string Call(const std::string& name, std::time_t moment, int index,
                           const std::string& ringtone = "");
+  // The local time `seconds` from now as the time field takes it typed: "HHMMSS". Waits first
+  // when that time would fall on another day than now, since the date field keeps today.
+  static std::string TimeOfDayFromNow(int seconds);
+  static int CountCalls(const std::string& schedule);
 
   // Set before SetUp for a server that resets when its last client leaves, as xvfb-run's does.
   bool serverResets_ = false;
@@ -81,5 +89,10 @@ class DesktopSession : public ::testing::Test {
   std::vector<std::string> launcher_;
   test_support::PrivateSessionBus bus_;
 };
+
+// Starts an Xvfb server on a free display, its files in `directory`; gives its process id
+// (0 when it did not start) and its display name (":5").
+int StartXvfb(const std::filesystem::path& directory, const std::string& screen, bool resets,
+              std::string* display);
 
 }  // namespace e2e

@@ -29,25 +29,6 @@ constexpr char kIncomingTitle[] = "Incoming";
 
 class FirstUseTest : public e2e::DesktopSession {};
 
-// The local time `seconds` from now as the time field takes it typed: "HHMMSS". Waits first
-// when that time would fall on another day than now, since the date field keeps today.
-std::string TimeOfDayFromNow(int seconds) {
-  for (;;) {
-    const std::time_t now = std::time(nullptr);
-    const std::time_t then = now + seconds;
-    std::tm today{};
-    std::tm at{};
-    localtime_r(&now, &today);
-    localtime_r(&then, &at);
-    if (today.tm_mday == at.tm_mday) {
-      char text[8];
-      std::strftime(text, sizeof text, "%H%M%S", &at);
-      return text;
-    }
-    std::this_thread::sleep_for(std::chrono::seconds(std::abs(seconds) + 1));
-  }
-}
-
 int NextYear() {
   const std::time_t now = std::time(nullptr);
   std::tm today{};
@@ -70,12 +51,6 @@ std::string FirstRingTime(const std::string& schedule) {
   std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", time.wYear, time.wMonth,
                 time.wDay, time.wHour, time.wMinute, time.wSecond);
   return text;
-}
-
-int CountCalls(const std::string& schedule) {
-  const std::regex call("<CI ");
-  return static_cast<int>(
-      std::distance(std::sregex_iterator(schedule.begin(), schedule.end(), call), {}));
 }
 
 TEST_F(FirstUseTest, StartNewSaveDeleteAboutExit) {

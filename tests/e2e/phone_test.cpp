@@ -1,0 +1,74 @@
+// The real program on a phone's own compositor (phoc, Wayland only, a 360 x 720 screen),
+// driven by keys typed through the compositor's seat: a person's first use, and a call that
+// rings through the real waiter. Pictures of every screen go to <build>/artifacts/wayland/.
+#include <gmock/gmock.h>
+
+#include "tests/e2e/phone_session.h"
+#include "tests/support/processes.h"
+#include "tests/support/waiting.h"
+
+namespace {
+
+using test_support::WaitUntil;
+using ::testing::HasSubstr;
+using namespace std::chrono_literals;
+
+constexpr char kMainTitle[] = "Pelorin";
+constexpr char kNewCallTitle[] = "New Call";
+constexpr char kAboutTitle[] = "About";
+constexpr char kIncomingTitle[] = "Incoming";
+
+class PhoneTest : public e2e::PhoneSession {};
+
+TEST_F(PhoneTest, StartNewSaveAboutExit) {
+  const int program = StartProgram();
+  ASSERT_TRUE(FocusWindow(kMainTitle, 20s)) << "the main screen never showed: " << Windows();
+  TakePicture("01-main");
+  EXPECT_EQ(PictureSize(Picture("01-main")), std::make_pair(360, 720)) << "the phone's screen";
+
+  Keys({"F1"});  // New
+  ASSERT_TRUE(FocusWindow(kNewCallTitle, 10s)) << Windows();
+  TakePicture("02-new-call");
+  Keys({"F1"});  // SAVE: a call from "Tobrin" five minutes ahead
+  ASSERT_TRUE(WaitUntil([&] { return CountCalls(ReadSchedule()) == 1; }, 10s)) << ReadSchedule();
+  EXPECT_THAT(ReadSchedule(), HasSubstr("Name=\"Tobrin\""));
+  ASSERT_TRUE(FocusWindow(kMainTitle, 10s)) << Windows();
+  TakePicture("03-main-one-call");
+
+  Keys({"F2"});
+  TakePicture("04-main-menu");
+  Keys({"2"});  // About
+  ASSERT_TRUE(FocusWindow(kAboutTitle, 10s)) << Windows();
+  TakePicture("05-about");
+  Keys({"F2"});  // Cancel
+  ASSERT_TRUE(FocusWindow(kMainTitle, 10s)) << Windows();
+
+  Keys({"F2", "3"});  // Exit
+  EXPECT_EQ(WaitForProgram(program, 10s), 0);
+  EXPECT_EQ(CountCalls(ReadSchedule()), 1);
+}
+
+// Typed ahead, saved, Pelorin left: the waiter starts the program at the call's second, its
+// window gets the phone's screen and the Talk key answers.
+TEST_F(PhoneTest, ACallTypedAheadRingsThroughTheWaiterAndTalkAnswers) {
+  const int program = StartProgram();
+  ASSERT_TRUE(FocusWindow(kMainTitle, 20s)) << Windows();
+  Keys({"F1"});
+  ASSERT_TRUE(FocusWindow(kNewCallTitle, 10s)) << Windows();
+  Keys({"Tab", "Tab"});  // the time, its hours selected
+  Type(TimeOfDayFromNow(20));
+  TakePicture("06-new-call-typed");
+  Keys({"F1"});
+  ASSERT_TRUE(WaitUntil([&] { return CountCalls(ReadSchedule()) == 1; }, 10s)) << ReadSchedule();
+  ASSERT_TRUE(FocusWindow(kMainTitle, 10s)) << Windows();
+  Keys({"F2", "3"});  // Exit: nothing of Pelorin runs now but its waiter
+  EXPECT_EQ(WaitForProgram(program, 10s), 0);
+
+  ASSERT_TRUE(FocusWindow(kIncomingTitle, 60s)) << "the call never rang: " << Windows();
+  TakePicture("07-incoming");
+  Keys({"F3"});  // Talk
+  EXPECT_TRUE(WaitUntil([&] { return !WindowExists(kIncomingTitle); }, 10s)) << Windows();
+  EXPECT_EQ(CountCalls(ReadSchedule()), 0) << ReadSchedule();
+}
+
+}  // namespace
