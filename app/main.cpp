@@ -4,8 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "app/process_state.h"
-#include "app/readme.h"
 #include "incoming/incoming_call_screen.h"
 #include "platform/system/module_path.h"
 #include "platform/system/text.h"
@@ -14,6 +12,8 @@
 #include "screens/main_screen.h"
 #include "store/schedule_store.h"
 #include "store/wakeup_scheduler.h"
+#include "toolkit/process_state.h"
+#include "toolkit/readme.h"
 
 namespace {
 

@@ -13,7 +13,6 @@
 #include <fstream>
 #include <string>
 
-#include "app/process_state.h"
 #include "platform/files/find_file.h"
 #include "platform/system/text.h"
 #include "platform/ui/application.h"
@@ -23,6 +22,7 @@
 #include "platform/ui/testing/screen_driver.h"
 #include "resources/resource_table.h"
 #include "screens/ringtone_browser.h"
+#include "toolkit/process_state.h"
 
 namespace {
 

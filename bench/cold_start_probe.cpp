@@ -5,8 +5,6 @@
 // Both save a picture of their screen (which paints it) before they end.
 #include <string>
 
-#include "app/process_state.h"
-#include "app/screen_toolkit.h"
 #include "platform/launch/timed_launch.h"
 #include "platform/system/module_path.h"
 #include "platform/system/text.h"
@@ -16,6 +14,8 @@
 #include "resources/resource_ids.h"
 #include "resources/resource_table.h"
 #include "screens/main_screen.h"
+#include "toolkit/process_state.h"
+#include "toolkit/screen_toolkit.h"
 
 namespace {
 

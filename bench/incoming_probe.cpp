@@ -7,8 +7,6 @@
 #include <ctime>
 #include <string>
 
-#include "app/process_state.h"
-#include "app/screen_toolkit.h"
 #include "incoming/incoming_call_screen.h"
 #include "platform/launch/timed_launch.h"
 #include "platform/system/module_path.h"
@@ -16,6 +14,8 @@
 #include "platform/ui/application.h"
 #include "resources/resource_ids.h"
 #include "resources/resource_table.h"
+#include "toolkit/process_state.h"
+#include "toolkit/screen_toolkit.h"
 
 namespace {
 

@@ -18,8 +18,6 @@
 #include <pugixml.hpp>
 #include <string>
 
-#include "app/process_state.h"
-#include "app/screen_toolkit.h"
 #include "bench/schedule_file.h"
 #include "platform/launch/timed_launch.h"
 #include "platform/system/module_path.h"
@@ -29,6 +27,8 @@
 #include "resources/resource_ids.h"
 #include "resources/resource_table.h"
 #include "screens/main_screen.h"
+#include "toolkit/process_state.h"
+#include "toolkit/screen_toolkit.h"
 
 namespace {
 

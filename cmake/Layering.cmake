@@ -12,10 +12,10 @@ set(PELORIN_LAYERS
   "pelorin_power:pelorin_system"
   "pelorin_store:pelorin_system,pelorin_launch"
   "pelorin_resources:pelorin_ui"
-  "pelorin_app:pelorin_system,pelorin_store,pelorin_ui,pelorin_sound"
-  "pelorin_incoming:pelorin_system,pelorin_store,pelorin_app,pelorin_ui,pelorin_sound,pelorin_power,pelorin_resources"
-  "pelorin_screens:pelorin_system,pelorin_store,pelorin_app,pelorin_ui,pelorin_sound,pelorin_contacts,pelorin_sim,pelorin_files,pelorin_resources"
-  "pelorin:pelorin_app,pelorin_incoming,pelorin_screens,pelorin_ui,pelorin_system,pelorin_store,pelorin_resources"
+  "pelorin_toolkit:pelorin_system,pelorin_store,pelorin_ui"
+  "pelorin_incoming:pelorin_system,pelorin_store,pelorin_toolkit,pelorin_ui,pelorin_sound,pelorin_power,pelorin_resources"
+  "pelorin_screens:pelorin_system,pelorin_store,pelorin_toolkit,pelorin_ui,pelorin_sound,pelorin_contacts,pelorin_sim,pelorin_files,pelorin_resources"
+  "pelorin:pelorin_screens,pelorin_incoming,pelorin_toolkit,pelorin_resources,pelorin_store,pelorin_ui,pelorin_system"
 )
 # Outside libraries the store may use besides the standard library.
 set(PELORIN_STORE_OUTSIDE pugixml pugixml::pugixml pugixml::static pugixml::shared)

@@ -1,13 +1,13 @@
 #include "incoming/incoming_call_screen.h"
 
-#include "app/process_state.h"
-#include "app/screen_toolkit.h"
 #include "incoming/ringtone_player.h"
 #include "platform/power/power.h"
 #include "platform/ui/vibrator.h"
 #include "resources/resource_ids.h"
 #include "store/schedule_store.h"
 #include "store/wakeup_scheduler.h"
+#include "toolkit/process_state.h"
+#include "toolkit/screen_toolkit.h"
 
 namespace {
 

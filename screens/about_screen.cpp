@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <string>
 
-#include "app/readme.h"
-#include "app/screen_toolkit.h"
 #include "platform/system/text.h"
 #include "resources/resource_ids.h"
+#include "toolkit/readme.h"
+#include "toolkit/screen_toolkit.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 #include <string_view>
 #include <vector>
 
-#include "app/process_state.h"
-#include "app/screen_toolkit.h"
 #include "platform/contacts/pocket_outlook.h"
 #include "platform/sim/sim_manager.h"
 #include "platform/ui/collation.h"
 #include "resources/resource_ids.h"
 #include "screens/contact_session.h"
+#include "toolkit/process_state.h"
+#include "toolkit/screen_toolkit.h"
 
 namespace {
 

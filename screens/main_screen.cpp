@@ -5,8 +5,6 @@
 #include <string_view>
 #include <vector>
 
-#include "app/process_state.h"
-#include "app/screen_toolkit.h"
 #include "platform/files/file_watch.h"
 #include "platform/system/clock.h"
 #include "platform/system/text.h"
@@ -15,6 +13,8 @@
 #include "screens/new_call_screen.h"
 #include "store/schedule_store.h"
 #include "store/wakeup_scheduler.h"
+#include "toolkit/process_state.h"
+#include "toolkit/screen_toolkit.h"
 
 namespace {
 

@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "app/process_state.h"
-#include "app/screen_toolkit.h"
 #include "platform/sound/system_sound.h"
 #include "platform/system/clock.h"
 #include "platform/system/module_path.h"
@@ -12,6 +10,8 @@
 #include "screens/caller_picker.h"
 #include "screens/ringtone_browser.h"
 #include "store/schedule_store.h"
+#include "toolkit/process_state.h"
+#include "toolkit/screen_toolkit.h"
 
 namespace {
 

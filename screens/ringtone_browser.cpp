@@ -5,10 +5,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/process_state.h"
-#include "app/screen_toolkit.h"
 #include "platform/files/find_file.h"
 #include "resources/resource_ids.h"
+#include "toolkit/process_state.h"
+#include "toolkit/screen_toolkit.h"
 
 namespace {
 

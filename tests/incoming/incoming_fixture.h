@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/process_state.h"
 #include "incoming/incoming_call_screen.h"
 #include "platform/launch/timed_launch.h"
 #include "platform/power/power.h"
@@ -23,6 +22,7 @@
 #include "resources/resource_table.h"
 #include "store/schedule_store.h"
 #include "tests/support/schedule_fixture.h"
+#include "toolkit/process_state.h"
 
 // Plays nothing; writes down each call as "sound: <call> <argument>".
 class RecordingSoundLibrary : public SoundLibrary {

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "app/process_state.h"
 #include "platform/launch/timed_launch.h"
 #include "platform/ui/application.h"
 #include "platform/ui/controls.h"
@@ -19,6 +18,7 @@
 #include "resources/resource_table.h"
 #include "store/schedule_store.h"
 #include "tests/support/schedule_fixture.h"
+#include "toolkit/process_state.h"
 
 class CallScreensFixture : public ScheduleFixture {
  protected:

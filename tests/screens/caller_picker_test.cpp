@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "app/process_state.h"
 #include "platform/contacts/pocket_outlook.h"
 #include "platform/sim/sim_manager.h"
 #include "platform/ui/application.h"
@@ -22,6 +21,7 @@
 #include "platform/ui/testing/screen_driver.h"
 #include "resources/resource_table.h"
 #include "tests/screens/list_rows.h"
+#include "toolkit/process_state.h"
 
 namespace {
 

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "app/process_state.h"
 #include "platform/files/find_file.h"
 #include "platform/ui/application.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/testing/screen_driver.h"
 #include "resources/resource_table.h"
 #include "tests/screens/list_rows.h"
+#include "toolkit/process_state.h"
 
 namespace {
 

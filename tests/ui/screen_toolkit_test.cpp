@@ -1,12 +1,12 @@
 // The screen toolkit through the real platform: running screens, the bar, the text unit, the
 // report list and its rows, row icons and the pale background.
-#include "app/screen_toolkit.h"
+#include "toolkit/screen_toolkit.h"
 
 #include <gmock/gmock.h>
 
-#include "app/process_state.h"
 #include "tests/support/list_cells.h"
 #include "tests/ui/ui_fixture.h"
+#include "toolkit/process_state.h"
 
 namespace {
 

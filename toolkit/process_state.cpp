@@ -1,4 +1,4 @@
-#include "process_state.h"
+#include "toolkit/process_state.h"
 
 ProcessState& State() {
   static ProcessState state;

@@ -1,4 +1,4 @@
-#include "app/readme.h"
+#include "toolkit/readme.h"
 
 #include <filesystem>
 

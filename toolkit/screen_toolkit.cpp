@@ -1,6 +1,6 @@
-#include "app/screen_toolkit.h"
+#include "toolkit/screen_toolkit.h"
 
-#include "app/process_state.h"
+#include "toolkit/process_state.h"
 
 namespace {
 
