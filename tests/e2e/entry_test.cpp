@@ -3,7 +3,10 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -121,13 +124,22 @@ TEST_F(EntryTest, WithoutADisplayItSaysSoInOneLineAndEndsWithMinusOne) {
   EXPECT_THAT(closed.errors, ::testing::HasSubstr(":97"));
 }
 
-// A Wayland display that is named but has nobody behind it is no display either; a timed
-// launch still arms the calls after the one it cannot show.
+// A Wayland display that is named but has nobody behind it is no display either, nor is the
+// socket a compositor that died left behind; a timed launch still arms the calls after the
+// one it cannot show.
 TEST_F(EntryTest, ADeadWaylandDisplayIsNoDisplay) {
   const std::string past =
       "<CallInfo><CI Name=\"old\" CallTimeHigh=\"1\" CallTimeLow=\"0\"/></CallInfo>";
   fs::create_directories(directory_ / "run");
+  const std::string stale = (directory_ / "run" / "wayland-stale").string();
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  stale.copy(address.sun_path, sizeof address.sun_path - 1);
+  const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_EQ(::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ::close(socket);  // the file stays, nobody listens
   const std::vector<std::vector<std::string>> deadDisplays = {
+      {"WAYLAND_DISPLAY=" + stale},
       {"WAYLAND_DISPLAY=" + (directory_ / "wayland-gone").string()},
       {"WAYLAND_DISPLAY=wayland-gone", "XDG_RUNTIME_DIR=" + (directory_ / "run").string()},
       {"XDG_SESSION_TYPE=wayland", "XDG_RUNTIME_DIR=" + (directory_ / "run").string()}};
