@@ -18,7 +18,7 @@ set(PELORIN_LAYERS
   "pelorin_power:pelorin_system"
   "pelorin_store:pelorin_system,pelorin_launch"
   "pelorin_resources:pelorin_ui"
-  "pelorin_toolkit:pelorin_system,pelorin_store,pelorin_ui"
+  "pelorin_toolkit:pelorin_system,pelorin_store,pelorin_ui,pelorin_contacts"
   "pelorin_incoming:pelorin_system,pelorin_store,pelorin_toolkit,pelorin_ui,pelorin_sound,pelorin_power,pelorin_resources"
   "pelorin_screens:pelorin_system,pelorin_store,pelorin_toolkit,pelorin_ui,pelorin_sound,pelorin_contacts,pelorin_sim,pelorin_files,pelorin_resources"
   "pelorin:pelorin_screens,pelorin_incoming,pelorin_toolkit,pelorin_resources,pelorin_store,pelorin_ui,pelorin_system"

@@ -6,13 +6,14 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/contacts/pocket_outlook.h"
 #include "platform/sim/sim_manager.h"
 #include "platform/ui/collation.h"
 #include "resources/resource_ids.h"
-#include "screens/contact_session.h"
+#include "toolkit/contact_session.h"
 #include "toolkit/process_state.h"
 #include "toolkit/screen_toolkit.h"
 
@@ -88,7 +89,7 @@ bool SortsBefore(const std::u16string& first, const std::u16string& second) {
 // One row per contact with a name, sorted by the name it shows. A contact that cannot be fetched
 // is passed over.
 void FillFromContacts(HWND list) {
-  ContactSession* session = State().contactSession;
+  ContactSession* session = State().contactSession.get();
   if (session == nullptr) {
     return;
   }
@@ -210,14 +211,12 @@ INT_PTR CallerPickerProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /
 }  // namespace
 
 CallerPicker::CallerPicker() {
-  State().contactSession = new ContactSession();
+  State().contactSession = std::make_unique<ContactSession>();
 }
 
 CallerPicker::~CallerPicker() {
-  ContactSession* session = State().contactSession;
-  State().contactSession = nullptr;
+  const std::unique_ptr<ContactSession> session = std::move(State().contactSession);
   session->Close();
-  delete session;
 }
 
 int CallerPicker::Run() {

@@ -1,7 +1,8 @@
 #pragma once
-// Everything the program keeps for the life of the process, in one place. Created zeroed at
-// start and never freed before exit; screens keep their state here, not in members.
+// Everything the program keeps for the life of the process, in one place. Made empty at first
+// use and destroyed at exit; screens keep their state here, not in members.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,11 @@
 class ContactSession;
 
 struct ProcessState {
+  // Out of line: only the source knows ContactSession whole.
+  ProcessState();
+  ~ProcessState();
+  ProcessState& operator=(ProcessState&&) noexcept;
+
   // The module whose resources every screen loads. The program has only its own.
   const void* instance = nullptr;
   CallRecord editedRecord{};  // the call being entered on the new call screen
@@ -20,7 +26,7 @@ struct ProcessState {
   std::u16string chosenCallerName;
   std::u16string browseDirectory;
   std::u16string chosenRingtonePath;
-  ContactSession* contactSession = nullptr;  // only while the caller picker is open
+  std::unique_ptr<ContactSession> contactSession;  // only while the caller picker is open
   // The list windows of the list screens, set when each list is made.
   HWND mainList = nullptr;
   HWND callerList = nullptr;

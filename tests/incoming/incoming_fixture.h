@@ -21,8 +21,8 @@
 #include "resources/resource_ids.h"
 #include "resources/resource_table.h"
 #include "store/schedule_store.h"
+#include "tests/support/process_state_reset.h"
 #include "tests/support/schedule_fixture.h"
-#include "toolkit/process_state.h"
 
 // Plays nothing; writes down each call as "sound: <call> <argument>".
 class RecordingSoundLibrary : public SoundLibrary {
@@ -67,8 +67,7 @@ class IncomingFixture : public ScheduleFixture {
     static char* argv[] = {name, nullptr};
     std::string why;
     ASSERT_TRUE(StartScreenPlatform(argc, argv, &why)) << why;
-    State().instance = &ProgramResources();
-    State().dueRecord = CallRecord{};
+    ResetProcessState(&ProgramResources());
     State().vibrationTicks = 7;  // whatever an earlier screen left
     SetVibratorService([this](bool on) {
       events_.push_back(on ? "vibrator on" : "vibrator off");

@@ -17,8 +17,8 @@
 #include "resources/resource_ids.h"
 #include "resources/resource_table.h"
 #include "store/schedule_store.h"
+#include "tests/support/process_state_reset.h"
 #include "tests/support/schedule_fixture.h"
-#include "toolkit/process_state.h"
 
 class CallScreensFixture : public ScheduleFixture {
  protected:
@@ -29,8 +29,7 @@ class CallScreensFixture : public ScheduleFixture {
     static char* argv[] = {name, nullptr};
     std::string why;
     ASSERT_TRUE(StartScreenPlatform(argc, argv, &why)) << why;
-    State().instance = &ProgramResources();
-    State().editedRecord = CallRecord{};
+    ResetProcessState(&ProgramResources());
     ++serial_;
     SetTimedLaunchService([this](const std::u16string&, const SYSTEMTIME& time) {
       armed_.push_back(time);

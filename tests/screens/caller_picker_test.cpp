@@ -21,6 +21,7 @@
 #include "platform/ui/testing/screen_driver.h"
 #include "resources/resource_table.h"
 #include "tests/screens/list_rows.h"
+#include "tests/support/process_state_reset.h"
 #include "toolkit/process_state.h"
 
 namespace {
@@ -69,7 +70,7 @@ class CallerPickerTest : public ::testing::Test {
     static char* argv[] = {name, nullptr};
     std::string why;
     ASSERT_TRUE(StartScreenPlatform(argc, argv, &why)) << why;
-    State().instance = &ProgramResources();
+    ResetProcessState(&ProgramResources());
     State().chosenCallerName = u"Earlier";
     data_ = std::filesystem::temp_directory_path() /
             ("pelorin-picker-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));

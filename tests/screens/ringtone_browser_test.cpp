@@ -16,6 +16,7 @@
 #include "platform/ui/testing/screen_driver.h"
 #include "resources/resource_table.h"
 #include "tests/screens/list_rows.h"
+#include "tests/support/process_state_reset.h"
 #include "toolkit/process_state.h"
 
 namespace {
@@ -35,7 +36,7 @@ class RingtoneBrowserTest : public ::testing::Test {
     static char* argv[] = {name, nullptr};
     std::string why;
     ASSERT_TRUE(StartScreenPlatform(argc, argv, &why)) << why;
-    State().instance = &ProgramResources();
+    ResetProcessState(&ProgramResources());
     State().chosenRingtonePath = u"/earlier.mp3";
     root_ = std::filesystem::temp_directory_path() /
             ("pelorin-browser-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 
 #include "tests/support/list_cells.h"
+#include "tests/support/process_state_reset.h"
 #include "tests/ui/ui_fixture.h"
 #include "toolkit/process_state.h"
 
@@ -16,7 +17,7 @@ class ScreenToolkitTest : public ScreenTest {
  protected:
   void SetUp() override {
     ScreenTest::SetUp();
-    State().instance = TestInstance();
+    ResetProcessState(TestInstance());
   }
 
   // Runs the plain screen with a report list of `columns` over its client area; `step` runs

@@ -1,4 +1,4 @@
-#include "screens/contact_session.h"
+#include "toolkit/contact_session.h"
 
 // The host has no component runtime to start or stop around the application object: it is made
 // and released directly, and that is all Open and Close need besides logging on and off.

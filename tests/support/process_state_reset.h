@@ -1,0 +1,9 @@
+#pragma once
+// Every screen test starts from the process-wide state a fresh program has: whatever an earlier
+// test's screens left there is gone, and the screens load their resources from `instance`.
+#include "toolkit/process_state.h"
+
+inline void ResetProcessState(const void* instance) {
+  State() = ProcessState{};
+  State().instance = instance;
+}
