@@ -40,23 +40,6 @@ std::u16string formatRingTime(const FILETIME& ringTime) {
   return std::u16string(text, text + std::char_traits<char>::length(text));
 }
 
-// The calls the rows show for the file as it is, in file order, up to the first that cannot
-// be read.
-std::vector<CallRecord> readListedCalls(ScheduleStore& store) {
-  std::vector<CallRecord> calls;
-  const int count = store.CountCalls();
-  for (int i = 0; i < count; ++i) {
-    // A fresh record for every read: a call without some attribute shows nothing of the
-    // call read before it.
-    CallRecord record{};
-    if (!store.ReadCall(i, record)) {
-      break;
-    }
-    calls.push_back(record);
-  }
-  return calls;
-}
-
 void createCallList(HWND screen) {
   RECT client{};
   GetClientRect(screen, &client);
@@ -111,7 +94,7 @@ void followScheduleFile() {
   bool same = false;
   {
     ScheduleStore store;
-    const std::vector<CallRecord> calls = readListedCalls(store);
+    const std::vector<CallRecord> calls = store.ReadCalls();
     same = std::equal(calls.begin(), calls.end(), State().shownCalls.begin(),
                       State().shownCalls.end(), SameCall);
   }
@@ -210,7 +193,7 @@ void MainScreen::RefreshCallList() {
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
   ScheduleStore store;
   WakeupScheduler(store);
-  State().shownCalls = readListedCalls(store);
+  State().shownCalls = store.ReadCalls();
   if (State().shownCalls.empty()) {
     return;
   }

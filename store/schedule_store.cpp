@@ -312,6 +312,21 @@ bool ScheduleStore::ReadCall(int position, CallRecord& record) {
   return true;
 }
 
+std::vector<CallRecord> ScheduleStore::ReadCalls() {
+  std::vector<CallRecord> calls;
+  Schedule* schedule = Load();
+  if (schedule == nullptr) {
+    return calls;
+  }
+  schedule->Index();
+  calls.reserve(schedule->leadingElements);
+  for (std::size_t i = 0; i < schedule->leadingElements; ++i) {
+    // Each record starts empty: a call without some attribute shows nothing of the one before.
+    ReadRecordAttributes(schedule->children[i], calls.emplace_back());
+  }
+  return calls;
+}
+
 bool ScheduleStore::FindDueCall(CallRecord& record) {
   Schedule* schedule = Load();
   if (schedule == nullptr) {

@@ -5,6 +5,7 @@
 // that names the file and the reason.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "call_record.h"
 
@@ -19,6 +20,10 @@ class ScheduleStore {
   int CountCalls();
   // Fills the record from the child at a 0-based position.
   bool ReadCall(int position, CallRecord& record);
+  // The calls from the first child up to the first child that is not a call, each as ReadCall
+  // reads it, from one look at the file: a list of many calls checks the file once, not once
+  // per row.
+  std::vector<CallRecord> ReadCalls();
   // The first call whose ring time lies less than 10 seconds from now, either side.
   bool FindDueCall(CallRecord& record);
   // Removes every call not later than limit + 10 s and saves the file when it removed any. 0

@@ -205,6 +205,14 @@ TEST_F(ScheduleStoreTest, ReadingRuleOrderExtrasMissingFieldsAndNumbers) {
   EXPECT_EQ(NameOf(record), u"Lee");
   EXPECT_FALSE(store.ReadCall(3, record));
   EXPECT_FALSE(store.ReadCall(-1, record));
+  // All at once, each call read into an empty record.
+  const std::vector<CallRecord> calls = store.ReadCalls();
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(NameOf(calls[0]), u"Lee");
+  EXPECT_EQ(calls[0].Index, 9);
+  EXPECT_EQ(NameOf(calls[1]), u"NoTime");
+  EXPECT_EQ(std::u16string(calls[1].Ringtone), u"");
+  EXPECT_EQ(NameOf(calls[2]), u"");
 
   EXPECT_EQ(ReadNumber("  -1"), 4294967295u);
   EXPECT_EQ(ReadNumber("\t\n42abc"), 42u);
@@ -247,6 +255,7 @@ TEST_F(ScheduleStoreTest, NonElementChildStopsWalksButCountsAndDeletes) {
   EXPECT_TRUE(store.ReadCall(0, record));
   EXPECT_FALSE(store.ReadCall(1, record));
   EXPECT_FALSE(store.ReadCall(2, record));
+  EXPECT_EQ(store.ReadCalls().size(), 1u);
   EXPECT_EQ(store.FindEarliestCall(time), -1);
   EXPECT_EQ(store.PurgeCalls(NowPlus(0)), -1);
   EXPECT_EQ(ReadSchedule(), before);  // the due call before the comment is not removed
