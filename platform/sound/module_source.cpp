@@ -43,6 +43,16 @@ std::unique_ptr<ModuleSource> ModuleSource::Load(const char* path, int deviceRat
   if (!ReadWholeFile(path, kMaximumModuleBytes, &contents)) {
     return nullptr;
   }
+  // A look at the header first: an MP3 or WAV is turned away at once, where building a module
+  // from it tries every loader libopenmpt has and costs as much as starting the sound device.
+  const std::size_t headerSize =
+      std::min(contents.size(), openmpt_probe_file_header_get_recommended_size());
+  if (openmpt_probe_file_header(OPENMPT_PROBE_FILE_HEADER_FLAGS_MODULES, contents.data(),
+                                headerSize, contents.size(), openmpt_log_func_silent, nullptr,
+                                openmpt_error_func_ignore, nullptr, nullptr,
+                                nullptr) == OPENMPT_PROBE_FILE_HEADER_RESULT_FAILURE) {
+    return nullptr;
+  }
   int error = 0;
   openmpt_module* module = openmpt_module_create_from_memory2(
       contents.data(), contents.size(), openmpt_log_func_silent, nullptr, openmpt_error_func_ignore,
