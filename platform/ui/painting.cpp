@@ -7,6 +7,7 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <span>
 #include <unordered_set>
 
 #include "platform/ui/internal/fonts.h"
@@ -121,11 +122,28 @@ bool drawDetail(QPainter* painter, const HGDIOBJ__& bitmap, const QRect& target,
   return true;
 }
 
+// The resources are BMP and PNG pictures, which Qt reads itself. Named, they are read at once;
+// unnamed, Qt first loads every image plugin it has to ask each whether it knows the bytes.
+const char* imageFormatOf(std::span<const unsigned char> bytes) {
+  if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
+    return "BMP";
+  }
+  if (bytes.size() >= 4 && bytes[0] == 0x89 && bytes[1] == 'P' && bytes[2] == 'N' &&
+      bytes[3] == 'G') {
+    return "PNG";
+  }
+  return nullptr;
+}
+
+bool loadImageBytes(QImage& image, std::span<const unsigned char> bytes) {
+  return image.loadFromData(bytes.data(), static_cast<int>(bytes.size()), imageFormatOf(bytes));
+}
+
 QImage loadImage(HINSTANCE instance, int id, ResourceType type) {
   const ImageResource* resource = FindImage(instance, id, type);
   QImage image;
   if (resource != nullptr && !resource->bytes.empty()) {
-    image.loadFromData(resource->bytes.data(), static_cast<int>(resource->bytes.size()));
+    loadImageBytes(image, resource->bytes);
   }
   return image;
 }
@@ -140,7 +158,7 @@ QImage loadDetail(HINSTANCE instance, int id, int bitmapWidth) {
   QImage detail;
   const ImageResource* resource = FindBitmapDetail(instance, id);
   if (resource != nullptr && !resource->bytes.empty() && bitmapWidth > 0 &&
-      detail.loadFromData(resource->bytes.data(), static_cast<int>(resource->bytes.size()))) {
+      loadImageBytes(detail, resource->bytes)) {
     detail.setDevicePixelRatio(static_cast<qreal>(detail.width()) / bitmapWidth);
   }
   details.emplace(key, detail);
