@@ -46,6 +46,8 @@ void PrintUsage() {
 }
 
 void RunTimedLaunch() {
+  // The file's save and the arming of the next call run while the screen's windows are made.
+  IncomingCallScreen::BeginScheduleWork();
   IncomingCallScreen screen;
   screen.Run();
 }

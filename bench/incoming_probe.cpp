@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
   SetModuleFileNameForTesting(FromUtf8(directory + "/pelorin"));
   // The file holds only the due call, so there is nothing to arm; never arm for real anyway.
   SetTimedLaunchService([](const std::u16string&, const SYSTEMTIME&) { return true; });
+  IncomingCallScreen::BeginScheduleWork();  // as the program's entry does
   RunModalScreen(IDD_INCOMING, timedProcedure);
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "incoming/incoming_call_screen.h"
 
+#include <future>
+
 #include "incoming/ringtone_player.h"
 #include "platform/power/power.h"
 #include "platform/ui/vibrator.h"
@@ -21,6 +23,18 @@ constexpr COLORREF kPictureKeyColour = RGB(255, 0, 255);
 constexpr INT_PTR kAnswered = 0;
 constexpr INT_PTR kRejected = -1;
 constexpr INT_PTR kNoBar = 3;
+
+// What the worker begun by BeginScheduleWork found: whether a call is due, and the record as
+// LoadDueRecord would have left it.
+struct ScheduleWork {
+  bool due = false;
+  CallRecord record{};
+};
+
+std::future<ScheduleWork>& PendingScheduleWork() {
+  static std::future<ScheduleWork> work;
+  return work;
+}
 
 void StartVibrator() {
   Vibrate(0, nullptr, TRUE, INFINITE);
@@ -90,8 +104,18 @@ void Initialise(HWND screen) {
     endCode = kNoBar;
   }
   OverrideBarKey(bar, VK_TTALK);
+  // Begun early, the schedule's work is done once it is waited for here.
+  const bool scheduled = PendingScheduleWork().valid();
+  bool due = false;
+  if (scheduled) {
+    const ScheduleWork work = PendingScheduleWork().get();
+    State().dueRecord = work.record;
+    due = work.due;
+  } else {
+    due = LoadDueRecord();
+  }
   // No call due outranks no bar. The screen is ended once, with the code that counts.
-  if (!LoadDueRecord()) {
+  if (!due) {
     ending = true;
     endCode = kRejected;
   }
@@ -103,7 +127,7 @@ void Initialise(HWND screen) {
   if (!ending) {
     StartAlerting(screen);
   }
-  {
+  if (!scheduled) {
     ScheduleStore store;
     WakeupScheduler(store);
   }
@@ -175,6 +199,17 @@ INT_PTR IncomingCallProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM l
 }
 
 IncomingCallScreen::~IncomingCallScreen() = default;
+
+void IncomingCallScreen::BeginScheduleWork() {
+  ScheduleWork work;
+  work.record = State().dueRecord;
+  PendingScheduleWork() = std::async(std::launch::async, [work]() mutable {
+    ScheduleStore store;
+    work.due = store.CountCalls() > 0 && store.FindDueCall(work.record);
+    WakeupScheduler(store);
+    return work;
+  });
+}
 
 int IncomingCallScreen::Run() {
   return static_cast<int>(RunModalScreen(IDD_INCOMING, IncomingCallProcedure));

@@ -208,6 +208,36 @@ TEST_F(IncomingCallScreenTest, OfTwoCallsTwoSecondsApartTheFirstInTheFileRingsAn
   EXPECT_THAT(events_, IsEmpty());
 }
 
+TEST_F(IncomingCallScreenTest, ScheduleWorkBegunBeforeTheScreenIsDoneBeforeItShowsAndOnce) {
+  WriteDueCall(1);
+  std::string name;
+  std::vector<std::string> eventsWhenShown;
+  std::vector<std::string> storedWhenShown;
+  std::vector<SYSTEMTIME> armedWhenShown;
+  RunLater([&] {
+    name = ControlTextUtf8(IDC_CALLER_NAME_LABEL);
+    eventsWhenShown = events_;
+    storedWhenShown = StoredNames();
+    armedWhenShown = armed_;
+    PressKey(VK_F2);
+  });
+  IncomingCallScreen::BeginScheduleWork();  // as the timed launch does
+  EXPECT_EQ(RunScreen(), -1);
+  EXPECT_EQ(name, "Mum");
+  EXPECT_THAT(eventsWhenShown,
+              ElementsAre("vibrator on", "backlight BKL1: D0", "sound: SetBufferSize 200",
+                          "sound: Init 22050", "sound: LoadSong /music/ring.mp3",
+                          "sound: StreamOpen /music/ring.mp3", "sound: StreamPlay -1"));
+  EXPECT_THAT(storedWhenShown, ElementsAre("Later"));
+  EXPECT_THAT(armedWhenShown, ElementsAre(CalendarPlus(3600)));
+
+  // The next screen does the work itself: nothing is due any more, the launch is armed again.
+  events_.clear();
+  EXPECT_EQ(RunScreen(), -1);
+  EXPECT_THAT(events_, IsEmpty());
+  EXPECT_THAT(armed_, ElementsAre(CalendarPlus(3600), CalendarPlus(3600)));
+}
+
 TEST_F(IncomingCallScreenTest, TheTalkKeyStillAnswersAfterScreensThatFoundNoCall) {
   // Each of these registers the Talk key before it ends; none may keep it.
   WriteSchedule("<CallInfo></CallInfo>");
