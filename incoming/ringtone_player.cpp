@@ -115,9 +115,9 @@ bool PlayFile(const std::u16string& path, std::string* reason) {
 // Names go to the terminal in quotes, on the one line, whatever characters they hold.
 std::string Quoted(const std::u16string& path) {
   std::string text = "'" + ToUtf8(path) + "'";
-  for (char& c : text) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-      c = '?';
+  for (char& character : text) {
+    if (static_cast<unsigned char>(character) < 0x20 || character == 0x7F) {
+      character = '?';
     }
   }
   return text;

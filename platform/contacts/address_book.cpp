@@ -18,7 +18,8 @@ constexpr std::size_t kMaximumFileBytes = std::size_t{64} << 20;
 bool IsCardFileName(const std::string& name) {
   if (name.size() <= 4 || name.front() == '.') return false;
   std::string extension = name.substr(name.size() - 4);
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& character : extension)
+    character = static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
   return extension == ".vcf";
 }
 

@@ -7,11 +7,11 @@
 
 namespace {
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i]))) {
+bool EqualsIgnoringCase(std::string_view first, std::string_view second) {
+  if (first.size() != second.size()) return false;
+  for (std::size_t i = 0; i < first.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(first[i])) !=
+        std::toupper(static_cast<unsigned char>(second[i]))) {
       return false;
     }
   }

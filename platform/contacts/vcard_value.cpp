@@ -13,25 +13,26 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+int HexValue(char character) {
+  if (character >= '0' && character <= '9') return character - '0';
+  if (character >= 'A' && character <= 'F') return character - 'A' + 10;
+  if (character >= 'a' && character <= 'f') return character - 'a' + 10;
   return -1;
 }
 
-int Base64Value(char c) {
-  if (c >= 'A' && c <= 'Z') return c - 'A';
-  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-  if (c >= '0' && c <= '9') return c - '0' + 52;
-  if (c == '+') return 62;
-  if (c == '/') return 63;
+int Base64Value(char character) {
+  if (character >= 'A' && character <= 'Z') return character - 'A';
+  if (character >= 'a' && character <= 'z') return character - 'a' + 26;
+  if (character >= '0' && character <= '9') return character - '0' + 52;
+  if (character == '+') return 62;
+  if (character == '/') return 63;
   return -1;
 }
 
 std::string UpperAscii(std::string_view text) {
   std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& character : upper)
+    character = static_cast<char>(std::toupper(static_cast<unsigned char>(character)));
   return upper;
 }
 
@@ -45,10 +46,10 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
       0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
   std::string out;
   out.reserve(bytes.size());
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
+  for (const char character : bytes) {
+    const auto byte = static_cast<unsigned char>(character);
     if (byte < 0x80) {
-      out += c;
+      out += character;
     } else {
       const char16_t code = byte < 0xA0 ? kHigh[byte - 0x80] : char16_t{byte};
       out += ToUtf8(std::u16string_view(&code, 1));
@@ -61,9 +62,9 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
 // Anything else from a card, such as "//TRANSLIT" suffixes or paths, never reaches iconv.
 bool IsCharsetName(std::string_view name) {
   if (name.empty() || name.size() >= 64) return false;
-  return std::all_of(name.begin(), name.end(), [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.' ||
-           c == ':' || c == '+';
+  return std::all_of(name.begin(), name.end(), [](char character) {
+    return std::isalnum(static_cast<unsigned char>(character)) || character == '-' ||
+           character == '_' || character == '.' || character == ':' || character == '+';
   });
 }
 
@@ -149,9 +150,9 @@ std::string DecodeBase64(std::string_view text) {
   std::string out;
   unsigned int bits = 0;
   int count = 0;
-  for (const char c : text) {
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
-    const int value = Base64Value(c);
+  for (const char character : text) {
+    if (character == ' ' || character == '\t' || character == '\r' || character == '\n') continue;
+    const int value = Base64Value(character);
     if (value < 0) break;
     bits = (bits << 6) | static_cast<unsigned int>(value);
     count += 6;
@@ -176,30 +177,30 @@ std::vector<std::string> SplitStructuredValue(std::string_view value, bool lists
   std::vector<std::string> parts(1);
   // Several values of one part are joined with one blank; empty ones are left out.
   bool blankPending = false;
-  const auto append = [&](char c) {
+  const auto append = [&](char character) {
     if (blankPending && !parts.back().empty()) parts.back() += ' ';
     blankPending = false;
-    parts.back() += c;
+    parts.back() += character;
   };
   for (std::size_t i = 0; i < value.size(); ++i) {
-    const char c = value[i];
-    if (c == '\\' && i + 1 < value.size()) {
+    const char character = value[i];
+    if (character == '\\' && i + 1 < value.size()) {
       const char next = value[++i];
       if (next == 'n' || next == 'N') {
         append('\n');
       } else if (next == '\\' || next == ';' || next == ',') {
         append(next);
       } else {
-        append(c);
+        append(character);
         append(next);
       }
-    } else if (c == ';') {
+    } else if (character == ';') {
       parts.emplace_back();
       blankPending = false;
-    } else if (c == ',' && lists) {
+    } else if (character == ',' && lists) {
       blankPending = true;
     } else {
-      append(c);
+      append(character);
     }
   }
   return parts;

@@ -42,22 +42,27 @@ FindState* OpenState(HANDLE find) {
 
 bool Matches(std::u16string_view pattern, std::u16string_view name) {
   // Iterative wildcard match; the last "*" seen is retried one character further on failure.
-  std::size_t p = 0, n = 0, star = std::u16string_view::npos, resume = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n])) {
-      ++p, ++n;
-    } else if (p < pattern.size() && pattern[p] == u'*') {
-      star = p++;
-      resume = n;
+  std::size_t inPattern = 0;
+  std::size_t inName = 0;
+  std::size_t star = std::u16string_view::npos;
+  std::size_t resume = 0;
+  while (inName < name.size()) {
+    if (inPattern < pattern.size() &&
+        (pattern[inPattern] == u'?' || pattern[inPattern] == name[inName])) {
+      ++inPattern;
+      ++inName;
+    } else if (inPattern < pattern.size() && pattern[inPattern] == u'*') {
+      star = inPattern++;
+      resume = inName;
     } else if (star != std::u16string_view::npos) {
-      p = star + 1;
-      n = ++resume;
+      inPattern = star + 1;
+      inName = ++resume;
     } else {
       return false;
     }
   }
-  while (p < pattern.size() && pattern[p] == u'*') ++p;
-  return p == pattern.size();
+  while (inPattern < pattern.size() && pattern[inPattern] == u'*') ++inPattern;
+  return inPattern == pattern.size();
 }
 
 // A link counts as what it points to; a link that points nowhere counts as a file.

@@ -14,6 +14,7 @@
 
 #include "platform/contacts/pocket_outlook.h"
 #include "platform/system/text.h"
+#include "tests/support/scratch_directory.h"
 
 namespace {
 
@@ -27,9 +28,7 @@ std::string Card(const std::string& name) {
 class AddressBookTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = std::filesystem::temp_directory_path() /
-            ("pelorin-contacts-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-    std::filesystem::remove_all(root_);
+    root_ = test_support::MakeScratchDirectory("contacts");
     contacts_ = root_ / "contacts";
     std::filesystem::create_directories(contacts_);
     const char* data = std::getenv("XDG_DATA_HOME");
@@ -73,7 +72,6 @@ class AddressBookTest : public ::testing::Test {
   std::filesystem::path root_;
   std::filesystem::path contacts_;
   std::optional<std::string> savedData_;
-  static inline int counter_ = 0;
 };
 
 TEST_F(AddressBookTest, DirectoryComesFromXdgDataHomeElseHome) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/system/text.h"
+#include "tests/support/scratch_directory.h"
 
 namespace {
 
@@ -19,10 +20,7 @@ using ::testing::UnorderedElementsAre;
 class FindFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = std::filesystem::temp_directory_path() /
-            ("pelorin-files-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-    std::filesystem::remove_all(root_);
-    std::filesystem::create_directories(root_);
+    root_ = test_support::MakeScratchDirectory("files");
     SetFileRootForTesting(FromUtf8(root_.string() + "/"));
   }
   void TearDown() override {
@@ -53,7 +51,6 @@ class FindFileTest : public ::testing::Test {
   }
 
   std::filesystem::path root_;
-  static inline int counter_ = 0;
 };
 
 TEST_F(FindFileTest, NothingToListGivesNoHandle) {

@@ -22,6 +22,7 @@
 #include "resources/resource_table.h"
 #include "tests/screens/list_rows.h"
 #include "tests/support/process_state_reset.h"
+#include "tests/support/scratch_directory.h"
 #include "toolkit/process_state.h"
 
 namespace {
@@ -72,9 +73,7 @@ class CallerPickerTest : public ::testing::Test {
     ASSERT_TRUE(StartScreenPlatform(argc, argv, &why)) << why;
     ResetProcessState(&ProgramResources());
     State().chosenCallerName = u"Earlier";
-    data_ = std::filesystem::temp_directory_path() /
-            ("pelorin-picker-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-    std::filesystem::remove_all(data_);
+    data_ = test_support::MakeScratchDirectory("picker");
     std::filesystem::create_directories(data_ / "contacts");
     setenv("XDG_DATA_HOME", data_.c_str(), 1);
     // The data server of the person running the tests has people of its own.
@@ -119,7 +118,6 @@ class CallerPickerTest : public ::testing::Test {
 
   SimScript sim_;
   std::filesystem::path data_;
-  static inline int counter_ = 0;
 };
 
 TEST_F(CallerPickerTest, NothingToListGivesAnEmptyListThatDoneCannotLeave) {

@@ -17,6 +17,7 @@
 #include "resources/resource_table.h"
 #include "tests/screens/list_rows.h"
 #include "tests/support/process_state_reset.h"
+#include "tests/support/scratch_directory.h"
 #include "toolkit/process_state.h"
 
 namespace {
@@ -38,10 +39,7 @@ class RingtoneBrowserTest : public ::testing::Test {
     ASSERT_TRUE(StartScreenPlatform(argc, argv, &why)) << why;
     ResetProcessState(&ProgramResources());
     State().chosenRingtonePath = u"/earlier.mp3";
-    root_ = std::filesystem::temp_directory_path() /
-            ("pelorin-browser-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-    std::filesystem::remove_all(root_);
-    std::filesystem::create_directories(root_);
+    root_ = test_support::MakeScratchDirectory("browser");
     SetFileRootForTesting(FromUtf8(root_.string()));
   }
 
@@ -94,7 +92,6 @@ class RingtoneBrowserTest : public ::testing::Test {
   }
 
   std::filesystem::path root_;
-  static inline int counter_ = 0;
 };
 
 TEST_F(RingtoneBrowserTest, RootListsDirectoriesAndRingtonesInListingOrderWithoutUpRow) {

@@ -17,14 +17,12 @@
 #include "platform/system/clock.h"
 #include "platform/system/module_path.h"
 #include "platform/system/text.h"
+#include "tests/support/scratch_directory.h"
 
 class ScheduleFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    directory_ = std::filesystem::temp_directory_path() /
-                 ("pelorin-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-    std::filesystem::remove_all(directory_);
-    std::filesystem::create_directories(directory_);
+    directory_ = test_support::MakeScratchDirectory("test");
     SetModuleFileNameForTesting(FromUtf8((directory_ / "pelorin").string()));
     SetNow({2026, 12, 0, 7, 12, 0, 0, 0});
   }
@@ -117,5 +115,4 @@ class ScheduleFixture : public ::testing::Test {
 
   std::filesystem::path directory_;
   SYSTEMTIME now_{};
-  static inline int counter_ = 0;
 };
