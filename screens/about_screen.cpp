@@ -11,13 +11,11 @@
 
 namespace {
 
-constexpr int kUnmeasuredLayoutUnit = 17;
 constexpr INT_PTR kNoBarEndCode = 3;
 
 // The icon first, the name beside it, the three maker lines under it, one text line apart.
 void LayOutControls(HWND screen) {
-  const int unit = MeasureTextUnit(screen);
-  const int line = unit > 0 ? unit + 1 : kUnmeasuredLayoutUnit;
+  const int line = MeasureLayoutLine(screen);
   RECT client{};
   GetClientRect(screen, &client);
   const int width = client.right - client.left;

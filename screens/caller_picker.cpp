@@ -20,10 +20,7 @@
 namespace {
 
 constexpr char16_t kNameCaption[] = u"Name";
-constexpr double kNameFraction = 1.0;
 constexpr int kContactImage = 0;
-// The toolkit reads at most 255 characters of a row, plus the terminating zero.
-constexpr int kRowTextCapacity = 256;
 
 void AddNameRow(HWND list, const std::u16string& name) {
   if (list != nullptr) {
@@ -32,15 +29,7 @@ void AddNameRow(HWND list, const std::u16string& name) {
 }
 
 void CreateNameList(HWND screen) {
-  RECT client{};
-  GetClientRect(screen, &client);
-  HWND list = CreateReportList(screen, client);
-  State().callerList = list;
-  if (list == nullptr) {
-    return;
-  }
-  AddListColumn(list, 0, kNameCaption, client, kNameFraction);
-  AttachRowIcons(list, {IDI_CONTACT});
+  State().callerList = CreateOneColumnList(screen, kNameCaption, {IDI_CONTACT});
 }
 
 // Both do nothing when the list could not be made.
@@ -162,18 +151,11 @@ void InitCallerPicker(HWND screen) {
 
 // The selected row's text becomes the chosen caller name. Without a selection the screen stays.
 void PickSelectedName(HWND screen) {
-  HWND list = State().callerList;
-  if (list == nullptr) {
+  ListRow row;
+  if (!ReadSelectedRow(State().callerList, &row)) {
     return;
   }
-  char16_t text[kRowTextCapacity] = {};
-  LVITEMW item{};
-  item.pszText = text;
-  item.cchTextMax = kRowTextCapacity;
-  if (!GetSelectedRowText(list, &item)) {
-    return;
-  }
-  State().chosenCallerName = text;
+  State().chosenCallerName = row.text;
   EndDialog(screen, 0);
 }
 
@@ -183,12 +165,7 @@ INT_PTR CallerPickerProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /
       InitCallerPicker(screen);
       return TRUE;
     case WM_ACTIVATE:
-      // Any non-zero parameter means the screen is becoming active.
-      if (wParam == 0) {
-        return FALSE;
-      }
-      SetFocus(State().callerList);
-      return TRUE;
+      return FocusWhenActivated(wParam, State().callerList);
     case WM_COMMAND:
       switch (wParam) {
         case IDOK:

@@ -28,7 +28,6 @@ constexpr std::uint64_t kFiveMinutes = 3'000'000'000ull;
 // in which a timed launch rings and removes its call), so a call must be at least 11 seconds
 // ahead to ring at all.
 constexpr std::uint64_t kShortestLead = 110'000'000ull;
-constexpr int kUnmeasuredLayoutUnit = 17;
 // Room for one more character than the name holds, so a longer name is cut, not refused.
 constexpr int kNameReadCapacity = 256;
 
@@ -67,8 +66,7 @@ bool TakeRingtonePath(const std::u16string& path) {
 }
 
 void LayOutControls(HWND screen) {
-  const int unit = MeasureTextUnit(screen);
-  const int line = unit > 0 ? unit + 1 : kUnmeasuredLayoutUnit;
+  const int line = MeasureLayoutLine(screen);
   RECT client{};
   GetClientRect(screen, &client);
   const int width = client.right - client.left;

@@ -13,14 +13,12 @@
 namespace {
 
 constexpr char16_t kFileNameCaption[] = u"FileName";
-constexpr double kFileNameFraction = 1.0;
 constexpr char16_t kSeparator = u'/';
 constexpr char16_t kRoot[] = u"/";
 constexpr char16_t kEveryEntry[] = u"*.*";
 constexpr char16_t kUpRowText[] = u"..";
 constexpr int kRingtoneImage = 0;
 constexpr int kDirectoryImage = 1;
-constexpr int kRowTextCapacity = 256;
 
 bool IsBelowRoot() {
   return State().browseDirectory.size() > 1;
@@ -53,37 +51,20 @@ void AddEntryRow(HWND list, const WIN32_FIND_DATAW& entry) {
 }
 
 void CreateFileList(HWND screen) {
-  RECT client{};
-  GetClientRect(screen, &client);
-  HWND list = CreateReportList(screen, client);
-  State().ringtoneList = list;
-  if (list == nullptr) {
-    return;
-  }
-  AddListColumn(list, 0, kFileNameCaption, client, kFileNameFraction);
-  AttachRowIcons(list, {IDI_MUSIC, IDI_FOLDER});
+  State().ringtoneList = CreateOneColumnList(screen, kFileNameCaption, {IDI_MUSIC, IDI_FOLDER});
 }
 
-// The selected row's index, image and full name; false when no row carries the selection.
-bool ReadSelectedRow(int* row, int* image, std::u16string* name) {
-  HWND list = State().ringtoneList;
-  if (list == nullptr) {
-    return false;
-  }
-  char16_t text[kRowTextCapacity] = {};
-  LVITEMW item{};
-  item.pszText = text;
-  item.cchTextMax = kRowTextCapacity;
-  if (!GetSelectedRowText(list, &item)) {
+// The selected row with its full name as text (a row shows at most 255 characters of it);
+// false when no row carries the selection.
+bool ReadSelectedEntry(ListRow* entry) {
+  if (!ReadSelectedRow(State().ringtoneList, entry)) {
     return false;
   }
   const auto& names = State().shownRingtoneNames;
-  if (item.iItem < 0 || static_cast<std::size_t>(item.iItem) >= names.size()) {
+  if (entry->index < 0 || static_cast<std::size_t>(entry->index) >= names.size()) {
     return false;
   }
-  *row = item.iItem;
-  *image = item.iImage;
-  *name = names[static_cast<std::size_t>(item.iItem)];
+  entry->text = names[static_cast<std::size_t>(entry->index)];
   return true;
 }
 
@@ -99,29 +80,25 @@ void PickRow(HWND screen, const std::u16string& name) {
 
 // The action key: a file is picked, the up row goes up, a directory is entered.
 void ActOnSelectedRow(HWND screen) {
-  int row = 0;
-  int image = 0;
-  std::u16string name;
-  if (!ReadSelectedRow(&row, &image, &name)) {
+  ListRow entry;
+  if (!ReadSelectedEntry(&entry)) {
     return;
   }
-  if (image == kRingtoneImage) {
-    PickRow(screen, name);
-  } else if (row == 0 && IsBelowRoot()) {
+  if (entry.image == kRingtoneImage) {
+    PickRow(screen, entry.text);
+  } else if (entry.index == 0 && IsBelowRoot()) {
     RingtoneBrowser::GoUpOneLevel();
   } else {
-    EnterDirectory(name);
+    EnterDirectory(entry.text);
   }
 }
 
 // "Select" picks whatever row is selected: a directory gives its path, the up row the browse
 // directory followed by "..".
 void SelectRow(HWND screen) {
-  int row = 0;
-  int image = 0;
-  std::u16string name;
-  if (ReadSelectedRow(&row, &image, &name)) {
-    PickRow(screen, name);
+  ListRow entry;
+  if (ReadSelectedEntry(&entry)) {
+    PickRow(screen, entry.text);
   }
 }
 
@@ -144,12 +121,7 @@ INT_PTR RingtoneBrowserProcedure(HWND screen, UINT message, WPARAM wParam, LPARA
       InitRingtoneBrowser(screen);
       return TRUE;
     case WM_ACTIVATE:
-      // Any non-zero parameter means the screen is becoming active.
-      if (wParam == 0) {
-        return FALSE;
-      }
-      SetFocus(State().ringtoneList);
-      return TRUE;
+      return FocusWhenActivated(wParam, State().ringtoneList);
     case WM_COMMAND:
       switch (wParam) {
         case IDOK:

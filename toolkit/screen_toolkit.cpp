@@ -6,6 +6,7 @@ namespace {
 
 constexpr COLORREF kPaleColour = RGB(241, 241, 241);
 constexpr int kUnmeasuredTextUnit = 16;
+constexpr int kUnmeasuredLayoutLine = 17;
 constexpr int kRowTextLimit = 255;
 
 }  // namespace
@@ -60,6 +61,11 @@ int MeasureTextUnit(HWND window) {
   return extent.cy;
 }
 
+int MeasureLayoutLine(HWND screen) {
+  const int unit = MeasureTextUnit(screen);
+  return unit > 0 ? unit + 1 : kUnmeasuredLayoutLine;
+}
+
 void SetScreenFont(HWND control, int extra) {
   int unit = MeasureTextUnit(control);
   if (unit <= 0) {
@@ -87,6 +93,18 @@ HWND CreateReportList(HWND screen, const RECT& clientRect) {
   }
   SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
   SetScreenFont(list, 0);
+  return list;
+}
+
+HWND CreateOneColumnList(HWND screen, LPCWSTR caption, std::initializer_list<int> iconIds) {
+  RECT client{};
+  GetClientRect(screen, &client);
+  HWND list = CreateReportList(screen, client);
+  if (list == nullptr) {
+    return nullptr;
+  }
+  AddListColumn(list, 0, caption, client, 1.0);
+  AttachRowIcons(list, iconIds);
   return list;
 }
 
@@ -146,6 +164,22 @@ int GetSelectedRowIndex(HWND list) {
   return static_cast<int>(SendMessageW(list, LVM_GETSELECTIONMARK, 0, 0));
 }
 
+bool ReadSelectedRow(HWND list, ListRow* row) {
+  if (list == nullptr) {
+    return false;
+  }
+  char16_t text[kRowTextLimit + 1] = {};
+  LVITEMW item{};
+  item.pszText = text;
+  if (!GetSelectedRowText(list, &item)) {
+    return false;
+  }
+  row->index = item.iItem;
+  row->image = item.iImage;
+  row->text = text;
+  return true;
+}
+
 void SelectListRow(HWND list, int row) {
   LVITEMW item{};
   item.state = LVIS_SELECTED | LVIS_FOCUSED;
@@ -163,6 +197,14 @@ void AttachRowIcons(HWND list, std::initializer_list<int> iconIds) {
     ImageList_ReplaceIcon(images, -1, LoadIconW(State().instance, id));
   }
   SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
+}
+
+INT_PTR FocusWhenActivated(WPARAM activation, HWND control) {
+  if (activation == 0) {
+    return FALSE;
+  }
+  SetFocus(control);
+  return TRUE;
 }
 
 INT_PTR PaleBackground(HWND screen, WPARAM deviceContext) {
