@@ -23,6 +23,7 @@
 #include "store/schedule_store.h"
 #include "tests/support/process_state_reset.h"
 #include "tests/support/schedule_fixture.h"
+#include "tests/support/screen_platform.h"
 
 // Plays nothing; writes down each call as "sound: <call> <argument>".
 class RecordingSoundLibrary : public SoundLibrary {
@@ -62,11 +63,8 @@ class IncomingFixture : public ScheduleFixture {
  protected:
   void SetUp() override {
     ScheduleFixture::SetUp();
-    static int argc = 1;
-    static char name[] = "incoming_call_tests";
-    static char* argv[] = {name, nullptr};
     std::string why;
-    ASSERT_TRUE(StartScreenPlatform(argc, argv, &why)) << why;
+    ASSERT_TRUE(test_support::StartTestScreens("incoming_call_tests", &why)) << why;
     ResetProcessState(&ProgramResources());
     State().vibrationTicks = 7;  // whatever an earlier screen left
     SetVibratorService([this](bool on) {

@@ -19,16 +19,14 @@
 #include "store/schedule_store.h"
 #include "tests/support/process_state_reset.h"
 #include "tests/support/schedule_fixture.h"
+#include "tests/support/screen_platform.h"
 
 class CallScreensFixture : public ScheduleFixture {
  protected:
   void SetUp() override {
     ScheduleFixture::SetUp();
-    static int argc = 1;
-    static char name[] = "call_screen_tests";
-    static char* argv[] = {name, nullptr};
     std::string why;
-    ASSERT_TRUE(StartScreenPlatform(argc, argv, &why)) << why;
+    ASSERT_TRUE(test_support::StartTestScreens("call_screen_tests", &why)) << why;
     ResetProcessState(&ProgramResources());
     ++serial_;
     SetTimedLaunchService([this](const std::u16string&, const SYSTEMTIME& time) {

@@ -23,6 +23,7 @@
 #include "tests/screens/list_rows.h"
 #include "tests/support/process_state_reset.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/support/screen_platform.h"
 #include "toolkit/process_state.h"
 
 namespace {
@@ -66,11 +67,8 @@ class ScriptedSim : public SimCard {
 class CallerPickerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int argc = 1;
-    static char name[] = "caller_picker_tests";
-    static char* argv[] = {name, nullptr};
     std::string why;
-    ASSERT_TRUE(StartScreenPlatform(argc, argv, &why)) << why;
+    ASSERT_TRUE(test_support::StartTestScreens("caller_picker_tests", &why)) << why;
     ResetProcessState(&ProgramResources());
     State().chosenCallerName = u"Earlier";
     data_ = test_support::MakeScratchDirectory("picker");

@@ -18,6 +18,7 @@
 #include "tests/screens/list_rows.h"
 #include "tests/support/process_state_reset.h"
 #include "tests/support/scratch_directory.h"
+#include "tests/support/screen_platform.h"
 #include "toolkit/process_state.h"
 
 namespace {
@@ -32,11 +33,8 @@ constexpr int kDirectory = 1;
 class RingtoneBrowserTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    static int argc = 1;
-    static char name[] = "ringtone_browser_tests";
-    static char* argv[] = {name, nullptr};
     std::string why;
-    ASSERT_TRUE(StartScreenPlatform(argc, argv, &why)) << why;
+    ASSERT_TRUE(test_support::StartTestScreens("ringtone_browser_tests", &why)) << why;
     ResetProcessState(&ProgramResources());
     State().chosenRingtonePath = u"/earlier.mp3";
     root_ = test_support::MakeScratchDirectory("browser");

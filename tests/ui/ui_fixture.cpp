@@ -1,5 +1,7 @@
 #include "tests/ui/ui_fixture.h"
 
+#include "tests/support/screen_platform.h"
+
 namespace {
 
 constexpr ControlTemplate kFormControls[] = {
@@ -111,11 +113,8 @@ HWND GiveBar(HWND screen, int barId) {
 }
 
 void ScreenTest::SetUp() {
-  static int argc = 1;
-  static char name[] = "ui_tests";
-  static char* argv[] = {name, nullptr};
   std::string why;
-  ASSERT_TRUE(StartScreenPlatform(argc, argv, &why)) << why;
+  ASSERT_TRUE(test_support::StartTestScreens("ui_tests", &why)) << why;
   for (ScreenRecord& slot : slots) {
     slot = ScreenRecord{};
   }
