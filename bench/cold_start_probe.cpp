@@ -19,7 +19,7 @@
 
 namespace {
 
-INT_PTR emptyProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+INT_PTR EmptyProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
   if (message == WM_INITDIALOG) {
     InitScreenWithBar(screen, IDR_MAIN_BAR);
     return TRUE;
@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     MainScreen screen;
     screen.Run();
   } else {
-    RunModalScreen(IDD_MAIN, emptyProcedure);
+    RunModalScreen(IDD_MAIN, EmptyProcedure);
   }
   return 0;
 }

@@ -34,7 +34,7 @@ namespace {
 
 int rowsToFill = 0;
 
-INT_PTR listScreenProcedure(HWND screen, UINT message, WPARAM, LPARAM) {
+INT_PTR ListScreenProcedure(HWND screen, UINT message, WPARAM, LPARAM) {
   if (message != WM_INITDIALOG) {
     return FALSE;
   }
@@ -56,13 +56,13 @@ INT_PTR listScreenProcedure(HWND screen, UINT message, WPARAM, LPARAM) {
   return TRUE;
 }
 
-void openAndClose(int rows) {
+void OpenAndClose(int rows) {
   rowsToFill = rows;
   RunLater([] { EndDialog(NewestScreen(), 0); });
-  RunModalScreen(IDD_MAIN, listScreenProcedure);
+  RunModalScreen(IDD_MAIN, ListScreenProcedure);
 }
 
-double secondsPerRun(int runs, const std::function<void()>& work) {
+double SecondsPerRun(int runs, const std::function<void()>& work) {
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < runs; ++i) {
     work();
@@ -70,24 +70,24 @@ double secondsPerRun(int runs, const std::function<void()>& work) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / runs;
 }
 
-double secondsPerOpening(int rows, int runs) {
-  return secondsPerRun(runs, [rows] { openAndClose(rows); });
+double SecondsPerOpening(int rows, int runs) {
+  return SecondsPerRun(runs, [rows] { OpenAndClose(rows); });
 }
 
 void BM_OpenListScreen(benchmark::State& state) {
   const int rows = static_cast<int>(state.range(0));
   for (auto _ : state) {
-    openAndClose(rows);
+    OpenAndClose(rows);
   }
   // Both sides measured now, one after the other, so the ratio does not depend on the machine.
-  const double empty = secondsPerOpening(0, 20);
-  const double filled = secondsPerOpening(rows, 20);
+  const double empty = SecondsPerOpening(0, 20);
+  const double filled = SecondsPerOpening(rows, 20);
   state.counters["ratio_to_empty"] = filled / empty;
   state.counters["per_row_us"] = rows > 0 ? (filled - empty) * 1e6 / rows : 0.0;
 }
 BENCHMARK(BM_OpenListScreen)->Arg(0)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
 
-void openMainList() {
+void OpenMainList() {
   RunLater([] { EndDialog(NewestScreen(), 0); });
   MainScreen screen;
   screen.Run();
@@ -101,18 +101,18 @@ void BM_OpenMainList(benchmark::State& state) {
   SetModuleFileNameForTesting(FromUtf8((directory / "pelorin").string()));
   SetTimedLaunchService([](const std::u16string&, const SYSTEMTIME&) { return true; });
   for (auto _ : state) {
-    openMainList();
+    OpenMainList();
   }
   // Taken in turns, the fastest of each: the machine's other work slows either side at random.
   double mainList = 1e9;
   double parseAndRows = 1e9;
   for (int i = 0; i < 5; ++i) {
-    mainList = std::min(mainList, secondsPerRun(1, openMainList));
+    mainList = std::min(mainList, SecondsPerRun(1, OpenMainList));
     parseAndRows = std::min(
-        parseAndRows, secondsPerRun(1, [&] {
+        parseAndRows, SecondsPerRun(1, [&] {
           pugi::xml_document document;
           benchmark::DoNotOptimize(document.load_file((directory / "pelorin.xml").c_str()));
-          openAndClose(calls);
+          OpenAndClose(calls);
         }));
   }
   state.counters["main_list_ms"] = mainList * 1e3;

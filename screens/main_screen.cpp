@@ -31,7 +31,7 @@ constexpr int kCallListFontExtra = -3;
 constexpr UINT WM_SCHEDULE_CHANGED = WM_APP + 1;
 
 // Month-day hour:minute:second of the ring time, as the phone's clock shows it.
-std::u16string formatRingTime(const FILETIME& ringTime) {
+std::u16string FormatRingTime(const FILETIME& ringTime) {
   SYSTEMTIME calendar{};
   FileTimeToSystemTime(&ringTime, &calendar);
   char text[32];
@@ -40,7 +40,7 @@ std::u16string formatRingTime(const FILETIME& ringTime) {
   return std::u16string(text, text + std::char_traits<char>::length(text));
 }
 
-void createCallList(HWND screen) {
+void CreateCallList(HWND screen) {
   RECT client{};
   GetClientRect(screen, &client);
   HWND list = CreateReportList(screen, client);
@@ -54,7 +54,7 @@ void createCallList(HWND screen) {
   AttachRowIcons(list, {IDI_CALL});
 }
 
-void addNewCall() {
+void AddNewCall() {
   NewCallScreen newCall;
   if (newCall.Run() == 0) {
     MainScreen::RefreshCallList();
@@ -62,7 +62,7 @@ void addNewCall() {
 }
 
 // Whether the file still holds the call `shown` at the row's position.
-bool stillListed(ScheduleStore& store, int row, const CallRecord& shown) {
+bool StillListed(ScheduleStore& store, int row, const CallRecord& shown) {
   CallRecord stored{};
   return store.ReadCall(row, stored) && SameCall(stored, shown);
 }
@@ -70,7 +70,7 @@ bool stillListed(ScheduleStore& store, int row, const CallRecord& shown) {
 // Rebuilds the rows and puts the selection back on the call it was on, wherever that call
 // now stands. When the file no longer holds it, the first row is selected, as after any
 // refresh.
-void refreshKeepingSelection() {
+void RefreshKeepingSelection() {
   HWND list = State().mainList;
   const std::vector<CallRecord>& shown = State().shownCalls;
   const int row = GetSelectedRowIndex(list);
@@ -90,7 +90,7 @@ void refreshKeepingSelection() {
 
 // Another process changed the file (a timed launch purged the call it rang, say): the list
 // follows. Our own saves change nothing the rows show, so they cause no second refresh.
-void followScheduleFile() {
+void FollowScheduleFile() {
   bool same = false;
   {
     ScheduleStore store;
@@ -99,11 +99,11 @@ void followScheduleFile() {
                       State().shownCalls.end(), SameCall);
   }
   if (!same) {
-    refreshKeepingSelection();
+    RefreshKeepingSelection();
   }
 }
 
-void watchScheduleFile(HWND screen) {
+void WatchScheduleFile(HWND screen) {
   ScheduleStore store;
   State().scheduleWatch = WatchFile(FromUtf8(store.path()),
                                     [screen] { SendMessageW(screen, WM_SCHEDULE_CHANGED, 0, 0); });
@@ -114,7 +114,7 @@ void watchScheduleFile(HWND screen) {
 // refreshed with the selection kept on the same call, so a second DEL deletes the call the
 // person chose. A delete that failed while the call is still there (the file could not be
 // saved) leaves the list as it was.
-void deleteSelectedCall() {
+void DeleteSelectedCall() {
   HWND list = State().mainList;
   if (list == nullptr) {
     return;
@@ -129,43 +129,43 @@ void deleteSelectedCall() {
   {
     ScheduleStore store;
     deleted = store.DeleteCall(row, shown);
-    stale = !deleted && !stillListed(store, row, shown);
+    stale = !deleted && !StillListed(store, row, shown);
   }
   if (deleted) {
     MainScreen::RefreshCallList();
   } else if (stale) {
-    refreshKeepingSelection();
+    RefreshKeepingSelection();
   }
 }
 
-void showAbout() {
+void ShowAbout() {
   AboutScreen about;
   about.Run();
 }
 
-INT_PTR mainProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+INT_PTR MainProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
   switch (message) {
     case WM_INITDIALOG:
       if (InitScreenWithBar(screen, IDR_MAIN_BAR) == nullptr) {
         EndDialog(screen, -1);
       }
-      createCallList(screen);
+      CreateCallList(screen);
       MainScreen::RefreshCallList();
-      watchScheduleFile(screen);
+      WatchScheduleFile(screen);
       return TRUE;
     case WM_SCHEDULE_CHANGED:
-      followScheduleFile();
+      FollowScheduleFile();
       return TRUE;
     case WM_COMMAND:
       switch (wParam) {
         case IDM_NEW:
-          addNewCall();
+          AddNewCall();
           break;
         case IDM_DELETE:
-          deleteSelectedCall();
+          DeleteSelectedCall();
           break;
         case IDM_ABOUT:
-          showAbout();
+          ShowAbout();
           break;
         case IDM_EXIT:
         case IDCANCEL:
@@ -199,7 +199,7 @@ void MainScreen::RefreshCallList() {
   }
   for (const CallRecord& call : State().shownCalls) {
     const int row = SetListCell(list, call.Name, 0, kCallImage);
-    SetListCell(list, formatRingTime(call.CallTime).c_str(), 1, row);
+    SetListCell(list, FormatRingTime(call.CallTime).c_str(), 1, row);
   }
   SelectListRow(list, 0);
 }
@@ -207,7 +207,7 @@ void MainScreen::RefreshCallList() {
 MainScreen::~MainScreen() = default;
 
 int MainScreen::Run() {
-  const int code = static_cast<int>(RunModalScreen(IDD_MAIN, mainProcedure));
+  const int code = static_cast<int>(RunModalScreen(IDD_MAIN, MainProcedure));
   StopWatchingFile(State().scheduleWatch);
   State().scheduleWatch = 0;
   return code;

@@ -34,7 +34,9 @@ bool IsClickName(const char16_t* sound) {
     return false;
   }
   for (std::size_t i = 0; i < name.size(); ++i) {
-    const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c; };
+    const auto lower = [](char16_t character) {
+      return character >= u'A' && character <= u'Z' ? character + (u'a' - u'A') : character;
+    };
     if (lower(name[i]) != lower(click[i])) {
       return false;
     }

@@ -34,7 +34,7 @@ void AppendUtf16(std::u16string& out, char32_t code) {
 
 // Decodes one UTF-8 sequence at text[i]; returns its length, or 0 when it is not valid.
 std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t* code) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
   const unsigned char lead = byte(i);
   std::size_t length = 0;
   char32_t value = 0;
@@ -54,11 +54,11 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t* code) {
   if (i + length > text.size()) {
     return 0;
   }
-  for (std::size_t k = 1; k < length; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80) {
+  for (std::size_t next = 1; next < length; ++next) {
+    if ((byte(i + next) & 0xC0) != 0x80) {
       return 0;
     }
-    value = (value << 6) | (byte(i + k) & 0x3F);
+    value = (value << 6) | (byte(i + next) & 0x3F);
   }
   if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
     return 0;
