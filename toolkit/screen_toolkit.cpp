@@ -30,7 +30,7 @@ HWND InitScreenWithBar(HWND screen, int barId) {
     return nullptr;
   }
   SHMENUBARINFO bar{};
-  bar.cbSize = 36;
+  bar.cbSize = kPhoneMenuBarInfoSize;
   bar.hwndParent = screen;
   bar.dwFlags = 0;
   bar.nToolBarId = static_cast<UINT>(barId);

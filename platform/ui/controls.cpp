@@ -6,17 +6,17 @@
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QTreeWidget>
 #include <algorithm>
 
 #include "platform/ui/internal/controls.h"
+#include "platform/ui/internal/frame_metrics.h"
 #include "platform/ui/internal/gdi.h"
-#include "platform/ui/internal/phone_frame.h"
+#include "platform/ui/internal/text.h"
 #include "platform/ui/internal/windows.h"
+#include "platform/ui/messages.h"
 
 namespace {
 
@@ -363,9 +363,6 @@ bool CommonWindowMessage(HWND__* window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_SETFONT:
       if (HGDIOBJ__* font = LiveFont(reinterpret_cast<const void*>(wParam))) {
         window->widget->setFont(font->font);
-        if (auto* tree = qobject_cast<QTreeWidget*>(window->widget)) {
-          tree->header()->setFont(font->font);
-        }
         if (lParam != 0) {
           window->widget->update();
         }

@@ -2,6 +2,8 @@
 // first, whether it comes from a keyboard, from xdotool or from the screen driver: registered
 // hot keys, the open soft-key popup, the bar's key overrides, then the keys' own meanings
 // (F1 and F2 the soft keys, Enter the action key, Escape Back, Up and Down move the focus).
+#include "platform/ui/internal/key_router.h"
+
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QKeyEvent>
@@ -11,11 +13,14 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/ui/hot_keys.h"
 #include "platform/ui/internal/controls.h"
 #include "platform/ui/internal/key_codes.h"
 #include "platform/ui/internal/phone_frame.h"
 #include "platform/ui/internal/windows.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/messages.h"
+#include "platform/ui/window_calls.h"
 
 namespace {
 
@@ -202,6 +207,10 @@ bool wheelOverPicker(ScreenWindow* screen, QWidget* widget, QEvent* event) {
   return true;
 }
 
+void forgetHotKeysOf(HWND__* window) {
+  std::erase_if(hotKeys(), [window](const HotKey& key) { return key.window == window; });
+}
+
 class KeyRouter : public QObject {
  public:
   bool eventFilter(QObject* receiver, QEvent* event) override {
@@ -241,15 +250,13 @@ void InstallKeyRouter() {
   if (router == nullptr && QApplication::instance() != nullptr) {
     router = new KeyRouter;
     QApplication::instance()->installEventFilter(router);
+    AddWindowEndListener(forgetHotKeysOf);
   }
 }
 
-void ForgetHotKeysOf(HWND window) {
-  std::erase_if(hotKeys(), [window](const HotKey& key) { return key.window == window; });
-}
-
 BOOL RegisterHotKey(HWND window, int id, UINT modifiers, UINT virtualKey) {
-  if (LiveScreen(window) == nullptr) {
+  HWND__* live = CalledWindow(window, "RegisterHotKey");
+  if (live == nullptr || live->kind != WindowKind::kScreen) {
     return FALSE;
   }
   for (HotKey& key : hotKeys()) {

@@ -25,9 +25,3 @@ inline constexpr UINT MOD_ALT = 0x0001;
 inline constexpr UINT MOD_CONTROL = 0x0002;
 inline constexpr UINT MOD_SHIFT = 0x0004;
 inline constexpr UINT MOD_KEYUP = 0x1000;  // reported when the key is released
-
-// WM_HOTKEY to `window` with wParam = id and lParam = MAKELPARAM(modifiers, key) whenever the key
-// is pressed (released, with MOD_KEYUP) in any screen. FALSE when another registration has the
-// same key and modifiers.
-BOOL RegisterHotKey(HWND window, int id, UINT modifiers, UINT virtualKey);
-BOOL UnregisterHotKey(HWND window, int id);

@@ -1,5 +1,5 @@
 // The report list view over a QTreeWidget: columns, rows with small images, the selection
-// mark (the selected row), redraw off and on; and image lists.
+// mark (the selected row), redraw off and on.
 #include "platform/ui/list_view.h"
 
 #include <QHeaderView>
@@ -9,12 +9,12 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
-#include <unordered_set>
 
 #include "platform/ui/controls.h"
 #include "platform/ui/internal/controls.h"
 #include "platform/ui/internal/fonts.h"
 #include "platform/ui/internal/gdi.h"
+#include "platform/ui/internal/list_view.h"
 #include "platform/ui/internal/phone_frame.h"
 #include "platform/ui/internal/windows.h"
 
@@ -142,11 +142,6 @@ class RowPainter : public QStyledItemDelegate {
 
   ReportTree* tree_;
 };
-
-std::unordered_set<const void*>& liveImageLists() {
-  static std::unordered_set<const void*> lists;
-  return lists;
-}
 
 QString textOf(const LPWSTR text) {
   return text != nullptr ? QString::fromUtf16(text) : QString();
@@ -331,12 +326,6 @@ int TopShownListRow(ListWindow* list) {
   return top.isValid() ? top.row() : -1;
 }
 
-HIMAGELIST__* LiveImageList(const void* handle) {
-  return handle != nullptr && liveImageLists().contains(handle)
-             ? static_cast<HIMAGELIST__*>(const_cast<void*>(handle))
-             : nullptr;
-}
-
 HWND CreateWindowExW(DWORD /*extendedStyle*/, LPCWSTR className, LPCWSTR windowName, DWORD style,
                      int x, int y, int width, int height, HWND parent, HMENU controlId,
                      HINSTANCE /*instance*/, void* /*parameter*/) {
@@ -382,11 +371,14 @@ HWND CreateWindowExW(DWORD /*extendedStyle*/, LPCWSTR className, LPCWSTR windowN
 }
 
 LRESULT ListMessage(ListWindow* list, UINT message, WPARAM wParam, LPARAM lParam) {
+  QTreeWidget* tree = list->tree;
   LRESULT result = 0;
   if (CommonWindowMessage(list, message, wParam, lParam, &result)) {
+    if (message == WM_SETFONT) {
+      tree->header()->setFont(tree->font());
+    }
     return result;
   }
-  QTreeWidget* tree = list->tree;
   switch (message) {
     case LVM_SETIMAGELIST: {
       if (wParam != LVSIL_SMALL) {
@@ -450,54 +442,4 @@ LRESULT ListMessage(ListWindow* list, UINT message, WPARAM wParam, LPARAM lParam
     default:
       return 0;
   }
-}
-
-HIMAGELIST ImageList_Create(int width, int height, UINT /*flags*/, int /*initial*/, int /*grow*/) {
-  if (width <= 0 || height <= 0) {
-    return nullptr;
-  }
-  auto* images = new HIMAGELIST__;
-  images->width = width;
-  images->height = height;
-  liveImageLists().insert(images);
-  return images;
-}
-
-int ImageList_ReplaceIcon(HIMAGELIST images, int index, HICON icon) {
-  HIMAGELIST__* live = LiveImageList(images);
-  if (live == nullptr || icon == nullptr) {
-    return -1;
-  }
-  QPixmap picture = icon->picture.scaled(live->width, live->height, Qt::IgnoreAspectRatio,
-                                         Qt::SmoothTransformation);
-  if (index == -1) {
-    live->pictures.push_back(picture);
-    live->icons.emplace_back(picture);
-    return static_cast<int>(live->pictures.size()) - 1;
-  }
-  if (index < 0 || index >= static_cast<int>(live->pictures.size())) {
-    return -1;
-  }
-  live->pictures[static_cast<std::size_t>(index)] = picture;
-  live->icons[static_cast<std::size_t>(index)] = QIcon(picture);
-  return index;
-}
-
-int ImageList_GetImageCount(HIMAGELIST images) {
-  HIMAGELIST__* live = LiveImageList(images);
-  return live != nullptr ? static_cast<int>(live->pictures.size()) : 0;
-}
-
-BOOL ImageList_Destroy(HIMAGELIST images) {
-  HIMAGELIST__* live = LiveImageList(images);
-  if (live == nullptr) {
-    return FALSE;
-  }
-  liveImageLists().erase(live);
-  delete live;
-  return TRUE;
-}
-
-ListWindow::~ListWindow() {
-  ImageList_Destroy(smallImages);
 }

@@ -1,6 +1,5 @@
 #pragma once
-// The report list view ("SysListView32") and its small-image lists.
-#include "platform/ui/painting.h"
+// The report list view ("SysListView32").
 #include "platform/ui/window_types.h"
 
 inline constexpr char16_t WC_LISTVIEWW[] = u"SysListView32";
@@ -63,14 +62,3 @@ struct LVCOLUMNW {
   int cchTextMax;
   int iSubItem;
 };
-
-// Image lists of equal-sized pictures, shown beside list rows.
-struct HIMAGELIST__;
-using HIMAGELIST = HIMAGELIST__*;
-HIMAGELIST ImageList_Create(int width, int height, UINT flags, int initial, int grow);
-// Index -1 appends. Returns the picture's index, or -1 when there is no icon.
-int ImageList_ReplaceIcon(HIMAGELIST images, int index, HICON icon);
-int ImageList_GetImageCount(HIMAGELIST images);
-// Frees the list and its pictures. A list view frees its small-image list itself when it is
-// destroyed, as on the phone without LVS_SHAREIMAGELISTS.
-BOOL ImageList_Destroy(HIMAGELIST images);

@@ -4,17 +4,11 @@
 
 #include <QLineEdit>
 
-#include "platform/ui/internal/controls.h"
+#include "platform/ui/internal/menu_bar.h"
 #include "platform/ui/internal/phone_frame.h"
 #include "platform/ui/internal/windows.h"
 #include "platform/ui/keys.h"
-
-namespace {
-
-// The phone's structure size (32-bit handles) and this build's own are both accepted.
-constexpr DWORD kPhoneMenuBarInfoSize = 36;
-
-}  // namespace
+#include "platform/ui/messages.h"
 
 BOOL SHInitDialog(SHINITDLGINFO* info) {
   if (info == nullptr) {
@@ -82,7 +76,7 @@ void SHSendBackToFocusWindow(UINT message, WPARAM /*wParam*/, LPARAM lParam) {
   if (message != WM_HOTKEY || HIWORD(parameter) != VK_TBACK || (LOWORD(parameter) & MOD_KEYUP)) {
     return;
   }
-  HWND__* focus = LiveWindow(GetFocus());
+  HWND__* focus = FocusedWindow();
   if (focus == nullptr) {
     return;
   }

@@ -12,6 +12,8 @@ struct SHINITDLGINFO {
 // Sizes the screen to fill the frame's client area.
 BOOL SHInitDialog(SHINITDLGINFO* info);
 
+// SHMENUBARINFO's size on the phone (32-bit handles); this build's own size is accepted too.
+inline constexpr DWORD kPhoneMenuBarInfoSize = 36;
 struct SHMENUBARINFO {
   DWORD cbSize;
   HWND hwndParent;

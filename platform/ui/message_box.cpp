@@ -7,11 +7,11 @@
 #include <QTextOption>
 #include <algorithm>
 
-#include "platform/ui/dialogs.h"
 #include "platform/ui/internal/fonts.h"
 #include "platform/ui/internal/message_box.h"
 #include "platform/ui/internal/phone_frame.h"
 #include "platform/ui/internal/windows.h"
+#include "platform/ui/messages.h"
 
 namespace {
 
@@ -118,7 +118,7 @@ void PhoneMessageBox::paintEvent(QPaintEvent*) {
 }
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-  HWND__* window = LiveWindow(owner);
+  HWND__* window = CalledWindow(owner, "MessageBoxW");
   ScreenWindow* screen = window != nullptr ? window->screen : NewestScreenWindow();
   QWidget* frame = screen != nullptr ? screen->frame.data() : nullptr;
   PhoneMessageBox box(frame, caption != nullptr ? QString::fromUtf16(caption) : QString(),

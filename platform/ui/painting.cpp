@@ -1,4 +1,5 @@
-// Device contexts, text measuring, fonts, brushes, bitmaps, icons and the transparent blit.
+// Device contexts, text measuring, fonts, brushes, bitmaps, icons, image lists and the
+// transparent blit, each object owned by the screen that made it.
 #include "platform/ui/painting.h"
 
 #include <QFontMetrics>
@@ -8,8 +9,9 @@
 #include <map>
 #include <memory>
 #include <span>
-#include <unordered_set>
+#include <unordered_map>
 
+#include "platform/ui/internal/dead_handles.h"
 #include "platform/ui/internal/fonts.h"
 #include "platform/ui/internal/gdi.h"
 #include "platform/ui/internal/windows.h"
@@ -17,87 +19,143 @@
 
 namespace {
 
-std::unordered_set<const void*>& liveDcs() {
-  static std::unordered_set<const void*> dcs;
-  return dcs;
-}
+// A live object with the screen that made it; nullptr: made while no screen ran.
+template <typename Object>
+struct Owned {
+  std::unique_ptr<Object> object;
+  const HWND__* owner = nullptr;
+};
 
-std::unordered_set<const void*>& liveObjects() {
-  static std::unordered_set<const void*> objects;
+std::unordered_map<const void*, Owned<HGDIOBJ__>>& liveObjects() {
+  static std::unordered_map<const void*, Owned<HGDIOBJ__>> objects;
   return objects;
 }
 
-HGDIOBJ__* registerObject(HGDIOBJ__* object) {
-  liveObjects().insert(object);
+std::unordered_map<const void*, Owned<HIMAGELIST__>>& liveImageLists() {
+  static std::unordered_map<const void*, Owned<HIMAGELIST__>> lists;
+  return lists;
+}
+
+std::unordered_map<const void*, Owned<HDC__>>& liveDcs() {
+  static std::unordered_map<const void*, Owned<HDC__>> dcs;
+  return dcs;
+}
+
+// Asking a screen's procedure twice for the same font or brush gives the same object, so a
+// screen that never frees them does not grow.
+std::map<std::pair<const HWND__*, std::vector<unsigned char>>, HGDIOBJ__*>& sharedFonts() {
+  static std::map<std::pair<const HWND__*, std::vector<unsigned char>>, HGDIOBJ__*> fonts;
+  return fonts;
+}
+
+std::map<std::pair<const HWND__*, COLORREF>, HGDIOBJ__*>& sharedBrushes() {
+  static std::map<std::pair<const HWND__*, COLORREF>, HGDIOBJ__*> brushes;
+  return brushes;
+}
+
+template <typename Object>
+Object* adopt(std::unordered_map<const void*, Owned<Object>>& live, std::unique_ptr<Object> made,
+              const HWND__* owner) {
+  Object* object = made.get();
+  live[object] = Owned<Object>{std::move(made), owner};
   return object;
 }
 
-// Fonts and brushes are shared: asking twice for the same one gives the same object, so a
-// program that never frees them does not grow. The cache owns them until the process ends.
-HGDIOBJ__* sharedFont(const LOGFONTW& logFont) {
-  static std::map<std::vector<unsigned char>, std::unique_ptr<HGDIOBJ__>> fonts;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(&logFont);
-  std::vector<unsigned char> key(bytes, bytes + sizeof(LOGFONTW));
-  auto& font = fonts[key];
-  if (font == nullptr) {
-    font = std::make_unique<HGDIOBJ__>(GdiKind::kFont);
-    registerObject(font.get());
-    font->font = FontFromLogFont(logFont);
-    font->logFont = logFont;
-    font->shared = true;
-  }
-  return font.get();
+HGDIOBJ__* makeObject(GdiKind kind) {
+  return adopt(liveObjects(), std::make_unique<HGDIOBJ__>(kind), DispatchingScreen());
 }
 
-HGDIOBJ__* defaultFont() {
-  static HGDIOBJ__* font = [] {
-    auto* made = registerObject(new HGDIOBJ__(GdiKind::kFont));
-    made->font = ScreenFont();
-    made->logFont.lfHeight = QFontMetrics(made->font).height();
-    made->logFont.lfWeight = FW_NORMAL;
-    const char16_t face[] = u"Tahoma";
-    std::copy(std::begin(face), std::end(face), made->logFont.lfFaceName);
-    made->shared = true;
-    return made;
-  }();
-  return font;
+template <typename Object>
+void freeOwnedBy(std::unordered_map<const void*, Owned<Object>>& live, const HWND__* owner) {
+  std::erase_if(live, [owner](const auto& entry) { return entry.second.owner == owner; });
+}
+
+template <typename Key>
+void forgetOwnedBy(std::map<std::pair<const HWND__*, Key>, HGDIOBJ__*>& cache,
+                   const HWND__* owner) {
+  std::erase_if(cache, [owner](const auto& entry) { return entry.first.first == owner; });
+}
+
+HGDIOBJ__* liveObject(const void* handle) {
+  auto found = liveObjects().find(handle);
+  return found != liveObjects().end() ? found->second.object.get() : nullptr;
+}
+
+HGDIOBJ__* liveBitmap(const void* handle) {
+  HGDIOBJ__* object = liveObject(handle);
+  return object != nullptr && object->kind == GdiKind::kBitmap ? object : nullptr;
+}
+
+// The same checks for the phone's calls: a handle that is not null and names nothing live is
+// reported as given to `call`.
+HDC__* calledDc(const void* handle, const char* call) {
+  HDC__* live = LiveDc(handle);
+  if (live == nullptr && handle != nullptr) {
+    ReportDeadHandle(call, handle);
+  }
+  return live;
+}
+
+HGDIOBJ__* calledObject(const void* handle, const char* call) {
+  HGDIOBJ__* live = liveObject(handle);
+  if (live == nullptr && handle != nullptr) {
+    ReportDeadHandle(call, handle);
+  }
+  return live;
 }
 
 // What a fresh memory device context holds, as on the phone: a one-pixel bitmap.
 HGDIOBJ__* stockBitmap() {
   static HGDIOBJ__* bitmap = [] {
-    auto* made = registerObject(new HGDIOBJ__(GdiKind::kBitmap));
+    auto made = std::make_unique<HGDIOBJ__>(GdiKind::kBitmap);
     made->image = QImage(1, 1, QImage::Format_RGB32);
     made->image.fill(Qt::black);
     made->shared = true;
-    return made;
+    return adopt(liveObjects(), std::move(made), nullptr);
   }();
   return bitmap;
 }
 
-HDC registerDc(HDC__* dc) {
-  liveDcs().insert(dc);
-  dc->font = defaultFont();
-  return dc;
+HDC makeDc(DcKind kind, const HWND__* owner) {
+  return adopt(liveDcs(), std::make_unique<HDC__>(kind), owner);
 }
 
 void freeDc(HDC dc) {
-  if (dc == nullptr) {
-    return;
-  }
-  if (HGDIOBJ__* bitmap = LiveBitmap(dc->bitmap)) {
+  if (HGDIOBJ__* bitmap = liveBitmap(dc->bitmap)) {
     --bitmap->selections;
   }
   liveDcs().erase(dc);
-  delete dc;
+}
+
+// A window's own device context goes with the window; a screen's objects go with the screen.
+void forgetWindow(HWND__* window) {
+  if (window->ownDc != nullptr && LiveDc(window->ownDc) != nullptr) {
+    freeDc(window->ownDc);
+  }
+  if (window->kind != WindowKind::kScreen) {
+    return;
+  }
+  forgetOwnedBy(sharedFonts(), window);
+  forgetOwnedBy(sharedBrushes(), window);
+  freeOwnedBy(liveDcs(), window);
+  freeOwnedBy(liveImageLists(), window);
+  freeOwnedBy(liveObjects(), window);
+}
+
+void listenForWindowEnds() {
+  static const bool listening = [] {
+    AddWindowEndListener(forgetWindow);
+    return true;
+  }();
+  (void)listening;
 }
 
 // The bitmap a source handle stands for: a memory device context's bitmap, or a bitmap.
 const HGDIOBJ__* sourceBitmap(const void* source) {
   if (HDC__* dc = LiveDc(source)) {
-    return LiveBitmap(dc->bitmap);
+    return liveBitmap(dc->bitmap);
   }
-  return LiveBitmap(source);
+  return liveBitmap(source);
 }
 
 // A whole bitmap drawn at its own size on a painter with more device pixels than logical ones
@@ -173,77 +231,80 @@ QColor ColourOf(COLORREF colour) {
 }
 
 HDC__* LiveDc(const void* handle) {
-  return handle != nullptr && liveDcs().contains(handle)
-             ? static_cast<HDC__*>(const_cast<void*>(handle))
-             : nullptr;
-}
-
-HGDIOBJ__* LiveObject(const void* handle) {
-  return handle != nullptr && liveObjects().contains(handle)
-             ? static_cast<HGDIOBJ__*>(const_cast<void*>(handle))
-             : nullptr;
+  auto found = liveDcs().find(handle);
+  return found != liveDcs().end() ? found->second.object.get() : nullptr;
 }
 
 HGDIOBJ__* LiveBrush(const void* handle) {
-  HGDIOBJ__* object = LiveObject(handle);
+  HGDIOBJ__* object = liveObject(handle);
   return object != nullptr && object->kind == GdiKind::kBrush ? object : nullptr;
 }
 
 HGDIOBJ__* LiveFont(const void* handle) {
-  HGDIOBJ__* object = LiveObject(handle);
+  HGDIOBJ__* object = liveObject(handle);
   return object != nullptr && object->kind == GdiKind::kFont ? object : nullptr;
 }
 
-HGDIOBJ__* LiveBitmap(const void* handle) {
-  HGDIOBJ__* object = LiveObject(handle);
-  return object != nullptr && object->kind == GdiKind::kBitmap ? object : nullptr;
+HIMAGELIST__* LiveImageList(const void* handle) {
+  auto found = liveImageLists().find(handle);
+  return found != liveImageLists().end() ? found->second.object.get() : nullptr;
 }
 
 HDC MakePaintDc(QPainter* painter) {
-  auto* dc = new HDC__(DcKind::kPaint);
+  HDC dc = makeDc(DcKind::kPaint, nullptr);
   dc->painter = painter;
-  return registerDc(dc);
+  return dc;
 }
 
 void FreePaintDc(HDC dc) {
-  freeDc(dc);
+  if (LiveDc(dc) != nullptr) {
+    freeDc(dc);
+  }
 }
 
-HDC MakeWindowDc() {
-  return registerDc(new HDC__(DcKind::kWindow));
+HandleCounts LiveHandleCounts() {
+  HandleCounts counts;
+  for (const auto& [handle, owned] : liveObjects()) {
+    switch (owned.object->kind) {
+      case GdiKind::kFont:
+        ++counts.fonts;
+        break;
+      case GdiKind::kBrush:
+        ++counts.brushes;
+        break;
+      case GdiKind::kBitmap:
+        ++counts.bitmaps;
+        break;
+    }
+  }
+  counts.imageLists = static_cast<int>(liveImageLists().size());
+  counts.deviceContexts = static_cast<int>(liveDcs().size());
+  return counts;
 }
 
-void FreeWindowDc(HDC dc) {
-  freeDc(dc);
-}
-
-QFont FontOfDc(HDC dc) {
-  HDC__* live = LiveDc(dc);
-  HGDIOBJ__* font = live != nullptr ? LiveFont(live->font) : nullptr;
-  return font != nullptr ? font->font : ScreenFont();
-}
-
+// Text is measured in the screen font: a device context here never has another font selected.
 HDC GetDC(HWND window) {
-  static HDC screenDc = MakeWindowDc();
-  HWND__* live = LiveWindow(window);
+  static HDC screenDc = makeDc(DcKind::kWindow, nullptr);
   if (window == nullptr) {
     return screenDc;
   }
+  HWND__* live = CalledWindow(window, "GetDC");
   if (live == nullptr) {
     return nullptr;
   }
   if (live->ownDc == nullptr) {
-    live->ownDc = MakeWindowDc();
+    listenForWindowEnds();
+    live->ownDc = makeDc(DcKind::kWindow, nullptr);
   }
   return live->ownDc;
 }
 
 BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, int* fit,
                            int* partialWidths, SIZE* size) {
-  if (LiveDc(dc) == nullptr || text == nullptr || count < 0) {
+  if (calledDc(dc, "GetTextExtentExPointW") == nullptr || text == nullptr || count < 0) {
     return FALSE;
   }
-  const QFontMetrics metrics(FontOfDc(dc));
+  const QFontMetrics metrics(ScreenFont());
   const QString measured = QString::fromUtf16(text, count);
   int fitting = 0;
   for (int i = 1; i <= count; ++i) {
@@ -266,11 +327,23 @@ BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, int* 
 }
 
 HFONT CreateFontIndirectW(const LOGFONTW* font) {
-  return font != nullptr ? sharedFont(*font) : nullptr;
+  if (font == nullptr) {
+    return nullptr;
+  }
+  listenForWindowEnds();
+  const HWND__* owner = DispatchingScreen();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(font);
+  auto& shared = sharedFonts()[{owner, std::vector<unsigned char>(bytes, bytes + sizeof *font)}];
+  if (shared == nullptr) {
+    shared = makeObject(GdiKind::kFont);
+    shared->font = FontFromLogFont(*font);
+    shared->shared = true;
+  }
+  return shared;
 }
 
 int SetBkMode(HDC dc, int mode) {
-  HDC__* live = LiveDc(dc);
+  HDC__* live = calledDc(dc, "SetBkMode");
   if (live == nullptr || (mode != TRANSPARENT && mode != OPAQUE)) {
     return 0;
   }
@@ -283,19 +356,18 @@ int SetBkMode(HDC dc, int mode) {
 }
 
 HBRUSH CreateSolidBrush(COLORREF colour) {
-  static std::map<COLORREF, std::unique_ptr<HGDIOBJ__>> brushes;
-  auto& brush = brushes[colour & 0x00FFFFFF];
-  if (brush == nullptr) {
-    brush = std::make_unique<HGDIOBJ__>(GdiKind::kBrush);
-    registerObject(brush.get());
-    brush->colour = ColourOf(colour);
-    brush->shared = true;
+  listenForWindowEnds();
+  auto& shared = sharedBrushes()[{DispatchingScreen(), colour & 0x00FFFFFF}];
+  if (shared == nullptr) {
+    shared = makeObject(GdiKind::kBrush);
+    shared->colour = ColourOf(colour);
+    shared->shared = true;
   }
-  return brush.get();
+  return shared;
 }
 
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
-  HWND__* live = LiveWindow(window);
+  HWND__* live = CalledWindow(window, "BeginPaint");
   if (live == nullptr || paint == nullptr) {
     return nullptr;
   }
@@ -303,25 +375,25 @@ HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
       live->kind == WindowKind::kScreen ? static_cast<ScreenWindow*>(live) : nullptr;
   // Outside WM_PAINT there is nothing to paint on: the device context draws nowhere.
   HDC dc = screen != nullptr && screen->paintDc != nullptr ? screen->paintDc : GetDC(window);
-  RECT client{};
-  GetClientRect(window, &client);
-  *paint = PAINTSTRUCT{dc, FALSE, client};
+  const SIZE client = ClientSizeOf(live);
+  *paint = PAINTSTRUCT{dc, FALSE, RECT{0, 0, client.cx, client.cy}};
   return dc;
 }
 
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint) {
-  return LiveWindow(window) != nullptr && paint != nullptr;
+  return CalledWindow(window, "EndPaint") != nullptr && paint != nullptr;
 }
 
 HDC CreateCompatibleDC(HDC /*dc*/) {
-  HDC dc = registerDc(new HDC__(DcKind::kMemory));
+  listenForWindowEnds();
+  HDC dc = makeDc(DcKind::kMemory, DispatchingScreen());
   dc->bitmap = stockBitmap();
   ++dc->bitmap->selections;
   return dc;
 }
 
 BOOL DeleteDC(HDC dc) {
-  HDC__* live = LiveDc(dc);
+  HDC__* live = calledDc(dc, "DeleteDC");
   if (live == nullptr || live->kind != DcKind::kMemory) {
     return FALSE;
   }
@@ -329,109 +401,83 @@ BOOL DeleteDC(HDC dc) {
   return TRUE;
 }
 
+// Only bitmaps are selected: text is drawn in the window's font and areas filled by the screen's
+// colour answers.
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
-  HDC__* live = LiveDc(dc);
-  HGDIOBJ__* selected = LiveObject(object);
-  if (live == nullptr || selected == nullptr) {
+  HDC__* live = calledDc(dc, "SelectObject");
+  HGDIOBJ__* selected = calledObject(object, "SelectObject");
+  if (live == nullptr || selected == nullptr || selected->kind != GdiKind::kBitmap) {
     return nullptr;
   }
-  HGDIOBJ previous = nullptr;
-  switch (selected->kind) {
-    case GdiKind::kFont:
-      previous = live->font;
-      live->font = selected;
-      if (live->painter != nullptr) {
-        live->painter->setFont(selected->font);
-      }
-      break;
-    case GdiKind::kBrush:
-      previous = live->brush;
-      live->brush = selected;
-      break;
-    case GdiKind::kBitmap:
-      // Only a memory device context holds a bitmap, and a bitmap sits in one at a time.
-      if (live->kind != DcKind::kMemory || (selected->selections > 0 && !selected->shared)) {
-        return nullptr;
-      }
-      previous = live->bitmap;
-      if (HGDIOBJ__* old = LiveBitmap(previous)) {
-        --old->selections;
-      }
-      live->bitmap = selected;
-      ++selected->selections;
-      break;
+  // Only a memory device context holds a bitmap, and a bitmap sits in one at a time.
+  if (live->kind != DcKind::kMemory || (selected->selections > 0 && !selected->shared)) {
+    return nullptr;
   }
+  HGDIOBJ previous = live->bitmap;
+  if (HGDIOBJ__* old = liveBitmap(previous)) {
+    --old->selections;
+  }
+  live->bitmap = selected;
+  ++selected->selections;
   return previous;
 }
 
 BOOL DeleteObject(HGDIOBJ object) {
-  HGDIOBJ__* live = LiveObject(object);
+  HGDIOBJ__* live = calledObject(object, "DeleteObject");
   if (live == nullptr) {
     return FALSE;
   }
   if (live->shared) {
-    return TRUE;  // shared fonts and brushes outlive every user
+    return TRUE;  // shared fonts and brushes go with their screen
   }
   if (live->selections > 0) {
     return FALSE;  // still selected into a device context
   }
   liveObjects().erase(live);
-  delete live;
   return TRUE;
 }
 
 int GetObjectW(HGDIOBJ object, int size, void* buffer) {
-  HGDIOBJ__* live = LiveObject(object);
-  if (live == nullptr) {
+  HGDIOBJ__* live = calledObject(object, "GetObjectW");
+  if (live == nullptr || live->kind != GdiKind::kBitmap) {
     return 0;
   }
-  if (live->kind == GdiKind::kBitmap) {
-    if (buffer == nullptr) {
-      return sizeof(BITMAP);
-    }
-    if (size < static_cast<int>(sizeof(BITMAP))) {
-      return 0;
-    }
-    const int bits = live->image.depth();
-    BITMAP description{};
-    description.bmType = 0;
-    description.bmWidth = live->image.width();
-    description.bmHeight = live->image.height();
-    description.bmWidthBytes = ((live->image.width() * bits + 15) / 16) * 2;
-    description.bmPlanes = 1;
-    description.bmBitsPixel = static_cast<WORD>(bits);
-    description.bmBits = nullptr;
-    *static_cast<BITMAP*>(buffer) = description;
+  if (buffer == nullptr) {
     return sizeof(BITMAP);
   }
-  if (live->kind == GdiKind::kFont) {
-    if (buffer == nullptr) {
-      return sizeof(LOGFONTW);
-    }
-    if (size < static_cast<int>(sizeof(LOGFONTW))) {
-      return 0;
-    }
-    *static_cast<LOGFONTW*>(buffer) = live->logFont;
-    return sizeof(LOGFONTW);
+  if (size < static_cast<int>(sizeof(BITMAP))) {
+    return 0;
   }
-  return 0;
+  const int bits = live->image.depth();
+  BITMAP description{};
+  description.bmType = 0;
+  description.bmWidth = live->image.width();
+  description.bmHeight = live->image.height();
+  description.bmWidthBytes = ((live->image.width() * bits + 15) / 16) * 2;
+  description.bmPlanes = 1;
+  description.bmBitsPixel = static_cast<WORD>(bits);
+  description.bmBits = nullptr;
+  *static_cast<BITMAP*>(buffer) = description;
+  return sizeof(BITMAP);
 }
 
 BOOL TransparentImage(HDC destination, LONG x, LONG y, LONG width, LONG height, HANDLE source,
                       LONG sourceX, LONG sourceY, LONG sourceWidth, LONG sourceHeight,
                       COLORREF transparent) {
-  HDC__* target = LiveDc(destination);
+  HDC__* target = calledDc(destination, "TransparentImage");
   const HGDIOBJ__* bitmap = sourceBitmap(source);
   if (target == nullptr || bitmap == nullptr || width <= 0 || height <= 0 || sourceWidth <= 0 ||
       sourceHeight <= 0) {
     return FALSE;
   }
+  if (target->painter == nullptr) {
+    return target->kind == DcKind::kWindow;  // a window's own context draws nowhere here
+  }
   if (drawDetail(target->painter, *bitmap, QRect(x, y, width, height),
                  QRect(sourceX, sourceY, sourceWidth, sourceHeight))) {
     return TRUE;
   }
-  const QImage* picture = &bitmap->image;
-  QImage cut = picture->copy(sourceX, sourceY, sourceWidth, sourceHeight)
+  QImage cut = bitmap->image.copy(sourceX, sourceY, sourceWidth, sourceHeight)
                    .convertToFormat(QImage::Format_ARGB32);
   const QRgb key = ColourOf(transparent).rgb() & 0x00FFFFFF;
   for (int row = 0; row < cut.height(); ++row) {
@@ -445,19 +491,7 @@ BOOL TransparentImage(HDC destination, LONG x, LONG y, LONG width, LONG height, 
   if (cut.width() != width || cut.height() != height) {
     cut = cut.scaled(width, height);
   }
-  if (target->painter != nullptr) {
-    target->painter->drawImage(x, y, cut);
-    return TRUE;
-  }
-  HGDIOBJ__* canvas = target->kind == DcKind::kMemory ? LiveBitmap(target->bitmap) : nullptr;
-  if (canvas == nullptr || canvas->shared) {
-    return target->kind == DcKind::kWindow;  // a window's own context draws nowhere here
-  }
-  if (canvas->image.format() == QImage::Format_Indexed8) {
-    canvas->image = canvas->image.convertToFormat(QImage::Format_RGB32);
-  }
-  QPainter painter(&canvas->image);
-  painter.drawImage(x, y, cut);
+  target->painter->drawImage(x, y, cut);
   return TRUE;
 }
 
@@ -488,8 +522,41 @@ HBITMAP LoadBitmapW(HINSTANCE instance, int id) {
     image = QImage(16, 16, QImage::Format_RGB32);
     image.fill(Qt::white);
   }
-  auto* bitmap = registerObject(new HGDIOBJ__(GdiKind::kBitmap));
+  listenForWindowEnds();
+  HGDIOBJ__* bitmap = makeObject(GdiKind::kBitmap);
   bitmap->image = image;
   bitmap->detail = loadDetail(instance, id, image.width());
   return bitmap;
+}
+
+HIMAGELIST ImageList_Create(int width, int height, UINT /*flags*/, int /*initial*/, int /*grow*/) {
+  if (width <= 0 || height <= 0) {
+    return nullptr;
+  }
+  listenForWindowEnds();
+  auto made = std::make_unique<HIMAGELIST__>();
+  made->width = width;
+  made->height = height;
+  return adopt(liveImageLists(), std::move(made), DispatchingScreen());
+}
+
+int ImageList_ReplaceIcon(HIMAGELIST images, int index, HICON icon) {
+  HIMAGELIST__* live = LiveImageList(images);
+  if (live == nullptr && images != nullptr) {
+    ReportDeadHandle("ImageList_ReplaceIcon", images);
+  }
+  if (live == nullptr || icon == nullptr) {
+    return -1;
+  }
+  const QIcon picture(icon->picture.scaled(live->width, live->height, Qt::IgnoreAspectRatio,
+                                           Qt::SmoothTransformation));
+  if (index == -1) {
+    live->icons.push_back(picture);
+    return static_cast<int>(live->icons.size()) - 1;
+  }
+  if (index < 0 || index >= static_cast<int>(live->icons.size())) {
+    return -1;
+  }
+  live->icons[static_cast<std::size_t>(index)] = picture;
+  return index;
 }

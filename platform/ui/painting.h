@@ -2,17 +2,6 @@
 // Device contexts, text measuring, fonts, brushes, icons and bitmaps.
 #include "platform/ui/window_types.h"
 
-struct HDC__;
-using HDC = HDC__*;
-struct HGDIOBJ__;
-using HGDIOBJ = HGDIOBJ__*;
-using HFONT = HGDIOBJ;
-using HBRUSH = HGDIOBJ;
-using HBITMAP = HGDIOBJ;
-struct HICON__;
-using HICON = HICON__*;
-using HANDLE = void*;
-
 // The window's own device context, measuring in the screen font. Never needs releasing.
 // nullptr gives the screen's.
 HDC GetDC(HWND window);
@@ -20,24 +9,6 @@ HDC GetDC(HWND window);
 BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, int* fit,
                            int* partialWidths, SIZE* size);
 
-inline constexpr LONG FW_NORMAL = 400;
-inline constexpr BYTE FF_SWISS = 0x20;
-struct LOGFONTW {
-  LONG lfHeight;  // > 0: cell height in pixels; < 0: character height
-  LONG lfWidth;
-  LONG lfEscapement;
-  LONG lfOrientation;
-  LONG lfWeight;
-  BYTE lfItalic;
-  BYTE lfUnderline;
-  BYTE lfStrikeOut;
-  BYTE lfCharSet;
-  BYTE lfOutPrecision;
-  BYTE lfClipPrecision;
-  BYTE lfQuality;
-  BYTE lfPitchAndFamily;
-  char16_t lfFaceName[32];
-};
 // A face that the host lacks ("Tahoma", "MS Sans Serif") falls back to the system sans.
 HFONT CreateFontIndirectW(const LOGFONTW* font);
 
@@ -82,3 +53,8 @@ BOOL TransparentImage(HDC destination, LONG x, LONG y, LONG width, LONG height, 
 // empty 16 x 16 picture; an unknown number gives nullptr.
 HICON LoadIconW(HINSTANCE instance, int id);
 HBITMAP LoadBitmapW(HINSTANCE instance, int id);
+
+// Image lists of equal-sized pictures, shown beside list rows.
+HIMAGELIST ImageList_Create(int width, int height, UINT flags, int initial, int grow);
+// Index -1 appends. Returns the picture's index, or -1 when there is no icon.
+int ImageList_ReplaceIcon(HIMAGELIST images, int index, HICON icon);

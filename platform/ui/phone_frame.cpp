@@ -7,10 +7,11 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "platform/ui/internal/controls.h"
 #include "platform/ui/internal/fonts.h"
 #include "platform/ui/internal/gdi.h"
+#include "platform/ui/internal/text.h"
 #include "platform/ui/internal/windows.h"
+#include "platform/ui/messages.h"
 
 namespace {
 
@@ -306,4 +307,11 @@ void ChoosePopupEntry(ScreenWindow* screen, int index) {
   // The popup closes before the command runs: the command may open another screen.
   popup->hide();
   DispatchToScreen(screen, WM_COMMAND, static_cast<WPARAM>(command), 0);
+}
+
+PhoneFrame* FrameOf(HWND__* window) {
+  if (window == nullptr || window->screen == nullptr) {
+    return nullptr;
+  }
+  return window->screen->frame.data();
 }

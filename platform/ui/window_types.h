@@ -9,6 +9,18 @@ struct HMENU__;
 using HMENU = HMENU__*;  // as a control id when creating a child window
 // The module whose resources are looked up by number: points at a ResourceModule.
 using HINSTANCE = const void*;
+struct HDC__;
+using HDC = HDC__*;  // a device context: where text is measured and pictures are drawn
+struct HGDIOBJ__;
+using HGDIOBJ = HGDIOBJ__*;  // a font, a brush or a bitmap
+using HFONT = HGDIOBJ;
+using HBRUSH = HGDIOBJ;
+using HBITMAP = HGDIOBJ;
+struct HICON__;
+using HICON = HICON__*;
+struct HIMAGELIST__;
+using HIMAGELIST = HIMAGELIST__*;
+using HANDLE = void*;
 
 using BOOL = int;
 inline constexpr BOOL FALSE = 0;
@@ -55,6 +67,25 @@ struct RECT {
 struct SIZE {
   LONG cx;
   LONG cy;
+};
+
+inline constexpr LONG FW_NORMAL = 400;
+inline constexpr BYTE FF_SWISS = 0x20;
+struct LOGFONTW {
+  LONG lfHeight;  // > 0: cell height in pixels; < 0: character height
+  LONG lfWidth;
+  LONG lfEscapement;
+  LONG lfOrientation;
+  LONG lfWeight;
+  BYTE lfItalic;
+  BYTE lfUnderline;
+  BYTE lfStrikeOut;
+  BYTE lfCharSet;
+  BYTE lfOutPrecision;
+  BYTE lfClipPrecision;
+  BYTE lfQuality;
+  BYTE lfPitchAndFamily;
+  char16_t lfFaceName[32];
 };
 
 // A screen procedure: answers TRUE when it handled the message, FALSE otherwise, or a brush

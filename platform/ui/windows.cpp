@@ -1,11 +1,12 @@
-// The registry of live window records, the screen stack and message dispatch.
+// The registry of live window records, the screen stack, dispatch to a screen's procedure, and
+// the count of running modal loops.
 #include "platform/ui/internal/windows.h"
 
 #include <unordered_map>
 #include <unordered_set>
 
-#include "platform/ui/internal/gdi.h"
-#include "platform/ui/internal/phone_frame.h"
+#include "platform/ui/internal/dead_handles.h"
+#include "platform/ui/internal/frame_metrics.h"
 
 namespace {
 
@@ -19,6 +20,17 @@ std::unordered_map<const QWidget*, HWND__*>& windowsByWidget() {
   return windows;
 }
 
+std::vector<WindowEndListener>& endListeners() {
+  static std::vector<WindowEndListener> listeners;
+  return listeners;
+}
+
+// Screens whose procedures run now, innermost last.
+std::vector<ScreenWindow*>& dispatching() {
+  static std::vector<ScreenWindow*> screens;
+  return screens;
+}
+
 int modalDepth = 0;
 void (*modalLoopHook)() = nullptr;
 
@@ -29,6 +41,14 @@ HWND__* LiveWindow(HWND window) {
     return nullptr;
   }
   return window;
+}
+
+HWND__* CalledWindow(HWND window, const char* call) {
+  HWND__* live = LiveWindow(window);
+  if (live == nullptr && window != nullptr) {
+    ReportDeadHandle(call, window);
+  }
+  return live;
 }
 
 ScreenWindow* LiveScreen(HWND window) {
@@ -62,18 +82,26 @@ void RegisterWindow(HWND__* window) {
   }
 }
 
+int LiveWindowCount() {
+  return static_cast<int>(liveWindows().size());
+}
+
 void DestroyWindowRecord(HWND__* window) {
   if (window == nullptr) {
     return;
+  }
+  for (WindowEndListener listener : endListeners()) {
+    listener(window);
   }
   liveWindows().erase(window);
   for (auto it = windowsByWidget().begin(); it != windowsByWidget().end();) {
     it = it->second == window ? windowsByWidget().erase(it) : std::next(it);
   }
-  if (window->ownDc != nullptr) {
-    FreeWindowDc(window->ownDc);
-  }
   delete window;
+}
+
+void AddWindowEndListener(WindowEndListener listener) {
+  endListeners().push_back(listener);
 }
 
 HWND__* WindowOfWidget(const QWidget* widget) {
@@ -101,11 +129,49 @@ INT_PTR DispatchToScreen(ScreenWindow* screen, UINT message, WPARAM wParam, LPAR
   }
   const LONG_PTR outerResult = screen->messageResult;
   screen->messageResult = 0;
+  dispatching().push_back(screen);
   const INT_PTR answer = screen->procedure(screen, message, wParam, lParam);
+  dispatching().pop_back();
   // The screen may have ended (and been freed) inside its own procedure only after its loop
   // returns, so the record is still valid here.
   screen->messageResult = outerResult;
   return answer;
+}
+
+ScreenWindow* DispatchingScreen() {
+  return dispatching().empty() ? NewestScreenWindow() : dispatching().back();
+}
+
+HWND__* FocusedWindow() {
+  ScreenWindow* screen = NewestScreenWindow();
+  if (screen == nullptr || screen->widget == nullptr) {
+    return nullptr;
+  }
+  QWidget* focus = screen->widget->window()->focusWidget();
+  HWND__* window = focus != nullptr ? WindowOfWidget(focus) : nullptr;
+  // The screen's own window and the frame around it are not controls.
+  if (window == nullptr || window->kind == WindowKind::kScreen) {
+    return nullptr;
+  }
+  return window;
+}
+
+SIZE ClientSizeOf(const HWND__* window) {
+  QSize size;
+  if (window->kind == WindowKind::kScreen) {
+    // A scrolling screen's window is as tall as its content; its client area is what shows,
+    // beside the scroll bar, as a window's scroll bar is no part of its client area.
+    const auto* screen = static_cast<const ScreenWindow*>(window);
+    const bool scrolls =
+        screen->dialog != nullptr && (screen->dialog->style & kDialogVerticalScroll) != 0;
+    size = window->widget->size().boundedTo(
+        QSize(scrolls ? kFrameWidth - kScrollBarWidth : kFrameWidth, kClientHeight));
+  } else if (window->kind == WindowKind::kBar) {
+    size = QSize(kFrameWidth, kBarHeight);
+  } else if (window->widget != nullptr) {
+    size = window->widget->size();
+  }
+  return SIZE{size.width(), size.height()};
 }
 
 int ModalDepth() {
@@ -119,17 +185,10 @@ void EnterModalLoop() {
   }
 }
 
-void SetModalLoopHook(void (*hook)()) {
-  modalLoopHook = hook;
-}
-
 void LeaveModalLoop() {
   --modalDepth;
 }
 
-PhoneFrame* FrameOf(HWND__* window) {
-  if (window == nullptr || window->screen == nullptr) {
-    return nullptr;
-  }
-  return window->screen->frame.data();
+void SetModalLoopHook(void (*hook)()) {
+  modalLoopHook = hook;
 }

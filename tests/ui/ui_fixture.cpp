@@ -105,7 +105,7 @@ HWND GiveBar(HWND screen, int barId) {
     return nullptr;
   }
   SHMENUBARINFO bar{};
-  bar.cbSize = 36;
+  bar.cbSize = kPhoneMenuBarInfoSize;
   bar.hwndParent = screen;
   bar.nToolBarId = static_cast<UINT>(barId);
   bar.hInstRes = TestInstance();

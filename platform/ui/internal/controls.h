@@ -1,13 +1,12 @@
 #pragma once
-// Used only inside platform/ui: the template controls, the list view and the soft-key bar as
-// windows that take messages.
+// Used only inside platform/ui: the template controls as windows that take messages.
 #include <QColor>
 #include <QFont>
-
-class QPainter;
 #include <string>
 
 #include "platform/ui/internal/windows.h"
+
+class QPainter;
 
 // Makes the control on the screen's window, with its id, kind, text and style facts.
 ControlWindow* CreateTemplateControl(ScreenWindow* screen, const ControlTemplate& control,
@@ -21,13 +20,6 @@ std::u16string ShownControlText(const ControlWindow* control);
 // Whether Up and Down move the focus past the control (a list moves its own selection).
 bool TakesTabStop(const HWND__* window);
 
-LRESULT ListMessage(ListWindow* list, UINT message, WPARAM wParam, LPARAM lParam);
-// What a person sees of a report list: the text a cell shows (empty unless its row is wholly
-// in sight), and the row at the list's top (-1 when it shows none).
-QString ShownListCell(ListWindow* list, int row, int column);
-int TopShownListRow(ListWindow* list);
-LRESULT BarMessage(BarWindow* bar, UINT message, WPARAM wParam, LPARAM lParam);
-
 // WM_SETFONT and WM_SETREDRAW, which every window with a widget takes the same way.
 bool CommonWindowMessage(HWND__* window, UINT message, WPARAM wParam, LPARAM lParam,
                          LRESULT* result);
@@ -36,10 +28,3 @@ bool CommonWindowMessage(HWND__* window, UINT message, WPARAM wParam, LPARAM lPa
 // that paints with `painter`. `filled` when the screen answered with a brush; `opaqueText`
 // when it left the text background opaque.
 QColor ControlBackground(ControlWindow* control, QPainter* painter, bool* filled, bool* opaqueText);
-
-inline QString ToQString(const std::u16string& text) {
-  return QString::fromStdU16String(text);
-}
-inline QString ToQString(const char16_t* text) {
-  return text == nullptr ? QString() : QString::fromUtf16(text);
-}

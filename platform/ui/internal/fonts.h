@@ -3,7 +3,7 @@
 // "MS Sans Serif") fall back to the system sans.
 #include <QFont>
 
-#include "platform/ui/painting.h"
+#include "platform/ui/window_types.h"
 
 // The frame's default font: "Tahoma", sized so that the cell height of "A" is 16 pixels.
 QFont ScreenFont();

@@ -1,6 +1,8 @@
 #pragma once
 // Used only inside platform/ui: the records behind device contexts, fonts, brushes, bitmaps,
-// icons and image lists.
+// icons and image lists. Fonts, brushes, bitmaps, image lists and memory device contexts belong
+// to the screen whose procedure made them and are freed when that screen ends; those made while
+// no screen runs live as long as the process.
 #include <QColor>
 #include <QFont>
 #include <QIcon>
@@ -17,12 +19,11 @@ enum class GdiKind { kFont, kBrush, kBitmap };
 struct HGDIOBJ__ {
   explicit HGDIOBJ__(GdiKind objectKind) : kind(objectKind) {}
   GdiKind kind;
-  QFont font;  // fonts
-  LOGFONTW logFont{};
+  QFont font;           // fonts
   QColor colour;        // brushes
   QImage image;         // bitmaps
   QImage detail;        // a bitmap's finer picture, if it has one, at its device pixel ratio
-  bool shared = false;  // fonts and brushes are shared by everyone who asks; never freed
+  bool shared = false;  // fonts and brushes are shared by every caller of their screen
   int selections = 0;   // device contexts a bitmap is selected into
 };
 
@@ -32,11 +33,8 @@ struct HDC__ {
   explicit HDC__(DcKind dcKind) : kind(dcKind) {}
   DcKind kind;
   QPainter* painter = nullptr;  // paint device contexts, while their paint runs
-  HGDIOBJ font = nullptr;
-  HGDIOBJ brush = nullptr;
-  HGDIOBJ bitmap = nullptr;  // memory device contexts
+  HGDIOBJ bitmap = nullptr;     // memory device contexts
   int backgroundMode = OPAQUE;
-  COLORREF backgroundColour = 0x00FFFFFF;
 };
 
 struct HICON__ {
@@ -46,26 +44,27 @@ struct HICON__ {
 struct HIMAGELIST__ {
   int width = 16;
   int height = 16;
-  std::vector<QPixmap> pictures;
-  std::vector<QIcon> icons;  // the same pictures, as rows show them
+  std::vector<QIcon> icons;  // the pictures, as rows show them
 };
 
 QColor ColourOf(COLORREF colour);
 
 // Live-object checks: nullptr for anything that is not a live object of that kind.
 HDC__* LiveDc(const void* handle);
-HGDIOBJ__* LiveObject(const void* handle);
 HGDIOBJ__* LiveBrush(const void* handle);
 HGDIOBJ__* LiveFont(const void* handle);
-HGDIOBJ__* LiveBitmap(const void* handle);
 HIMAGELIST__* LiveImageList(const void* handle);
 
 // A device context that draws with `painter` for the span of one paint.
 HDC MakePaintDc(QPainter* painter);
 void FreePaintDc(HDC dc);
-// The window's own device context, made on first use.
-HDC MakeWindowDc();
-void FreeWindowDc(HDC dc);
 
-// The font a device context or window measures and draws with.
-QFont FontOfDc(HDC dc);
+// Live handles of each kind, for counting what the screens leave behind.
+struct HandleCounts {
+  int fonts = 0;
+  int brushes = 0;
+  int bitmaps = 0;
+  int imageLists = 0;
+  int deviceContexts = 0;
+};
+HandleCounts LiveHandleCounts();

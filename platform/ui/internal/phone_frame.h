@@ -10,16 +10,11 @@
 #include <QWidget>
 #include <vector>
 
+#include "platform/ui/internal/frame_metrics.h"
 #include "platform/ui/resource_module.h"
 
+struct HWND__;
 struct ScreenWindow;
-
-inline constexpr int kFrameWidth = 176;
-inline constexpr int kCaptionHeight = 20;
-inline constexpr int kClientHeight = 180;
-inline constexpr int kBarHeight = 20;
-inline constexpr int kFrameHeight = kCaptionHeight + kClientHeight + kBarHeight;
-inline constexpr int kScrollBarWidth = 6;
 // The look of the slim scroll bar, kScrollBarWidth wide; report lists show it too.
 extern const char kSlimScrollBarStyle[];
 // The caption strip and the soft-key bar; message boxes head themselves with it too.
@@ -100,6 +95,9 @@ class PhoneFrame : public QWidget {
   bool scrolls_ = false;
   bool fullScreen_ = false;
 };
+
+// The frame a window belongs to, or nullptr.
+PhoneFrame* FrameOf(HWND__* window);
 
 // The soft-key bar's actions, shared by keys and mouse.
 void PressSoftKey(ScreenWindow* screen, bool left);

@@ -1,7 +1,8 @@
 #pragma once
-// Used only inside platform/ui: the records behind window handles. A handle is the address of
-// one of these records; a record lives from its window's creation until its screen ends, and
-// every call checks that a handle still names a live record before using it.
+// Used only inside platform/ui: the window registry. A handle is the address of one of these
+// records; a record lives from its window's creation until its screen ends, and every call
+// checks that a handle still names a live record before using it. The registry knows no
+// painting and no widget: those who keep something per window hear when a window ends.
 #include <QPointer>
 #include <QWidget>
 #include <map>
@@ -10,9 +11,8 @@
 #include <vector>
 
 #include "platform/system/phone_types.h"
-#include "platform/ui/dialogs.h"
-#include "platform/ui/painting.h"
 #include "platform/ui/resource_module.h"
+#include "platform/ui/window_types.h"
 
 class PhoneFrame;
 class QEventLoop;
@@ -69,7 +69,6 @@ struct ControlWindow : HWND__ {
 
 struct ListWindow : HWND__ {
   ListWindow() : HWND__(WindowKind::kList) {}
-  ~ListWindow() override;  // frees the small-image list with the list
   QTreeWidget* tree = nullptr;
   std::u16string text;
   struct HIMAGELIST__* smallImages = nullptr;
@@ -89,13 +88,19 @@ struct BarWindow : HWND__ {
 
 // The live record for a handle, or nullptr when the handle names nothing (any more).
 HWND__* LiveWindow(HWND window);
+// The same for the phone's calls: a handle that is not null and names no live window is
+// reported as given to `call`.
+HWND__* CalledWindow(HWND window, const char* call);
 ScreenWindow* LiveScreen(HWND window);
 ControlWindow* LiveControl(HWND window);
 ListWindow* LiveList(HWND window);
 BarWindow* LiveBar(HWND window);
 void RegisterWindow(HWND__* window);
-// Forgets the record and frees it.
+int LiveWindowCount();
+// Forgets the record and frees it, after telling every listener.
 void DestroyWindowRecord(HWND__* window);
+using WindowEndListener = void (*)(HWND__* window);
+void AddWindowEndListener(WindowEndListener listener);
 // The window record a widget (or one of its parents) shows, or nullptr.
 HWND__* WindowOfWidget(const QWidget* widget);
 
@@ -105,6 +110,14 @@ ScreenWindow* NewestScreenWindow();
 
 // Hands a message to the screen's procedure; nothing once the screen has ended.
 INT_PTR DispatchToScreen(ScreenWindow* screen, UINT message, WPARAM wParam, LPARAM lParam);
+// The screen whose procedure runs now (the innermost one), else the newest screen, else nullptr:
+// what is made now belongs to it.
+ScreenWindow* DispatchingScreen();
+
+// The control that has the focus in the newest screen, or nullptr.
+HWND__* FocusedWindow();
+// The size of the window's client area: a screen's is what shows of it in the frame.
+SIZE ClientSizeOf(const HWND__* window);
 
 // Modal loops of the platform (screens and message boxes) that are running now.
 int ModalDepth();
@@ -114,5 +127,3 @@ void LeaveModalLoop();
 // `hook` runs each time a modal loop is about to run (the screen driver gives the steps it
 // queued their turn there); nullptr removes it.
 void SetModalLoopHook(void (*hook)());
-// The frame a window belongs to, or nullptr.
-PhoneFrame* FrameOf(HWND__* window);

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QEventLoop>
+#include <QFontMetrics>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -13,10 +14,13 @@
 #include <deque>
 
 #include "platform/ui/internal/controls.h"
+#include "platform/ui/internal/gdi.h"
 #include "platform/ui/internal/key_codes.h"
+#include "platform/ui/internal/list_view.h"
 #include "platform/ui/internal/message_box.h"
 #include "platform/ui/internal/phone_frame.h"
 #include "platform/ui/internal/windows.h"
+#include "platform/ui/window_calls.h"
 
 namespace {
 
@@ -416,4 +420,23 @@ bool OpenCalendarPlace(RECT* place) {
   }
   *place = inFrame(screen->frame, popup, popup->rect());
   return true;
+}
+
+int ShownTextHeight(HWND window) {
+  HWND__* live = LiveWindow(window);
+  if (live == nullptr || live->widget == nullptr) {
+    return 0;
+  }
+  return QFontMetrics(live->widget->font()).height();
+}
+
+int ImageList_GetImageCount(HIMAGELIST images) {
+  HIMAGELIST__* live = LiveImageList(images);
+  return live != nullptr ? static_cast<int>(live->icons.size()) : 0;
+}
+
+LiveHandles CountLiveHandles() {
+  const HandleCounts drawing = LiveHandleCounts();
+  return LiveHandles{LiveWindowCount(), drawing.fonts,      drawing.brushes,
+                     drawing.bitmaps,   drawing.imageLists, drawing.deviceContexts};
 }

@@ -80,3 +80,22 @@ std::u16string ShownText(HWND control);
 // Where the open calendar of a date picker stands, in the newest frame's coordinates (as
 // ClickAt); false when none is open.
 bool OpenCalendarPlace(RECT* place);
+
+// The height of a line of the window's text as it shows, in its font; 0 for no window.
+int ShownTextHeight(HWND window);
+// The pictures in an image list; 0 for no list.
+int ImageList_GetImageCount(HIMAGELIST images);
+
+// Handles alive now, of each kind: what every screen made is freed when it ends.
+struct LiveHandles {
+  int windows = 0;
+  int fonts = 0;
+  int brushes = 0;
+  int bitmaps = 0;
+  int imageLists = 0;
+  int deviceContexts = 0;
+  bool operator==(const LiveHandles&) const = default;
+};
+LiveHandles CountLiveHandles();
+// Calls given a dead handle since the start (each also said on stderr).
+int DeadHandleCalls();

@@ -1,0 +1,7 @@
+#pragma once
+// Used only inside platform/ui: the phone's keys on a desktop keyboard. Every key event for a
+// screen's frame passes the router first.
+
+// Installs the router on the application, once; it forgets a screen's hot keys when the screen
+// ends.
+void InstallKeyRouter();

@@ -1,0 +1,178 @@
+// Modal screens: a screen is made from its template, its procedure gets WM_INITDIALOG, and
+// unless it ended there the screen is shown over the newest screen and runs its own event loop
+// until EndDialog. Then the screen and everything it made are freed.
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+
+#include "platform/ui/dialogs.h"
+#include "platform/ui/internal/controls.h"
+#include "platform/ui/internal/fonts.h"
+#include "platform/ui/internal/key_router.h"
+#include "platform/ui/internal/phone_frame.h"
+#include "platform/ui/internal/text.h"
+#include "platform/ui/internal/windows.h"
+
+namespace {
+
+QFont templateFont(const DialogTemplate& dialog) {
+  if (dialog.fontFace == nullptr) {
+    return ScreenFont();
+  }
+  return FontFromPoints(QString::fromUtf16(dialog.fontFace), dialog.fontPointSize);
+}
+
+ScreenWindow* makeScreen(HINSTANCE instance, const DialogTemplate& dialog, DLGPROC procedure) {
+  auto* screen = new ScreenWindow;
+  screen->dialog = &dialog;
+  screen->procedure = procedure;
+  screen->instance = instance;
+  auto* frame = new PhoneFrame(screen, ToQString(dialog.caption));
+  screen->frame = frame;
+  screen->widget = frame->Client();
+  frame->Client()->resize(std::min(dialog.width, kFrameWidth),
+                          std::min(dialog.height, kClientHeight));
+  RegisterWindow(screen);
+  const QFont font = templateFont(dialog);
+  frame->Client()->setFont(font);
+  for (const ControlTemplate& control : dialog.controls) {
+    ControlWindow* made = CreateTemplateControl(screen, control, font);
+    if (made != nullptr) {
+      screen->children.push_back(made);
+    }
+  }
+  frame->UpdateContentHeight();
+  return screen;
+}
+
+HWND firstTabStop(ScreenWindow* screen) {
+  for (HWND__* child : screen->children) {
+    if (TakesTabStop(child)) {
+      return child;
+    }
+  }
+  return nullptr;
+}
+
+void bringToFront(QWidget* frame) {
+  // Headless platforms stack nothing.
+  if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+    frame->raise();
+  }
+  frame->activateWindow();
+}
+
+void showOver(ScreenWindow* screen, ScreenWindow* previous) {
+  PhoneFrame* frame = screen->frame;
+  if (previous != nullptr && previous->frame != nullptr) {
+    frame->move(previous->frame->pos());
+  }
+  if (screen->dialog->style & kDialogSetForeground) {
+    frame->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  }
+  frame->show();
+  bringToFront(frame);
+  if (previous != nullptr && previous->frame != nullptr) {
+    previous->frame->hide();
+  }
+}
+
+void destroyScreen(ScreenWindow* screen) {
+  for (auto& [id, timer] : screen->timers) {
+    timer->stop();
+    timer->deleteLater();
+  }
+  screen->timers.clear();
+  PhoneFrame* frame = screen->frame;
+  for (HWND__* child : screen->children) {
+    DestroyWindowRecord(child);
+  }
+  DestroyWindowRecord(screen->bar);
+  DestroyWindowRecord(screen);
+  if (frame != nullptr) {
+    frame->hide();
+    frame->deleteLater();
+  }
+}
+
+// The opener comes back where the ended screen stood, with the focus it had.
+void returnTo(ScreenWindow* opener, const QPoint& where) {
+  PhoneFrame* frame = opener->frame;
+  if (frame == nullptr) {
+    return;
+  }
+  frame->move(where);
+  frame->show();
+  bringToFront(frame);
+  if (QWidget* focus = frame->focusWidget()) {
+    focus->setFocus(Qt::ActiveWindowFocusReason);
+  }
+  DispatchToScreen(opener, WM_ACTIVATE, WA_ACTIVE, 0);
+}
+
+}  // namespace
+
+INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, const DLGTEMPLATE* dialog, HWND /*owner*/,
+                                DLGPROC procedure, LPARAM initParam) {
+  if (dialog == nullptr || procedure == nullptr || QApplication::instance() == nullptr) {
+    return -1;
+  }
+  InstallKeyRouter();
+  ScreenWindow* previous = NewestScreenWindow();
+  ScreenWindow* screen = makeScreen(instance, *dialog, procedure);
+  ScreenStack().push_back(screen);
+
+  HWND first = firstTabStop(screen);
+  const INT_PTR focusFirst =
+      DispatchToScreen(screen, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), initParam);
+  if (!screen->ended) {
+    DispatchToScreen(previous, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(screen));
+    screen->frame->UpdateContentHeight();
+    showOver(screen, previous);
+    if (focusFirst != FALSE && first != nullptr && LiveWindow(first) != nullptr) {
+      SetFocus(first);
+    }
+    DispatchToScreen(screen, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(previous));
+  }
+  if (!screen->ended) {
+    QEventLoop loop;
+    screen->loop = &loop;
+    EnterModalLoop();
+    loop.exec();
+    LeaveModalLoop();
+    screen->loop = nullptr;
+  }
+
+  const INT_PTR code = screen->endCode;
+  const QPoint where = screen->frame != nullptr ? screen->frame->pos() : QPoint();
+  const bool wasShown = screen->frame != nullptr && screen->frame->isVisible();
+  ScreenStack().erase(std::find(ScreenStack().begin(), ScreenStack().end(), screen));
+  destroyScreen(screen);
+  // An opener that ended meanwhile is about to close: it does not come back first.
+  if (wasShown && previous != nullptr && LiveScreen(previous) != nullptr && !previous->ended) {
+    returnTo(previous, where);
+  }
+  return code;
+}
+
+BOOL EndDialog(HWND window, INT_PTR code) {
+  HWND__* live = CalledWindow(window, "EndDialog");
+  if (live == nullptr || live->kind != WindowKind::kScreen) {
+    return FALSE;
+  }
+  auto* screen = static_cast<ScreenWindow*>(live);
+  // A screen ended twice before it closes returns the later code, as the phone's does.
+  screen->endCode = code;
+  if (screen->ended) {
+    return TRUE;
+  }
+  screen->ended = true;
+  if (screen->frame != nullptr && screen->frame->Popup()->IsOpen()) {
+    screen->frame->Popup()->hide();
+  }
+  if (screen->loop != nullptr) {
+    screen->loop->exit(0);
+  }
+  return TRUE;
+}
