@@ -95,6 +95,7 @@ function(pelorin_check_layering)
   pelorin_check_includes()
   add_test(NAME layering COMMAND ${CMAKE_COMMAND} -DPELORIN_LAYERING_DATA=${data_file}
                                  -P ${CMAKE_CURRENT_FUNCTION_LIST_FILE})
+  set_tests_properties(layering PROPERTIES LABELS unit)
 endfunction()
 
 # The folder a header belongs to: the nearest one above it with a CMakeLists.txt.
