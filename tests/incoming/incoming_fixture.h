@@ -65,7 +65,7 @@ class IncomingFixture : public ScheduleFixture {
     ScheduleFixture::SetUp();
     std::string why;
     ASSERT_TRUE(test_support::StartTestScreens("incoming_call_tests", &why)) << why;
-    ResetProcessState(&ProgramResources());
+    test_support::ResetProcessState(&ProgramResources());
     State().vibrationTicks = 7;  // whatever an earlier screen left
     SetVibratorService([this](bool on) {
       events_.push_back(on ? "vibrator on" : "vibrator off");

@@ -27,7 +27,7 @@ class CallScreensFixture : public ScheduleFixture {
     ScheduleFixture::SetUp();
     std::string why;
     ASSERT_TRUE(test_support::StartTestScreens("call_screen_tests", &why)) << why;
-    ResetProcessState(&ProgramResources());
+    test_support::ResetProcessState(&ProgramResources());
     ++serial_;
     SetTimedLaunchService([this](const std::u16string&, const SYSTEMTIME& time) {
       armed_.push_back(time);

@@ -69,7 +69,7 @@ class CallerPickerTest : public ::testing::Test {
   void SetUp() override {
     std::string why;
     ASSERT_TRUE(test_support::StartTestScreens("caller_picker_tests", &why)) << why;
-    ResetProcessState(&ProgramResources());
+    test_support::ResetProcessState(&ProgramResources());
     State().chosenCallerName = u"Earlier";
     data_ = test_support::MakeScratchDirectory("picker");
     std::filesystem::create_directories(data_ / "contacts");

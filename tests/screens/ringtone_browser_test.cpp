@@ -35,7 +35,7 @@ class RingtoneBrowserTest : public ::testing::Test {
   void SetUp() override {
     std::string why;
     ASSERT_TRUE(test_support::StartTestScreens("ringtone_browser_tests", &why)) << why;
-    ResetProcessState(&ProgramResources());
+    test_support::ResetProcessState(&ProgramResources());
     State().chosenRingtonePath = u"/earlier.mp3";
     root_ = test_support::MakeScratchDirectory("browser");
     SetFileRootForTesting(FromUtf8(root_.string()));

@@ -3,7 +3,11 @@
 // test's screens left there is gone, and the screens load their resources from `instance`.
 #include "toolkit/process_state.h"
 
+namespace test_support {
+
 inline void ResetProcessState(const void* instance) {
   State() = ProcessState{};
   State().instance = instance;
 }
+
+}  // namespace test_support

@@ -17,7 +17,7 @@ class ScreenToolkitTest : public ScreenTest {
  protected:
   void SetUp() override {
     ScreenTest::SetUp();
-    ResetProcessState(TestInstance());
+    test_support::ResetProcessState(TestInstance());
   }
 
   // Runs the plain screen with a report list of `columns` over its client area; `step` runs
