@@ -3,13 +3,14 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+
+#include "platform/system/home_directory.h"
 
 namespace {
 
@@ -21,14 +22,6 @@ bool IsCardFileName(const std::string& name) {
   for (char& character : extension)
     character = static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
   return extension == ".vcf";
-}
-
-std::string HomeDirectory() {
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/') return home;
-  const passwd* user = getpwuid(getuid());
-  if (user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/') return user->pw_dir;
-  return {};
 }
 
 // The file's bytes up to the limit; false when it cannot be opened or is not a regular file

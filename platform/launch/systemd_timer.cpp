@@ -1,7 +1,6 @@
 #include "systemd_timer.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,22 +14,13 @@
 #include "launch_name.h"
 #include "launch_time.h"
 #include "platform/system/atomic_file.h"
+#include "platform/system/home_directory.h"
 #include "systemd_units.h"
 
 namespace {
 
 constexpr int kProbeMilliseconds = 2000;
 constexpr int kCommandMilliseconds = 15000;
-
-std::string HomeDirectory() {
-  if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
-    return home;
-  }
-  if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) {
-    return entry->pw_dir;
-  }
-  return {};
-}
 
 // The manager never reads half a unit, even when it reloads on its own.
 bool WriteUnitFile(const std::string& directory, const std::string& name, const std::string& text,

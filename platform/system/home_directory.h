@@ -1,0 +1,7 @@
+#pragma once
+// Where the user's own files live.
+#include <string>
+
+// The user's home directory: HOME when it is an absolute path, else the one the user database
+// gives; empty when neither names an absolute path.
+std::string HomeDirectory();
