@@ -1,6 +1,8 @@
 #include "incoming/incoming_call_screen.h"
 
+#include <chrono>
 #include <future>
+#include <memory>
 
 #include "incoming/ringtone_player.h"
 #include "platform/power/power.h"
@@ -23,16 +25,23 @@ constexpr COLORREF kPictureKeyColour = RGB(255, 0, 255);
 constexpr INT_PTR kAnswered = 0;
 constexpr INT_PTR kRejected = -1;
 constexpr INT_PTR kNoBar = 3;
+// How often a screen shown before the next call is armed looks whether it may ring.
+constexpr UINT kAlertingCheckPeriod = 5;  // milliseconds
 
-// What the worker begun by BeginScheduleWork found: whether a call is due, and the record as
-// LoadDueRecord would have left it.
-struct ScheduleWork {
+// The schedule's work begun by BeginScheduleWork: the due call as soon as it is read, then the
+// end of the purge's save and of the arming.
+struct DueCall {
   bool due = false;
-  CallRecord record{};
+  CallRecord record{};  // as LoadDueRecord would have left the process-wide one
 };
 
-std::future<ScheduleWork>& PendingScheduleWork() {
-  static std::future<ScheduleWork> work;
+struct ScheduleWork {
+  std::future<DueCall> dueCall;
+  std::future<void> done;
+};
+
+ScheduleWork& PendingScheduleWork() {
+  static ScheduleWork work;
   return work;
 }
 
@@ -85,6 +94,20 @@ void PaintHandset(HWND screen) {
   EndPaint(screen, &paint);
 }
 
+// Rings once the schedule's work begun early has saved the purge and armed the next call, so
+// that a ringing program killed by then leaves the next call armed.
+void AlertOnceArmed(HWND screen) {
+  std::future<void>& done = PendingScheduleWork().done;
+  if (done.valid() && done.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+    return;
+  }
+  KillTimer(screen, IDT_ALERTING);
+  if (done.valid()) {
+    done.get();
+  }
+  StartAlerting(screen);
+}
+
 // Answering and rejecting by soft key differ only in the end code. The Talk key is given back
 // at once, so that a later screen of this process can have it.
 void EndCall(HWND screen, INT_PTR code) {
@@ -104,13 +127,13 @@ void Initialise(HWND screen) {
     endCode = kNoBar;
   }
   OverrideBarKey(bar, VK_TTALK);
-  // Begun early, the schedule's work is done once it is waited for here.
-  const bool scheduled = PendingScheduleWork().valid();
+  // Begun early, the schedule's work gives the due call here; the ring waits for the rest.
+  const bool scheduled = PendingScheduleWork().dueCall.valid();
   bool due = false;
   if (scheduled) {
-    const ScheduleWork work = PendingScheduleWork().get();
-    State().dueRecord = work.record;
-    due = work.due;
+    const DueCall dueCall = PendingScheduleWork().dueCall.get();
+    State().dueRecord = dueCall.record;
+    due = dueCall.due;
   } else {
     due = LoadDueRecord();
   }
@@ -124,10 +147,15 @@ void Initialise(HWND screen) {
   }
   RegisterHotKey(screen, IDH_TALK, MOD_KEYUP, VK_TTALK);
   LayOutLabels(screen);
-  if (!ending) {
-    StartAlerting(screen);
-  }
-  if (!scheduled) {
+  if (scheduled) {
+    // The screen shows at once; it rings once the next call is armed.
+    if (!ending) {
+      SetTimer(screen, IDT_ALERTING, kAlertingCheckPeriod, nullptr);
+    }
+  } else {
+    if (!ending) {
+      StartAlerting(screen);
+    }
     ScheduleStore store;
     WakeupScheduler(store);
   }
@@ -168,7 +196,11 @@ INT_PTR IncomingCallProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM l
       PaintHandset(screen);
       return TRUE;
     case WM_TIMER:
-      AlternateVibrator();
+      if (wParam == IDT_ALERTING) {
+        AlertOnceArmed(screen);
+      } else {
+        AlternateVibrator();
+      }
       return TRUE;
     case WM_COMMAND:
       switch (wParam) {
@@ -201,16 +233,21 @@ INT_PTR IncomingCallProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM l
 IncomingCallScreen::~IncomingCallScreen() = default;
 
 void IncomingCallScreen::BeginScheduleWork() {
-  ScheduleWork work;
-  work.record = State().dueRecord;
-  PendingScheduleWork() = std::async(std::launch::async, [work]() mutable {
+  auto dueCall = std::make_shared<std::promise<DueCall>>();
+  ScheduleWork& work = PendingScheduleWork();
+  work.dueCall = dueCall->get_future();
+  work.done = std::async(std::launch::async, [dueCall, record = State().dueRecord] {
+    DueCall found{false, record};
     ScheduleStore store;
-    work.due = store.CountCalls() > 0 && store.FindDueCall(work.record);
+    found.due = store.CountCalls() > 0 && store.FindDueCall(found.record);
+    dueCall->set_value(found);
     WakeupScheduler(store);
-    return work;
   });
 }
 
 int IncomingCallScreen::Run() {
-  return static_cast<int>(RunModalScreen(IDD_INCOMING, IncomingCallProcedure));
+  const int code = static_cast<int>(RunModalScreen(IDD_INCOMING, IncomingCallProcedure));
+  // Work begun for this screen ends with it, whether or not the screen rang.
+  PendingScheduleWork() = ScheduleWork{};
+  return code;
 }

@@ -14,9 +14,9 @@ class IncomingCallScreen {
   IncomingCallScreen(const IncomingCallScreen&) = delete;
   IncomingCallScreen& operator=(const IncomingCallScreen&) = delete;
   // Begins the schedule's part of the launch on a worker: the due call read, the past calls
-  // purged and saved, the next launch armed. The next incoming screen waits for it where it
-  // would have done that work itself, so the save and the arming overlap the making of its
-  // windows. Called once the screen platform is up (the platform's start adjusts the
+  // purged and saved, the next launch armed. The next incoming screen takes the due call where
+  // it would have read it, shows without waiting for the rest, and rings once the next call is
+  // armed. Called once the screen platform is up (the platform's start adjusts the
   // environment, which the arming passes on).
   static void BeginScheduleWork();
   int Run();

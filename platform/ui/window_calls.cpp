@@ -187,3 +187,17 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure) {
   timer->start();
   return id != 0 ? id : 1;
 }
+
+BOOL KillTimer(HWND window, UINT_PTR id) {
+  HWND__* live = CalledWindow(window, "KillTimer");
+  if (live == nullptr || live->kind != WindowKind::kScreen) {
+    return FALSE;
+  }
+  auto* screen = static_cast<ScreenWindow*>(live);
+  const auto found = screen->timers.find(id);
+  if (found == screen->timers.end()) {
+    return FALSE;
+  }
+  found->second->stop();  // deleted with the screen's other timers
+  return TRUE;
+}

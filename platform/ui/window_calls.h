@@ -19,7 +19,9 @@ HWND GetFocus();
 inline constexpr int DWL_MSGRESULT = 0;
 LONG_PTR SetWindowLongW(HWND screen, int index, LONG_PTR value);
 
-// Window timers: WM_TIMER with the id every `elapse` milliseconds while the screen runs. The
-// screen's procedure takes the ticks: a timer procedure is not offered (0 when one is given).
+// Window timers: WM_TIMER with the id every `elapse` milliseconds while the screen runs, until
+// KillTimer. The screen's procedure takes the ticks: a timer procedure is not offered (0 when
+// one is given).
 using TIMERPROC = void (*)(HWND window, UINT message, UINT_PTR id, DWORD time);
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure);
+BOOL KillTimer(HWND window, UINT_PTR id);
