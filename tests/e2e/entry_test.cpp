@@ -1,8 +1,6 @@
 // Starts the built program the way a person or the timed launch does, in a program directory
 // of its own, and checks what it leaves behind.
-#include <fcntl.h>
 #include <gmock/gmock.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -16,6 +14,7 @@
 #include <vector>
 
 #include "tests/e2e/desktop_session.h"
+#include "tests/support/processes.h"
 #include "tests/support/text_files.h"
 #include "tests/support/waiting.h"
 
@@ -69,33 +68,19 @@ class EntryTest : public ::testing::Test {
         environment.push_back(change);
       }
     }
-    const std::string program = (directory_ / "pelorin").string();
-    arguments.insert(arguments.begin(), program);
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (std::string& entry : environment) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-
+    arguments.insert(arguments.begin(), (directory_ / "pelorin").string());
     const fs::path errors = directory_ / "stderr.txt";
     const fs::path output = directory_ / "stdout.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    pid_t pid = 0;
-    EXPECT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()), 0);
-    posix_spawn_file_actions_destroy(&actions);
+    fs::remove(errors);
+    fs::remove(output);
+    const int process = test_support::Spawn(arguments, environment, output, errors);
+    EXPECT_GT(process, 0) << "the program could not be started";
     int status = 0;
-    waitpid(pid, &status, 0);
-    std::stringstream text;
-    text << std::ifstream(errors).rdbuf();
-    std::stringstream printed;
-    printed << std::ifstream(output).rdbuf();
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1000, text.str(), printed.str()};
+    if (process <= 0 || waitpid(process, &status, 0) != process) {
+      return {-1000, {}, {}};
+    }
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1000, test_support::ReadFile(errors),
+            test_support::ReadFile(output)};
   }
 
   fs::path directory_;
