@@ -26,7 +26,7 @@ long long MonotonicNanoseconds() {
 }
 
 // The screen's own procedure, timed at the end of its first paint.
-INT_PTR timedProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR TimedProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM lParam) {
   static bool painted = false;
   const INT_PTR answer = IncomingCallProcedure(screen, message, wParam, lParam);
   if (message == WM_PAINT && !painted) {
@@ -54,6 +54,6 @@ int main(int argc, char** argv) {
   // The file holds only the due call, so there is nothing to arm; never arm for real anyway.
   SetTimedLaunchService([](const std::u16string&, const SYSTEMTIME&) { return true; });
   IncomingCallScreen::BeginScheduleWork();  // as the program's entry does
-  RunModalScreen(IDD_INCOMING, timedProcedure);
+  RunModalScreen(IDD_INCOMING, TimedProcedure);
   return 0;
 }

@@ -53,9 +53,9 @@ void OverrideBarKey(HWND bar, UINT virtualKey) {
 }
 
 int MeasureTextUnit(HWND window) {
-  HDC dc = GetDC(window);
+  HDC deviceContext = GetDC(window);
   SIZE extent{};
-  if (!GetTextExtentExPointW(dc, u"A", 1, 0, nullptr, nullptr, &extent)) {
+  if (!GetTextExtentExPointW(deviceContext, u"A", 1, 0, nullptr, nullptr, &extent)) {
     return 0;
   }
   return extent.cy;
