@@ -70,7 +70,7 @@ void DetachFromCaller() {
 }
 
 // Absolute sleeps on the real-time clock, so a change of the system time is followed.
-void WaitUntil(const std::tm& calendar) {
+void WaitForLocalTime(const std::tm& calendar) {
   for (;;) {
     tzset();
     const std::time_t target = LocalCalendarToEpoch(calendar);
@@ -157,7 +157,7 @@ int Arm(const std::string& executable, const std::string& time) {
       _exit(0);
     }
     AllowTermination(true);
-    WaitUntil(calendar);
+    WaitForLocalTime(calendar);
     Fire(statePath, executable);
   }
   TestStop("forked");

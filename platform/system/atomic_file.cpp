@@ -40,12 +40,12 @@ std::string DirectoryOf(const std::string& path) {
   return separator == 0 ? "/" : path.substr(0, separator);
 }
 
-std::string NameOf(const std::string& path) {
+std::string FileNameOf(const std::string& path) {
   const std::size_t separator = path.rfind('/');
   return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
-void Fail(std::string* failure, const std::string& what) {
+void RecordFailure(std::string* failure, const std::string& what) {
   if (failure != nullptr) {
     *failure = what + " (" + std::strerror(errno) + ")";
   }
@@ -84,20 +84,20 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   if (lstat(path.c_str(), &linkStatus) == 0 && S_ISLNK(linkStatus.st_mode)) {
     std::vector<char> resolved(PATH_MAX);
     if (realpath(path.c_str(), resolved.data()) == nullptr) {
-      Fail(failure, "its link cannot be followed");
+      RecordFailure(failure, "its link cannot be followed");
       return false;
     }
     target = resolved.data();
   }
   const std::string directory = DirectoryOf(target);
-  RemoveStaleTemporaries(directory, NameOf(target));
+  RemoveStaleTemporaries(directory, FileNameOf(target));
 
   std::string temporary = target + kTemporaryMark + "XXXXXX";
   const int descriptor = mkstemp(temporary.data());
   if (descriptor < 0) {
     const bool denied = errno == EACCES || errno == EPERM || errno == EROFS;
-    Fail(failure, denied ? "directory " + directory + " is not writable"
-                         : "no new file can be made in " + directory);
+    RecordFailure(failure, denied ? "directory " + directory + " is not writable"
+                                  : "no new file can be made in " + directory);
     return false;
   }
   struct stat oldStatus {};
@@ -106,12 +106,12 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
       fchmod(descriptor, mode) == 0 && WriteAll(descriptor, bytes) && fsync(descriptor) == 0;
   const bool closed = close(descriptor) == 0;
   if (!written || !closed) {
-    Fail(failure, "its new content cannot be written");
+    RecordFailure(failure, "its new content cannot be written");
     unlink(temporary.c_str());
     return false;
   }
   if (rename(temporary.c_str(), target.c_str()) != 0) {
-    Fail(failure, "it cannot be replaced");
+    RecordFailure(failure, "it cannot be replaced");
     unlink(temporary.c_str());
     return false;
   }

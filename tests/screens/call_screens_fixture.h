@@ -108,8 +108,8 @@ class CallScreensFixture : public ScheduleFixture {
   static inline int serial_ = 0;
 };
 
-// Month, day, hour, minute, second of a file time, for comparing ring times.
-inline std::string Calendar(const FILETIME& time) {
+// A file time as "YYYY-MM-DD hh:mm:ss.mmm", for comparing ring times.
+inline std::string CalendarText(const FILETIME& time) {
   SYSTEMTIME calendar{};
   FileTimeToSystemTime(&time, &calendar);
   char text[64];

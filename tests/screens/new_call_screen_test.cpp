@@ -87,7 +87,7 @@ TEST_F(NewCallScreenTest, OpenedAndSavedAtOnceStoresTheDefaultCallFiveMinutesAhe
                               "\" Vibrate=\"1\" Index=\"1\""));
   const std::vector<CallRecord> calls = StoredCalls();
   ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(Calendar(calls[0].CallTime), "2026-12-07 12:05:00.000");
+  EXPECT_EQ(CalendarText(calls[0].CallTime), "2026-12-07 12:05:00.000");
 }
 
 TEST_F(NewCallScreenTest, JustBeforeMidnightTheDefaultDateIsTomorrowsAndIsAccepted) {
@@ -98,7 +98,7 @@ TEST_F(NewCallScreenTest, JustBeforeMidnightTheDefaultDateIsTomorrowsAndIsAccept
   EXPECT_EQ(RunScreen(), 0);
   const std::vector<CallRecord> calls = StoredCalls();
   ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(Calendar(calls[0].CallTime), "2027-01-01 00:02:30.250");
+  EXPECT_EQ(CalendarText(calls[0].CallTime), "2027-01-01 00:02:30.250");
 }
 
 // A call less than 11 seconds ahead would be purged by the list's refresh before it rings.
@@ -159,7 +159,7 @@ TEST_F(NewCallScreenTest, DateAndTimeAreTypedAsDigitsInAnyLocale) {
   EXPECT_EQ(ToUtf8(dateShown), "24/12/2026");
   EXPECT_EQ(ToUtf8(timeShown), "14:30:00");
   ASSERT_EQ(StoredCalls().size(), 1u);
-  EXPECT_EQ(Calendar(StoredCalls()[0].CallTime), "2026-12-24 14:30:00.000");
+  EXPECT_EQ(CalendarText(StoredCalls()[0].CallTime), "2026-12-24 14:30:00.000");
 }
 
 // On the 176-pixel frame every control stands whole left of the scroll bar (x 170 on), the

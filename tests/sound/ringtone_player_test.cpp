@@ -29,7 +29,7 @@ void Record(const Parts&... parts) {
 }
 
 // A name must arrive zero-terminated within the player's 256-byte buffer.
-std::string NameOf(const char* name) {
+std::string RecordedName(const char* name) {
   return strnlen(name, 256) == 256 ? "<unterminated>" : name;
 }
 
@@ -65,7 +65,7 @@ class RecordingLibrary : public SoundLibrary {
   }
   void Close() override { Record("Close"); }
   FMUSIC_MODULE* LoadSong(const char* name) override {
-    Record("LoadSong", NameOf(name));
+    Record("LoadSong", RecordedName(name));
     return moduleType != FMUSIC_TYPE_NONE ? Module() : nullptr;
   }
   int GetType(FMUSIC_MODULE* module) override {
@@ -85,7 +85,7 @@ class RecordingLibrary : public SoundLibrary {
     return true;
   }
   FSOUND_STREAM* StreamOpen(const char* name, unsigned int mode, int offset, int length) override {
-    Record("StreamOpen", NameOf(name), Hex(mode), offset, length);
+    Record("StreamOpen", RecordedName(name), Hex(mode), offset, length);
     return missing.count(name) == 0 ? Stream() : nullptr;
   }
   int StreamPlay(int channel, FSOUND_STREAM* stream) override {
