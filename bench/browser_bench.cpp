@@ -13,6 +13,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/timing.h"
 #include "platform/files/find_file.h"
 #include "platform/system/text.h"
 #include "platform/ui/application.h"
@@ -64,12 +65,6 @@ void BareListing(const fs::path& directory) {
 void FillBrowser(const std::u16string& directory) {
   State().browseDirectory = directory;
   RingtoneBrowser::FillDirectoryList();
-}
-
-double SecondsPerRun(int runs, auto&& work) {
-  const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < runs; ++i) work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / runs;
 }
 
 void BM_FillDirectoryList(benchmark::State& state) {

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <string>
 
+#include "bench/timing.h"
 #include "incoming/incoming_call_screen.h"
 #include "platform/launch/timed_launch.h"
 #include "platform/system/module_path.h"
@@ -18,12 +19,6 @@
 #include "toolkit/screen_toolkit.h"
 
 namespace {
-
-long long MonotonicNanoseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<long long>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
 
 // The screen's own procedure, timed at the end of its first paint.
 INT_PTR TimedProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -8,13 +8,9 @@
 #include <cstdio>
 #include <ctime>
 
-namespace {
+#include "bench/timing.h"
 
-long long MonotonicNanoseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<long long>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
+namespace {
 
 class Window : public QWidget {
  protected:

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "bench/schedule_file.h"
+#include "bench/timing.h"
 #include "platform/launch/timed_launch.h"
 #include "platform/system/module_path.h"
 #include "platform/system/text.h"
@@ -34,12 +35,6 @@ fs::path PrepareSchedule(int calls) {
   SetModuleFileNameForTesting(FromUtf8((directory / "pelorin").string()));
   SetTimedLaunchService([](const std::u16string&, const SYSTEMTIME&) { return true; });
   return directory;
-}
-
-double SecondsPerRun(int runs, auto&& work) {
-  const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < runs; ++i) work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / runs;
 }
 
 void RefreshStoreWork() {

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "bench/schedule_file.h"
+#include "bench/timing.h"
 #include "platform/launch/timed_launch.h"
 #include "platform/system/module_path.h"
 #include "platform/system/text.h"
@@ -60,14 +61,6 @@ void OpenAndClose(int rows) {
   rowsToFill = rows;
   RunLater([] { EndDialog(NewestScreen(), 0); });
   RunModalScreen(IDD_MAIN, ListScreenProcedure);
-}
-
-double SecondsPerRun(int runs, const std::function<void()>& work) {
-  const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < runs; ++i) {
-    work();
-  }
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / runs;
 }
 
 double SecondsPerOpening(int rows, int runs) {

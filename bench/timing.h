@@ -1,0 +1,22 @@
+#pragma once
+// The benchmarks' clocks: the time one run of some work takes, and the monotonic moment a
+// probe prints for its parent to compare with the moment it started the probe.
+#include <time.h>
+
+#include <chrono>
+
+// Runs `work` `runs` times; the seconds one run took on average.
+template <typename Work>
+double SecondsPerRun(int runs, Work&& work) {
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < runs; ++i) {
+    work();
+  }
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / runs;
+}
+
+inline long long MonotonicNanoseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<long long>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
