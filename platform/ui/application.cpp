@@ -244,6 +244,16 @@ void ScaleFrameForDesktop(std::string_view platform) {
   setenv("QT_SCALE_FACTOR", "2", 0);
 }
 
+// The frame heads itself with its caption strip. On Wayland a compositor that leaves the
+// decoration to its clients (phoc, GNOME's) would get Qt's own title bar above it, a second
+// caption on a phone's small screen; X11 window managers and compositors that decorate
+// themselves are left as they are. A person's own setting wins.
+void LeaveDecorationToTheFrame(std::string_view platform) {
+  if (IsWayland(platform)) {
+    setenv("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1", 0);
+  }
+}
+
 }  // namespace
 
 bool StartScreenPlatform(int& argc, char** argv, std::string* why) {
@@ -256,6 +266,7 @@ bool StartScreenPlatform(int& argc, char** argv, std::string* why) {
     return false;
   }
   ScaleFrameForDesktop(platform);
+  LeaveDecorationToTheFrame(platform);
   QuietKnownHarmlessLines();
   // When an earlier platform of Qt's list cannot be reached, name the one that can, so Qt does
   // not try (and warn about) the others first. Qt keeps the arguments for the process's life.

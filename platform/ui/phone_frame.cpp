@@ -228,8 +228,19 @@ QRect PhoneFrame::SoftKeyRect(bool left) const {
   return QRect(left ? 0 : half, kCaptionHeight + kClientHeight, half, kBarHeight);
 }
 
+void PhoneFrame::ShiftContent(int offset) {
+  const QPoint step(offset - shift_, 0);
+  shift_ = offset;
+  for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    child->move(child->pos() + step);
+  }
+  update();
+}
+
 void PhoneFrame::paintEvent(QPaintEvent*) {
   QPainter painter(this);
+  painter.fillRect(rect(), kDefaultBackground);  // the edge a shake uncovers
+  painter.translate(shift_, 0);
   painter.fillRect(0, 0, kFrameWidth, kCaptionHeight, kStripColour);
   painter.fillRect(0, kCaptionHeight + kClientHeight, kFrameWidth, kBarHeight, kStripColour);
   painter.setPen(kStripText);
@@ -250,7 +261,7 @@ void PhoneFrame::paintEvent(QPaintEvent*) {
 }
 
 void PhoneFrame::mousePressEvent(QMouseEvent* event) {
-  const QPoint at = event->position().toPoint();
+  const QPoint at = event->position().toPoint() - QPoint(shift_, 0);
   if (popup_->IsOpen()) {
     popup_->hide();
     return;

@@ -1,6 +1,7 @@
 // The vibrator: on a phone, feedbackd runs the haptic motor while it is on. Where the motor
 // cannot run (no session bus, no feedbackd, no motor, no answer in time), the newest screen's
-// frame shakes a few pixels back and forth instead, and stands where it stood when it is off.
+// frame shakes its content a few pixels back and forth inside the window instead, and puts it
+// back when it is off. The window itself stays where the desktop or the compositor put it.
 #include "platform/ui/vibrator.h"
 
 #include <QPointer>
@@ -45,27 +46,23 @@ class FrameShake {
     if (frame != shaken_) {
       PutBack();
       shaken_ = frame;
-      if (frame != nullptr) {
-        home_ = frame->pos();
-      }
     }
     if (frame == nullptr || !frame->isVisible()) {
       return;
     }
     left_ = !left_;
-    frame->move(home_ + QPoint(left_ ? -kShakeOffset : kShakeOffset, 0));
+    frame->ShiftContent(left_ ? -kShakeOffset : kShakeOffset);
   }
 
   void PutBack() {
     if (shaken_ != nullptr) {
-      shaken_->move(home_);
+      shaken_->ShiftContent(0);
     }
     shaken_ = nullptr;
   }
 
   QTimer* timer_ = nullptr;
   QPointer<PhoneFrame> shaken_;
-  QPoint home_;
   bool left_ = false;
 };
 

@@ -149,6 +149,11 @@ void PhoneSession::TakePicture(const std::string& name) {
   Tool({"grim", Picture(name).string()});
 }
 
+std::string PhoneSession::PixelOf(const fs::path& picture, int x, int y) {
+  const std::string pixel = "%[hex:p{" + std::to_string(x) + "," + std::to_string(y) + "}]";
+  return Tool({"convert", picture.string(), "-format", pixel, "info:"}).output;
+}
+
 std::pair<int, int> PhoneSession::PictureSize(const fs::path& picture) {
   // A PNG file starts with its 8-byte signature and the IHDR chunk: length, type, then the
   // width and height as 32-bit big-endian numbers.

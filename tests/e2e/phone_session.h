@@ -37,6 +37,8 @@ class PhoneSession : public DesktopSession {
   std::string Windows();
   // Width and height of a PNG picture; {0, 0} when it is none.
   static std::pair<int, int> PictureSize(const std::filesystem::path& picture);
+  // The colour of one pixel of a picture as ImageMagick names it ("1F3A68").
+  std::string PixelOf(const std::filesystem::path& picture, int x, int y);
   std::filesystem::path Picture(const std::string& name) const;
 };
 

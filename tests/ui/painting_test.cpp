@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "platform/ui/testing/screen_picture.h"
 #include "platform/ui/vibrator.h"
@@ -295,13 +296,14 @@ class VibratorTest : public ScreenTest {
   }
 };
 
-// Without a session bus (this program is given none) feedbackd cannot be asked: the frame
-// shakes, and nothing is said about it.
+// Without a session bus (this program is given none) feedbackd cannot be asked: the frame's
+// content shakes inside its window, which stays put, and nothing is said about it.
 TEST_F(VibratorTest, TheNewestFrameShakesWhileOnAndStandsStillWhenOff) {
   testing::internal::CaptureStderr();
   EXPECT_FALSE(Vibrate(0, nullptr, TRUE, INFINITE));  // no screen to shake
   std::vector<int> whileOn;
   std::vector<int> whileOff;
+  std::set<std::pair<int, int>> windowPlaces;
   int home = 0;
   int ticks = 0;
   Slot(0).answer = [&](HWND screen, UINT message, WPARAM, LPARAM) -> INT_PTR {
@@ -313,6 +315,8 @@ TEST_F(VibratorTest, TheNewestFrameShakesWhileOnAndStandsStillWhenOff) {
         SetTimer(screen, 1, 25, nullptr);
         return TRUE;
       case WM_TIMER:
+        NewestWindowOrigin(&x, &y);
+        windowPlaces.emplace(x, y);
         NewestFrameOrigin(&x, &y);
         ++ticks;
         if (ticks <= 8) {
@@ -337,6 +341,7 @@ TEST_F(VibratorTest, TheNewestFrameShakesWhileOnAndStandsStillWhenOff) {
                 *std::min_element(whileOn.begin(), whileOn.end()),
             2);
   EXPECT_THAT(whileOff, testing::Each(home));
+  EXPECT_EQ(windowPlaces.size(), 1u) << "the window itself never moves";
 }
 
 TEST_F(VibratorTest, ARecorderTakesThePlaceOfTheShake) {

@@ -76,6 +76,10 @@ class PhoneFrame : public QWidget {
   void UpdateContentHeight();
   void EnsureVisible(QWidget* child);
   QRect SoftKeyRect(bool left) const;
+  // The vibration's stand-in moves everything the frame shows this far sideways inside the
+  // window: a Wayland window cannot move itself, and a window that jumps about is not a phone.
+  void ShiftContent(int offset);
+  int ContentShift() const { return shift_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -94,6 +98,7 @@ class PhoneFrame : public QWidget {
   QScrollBar* scrollBar_ = nullptr;
   bool scrolls_ = false;
   bool fullScreen_ = false;
+  int shift_ = 0;
 };
 
 // The frame a window belongs to, or nullptr.

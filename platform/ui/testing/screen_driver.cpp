@@ -371,6 +371,16 @@ bool NewestFrameOrigin(int* x, int* y) {
   if (screen == nullptr || screen->frame == nullptr || x == nullptr || y == nullptr) {
     return false;
   }
+  *x = screen->frame->pos().x() + screen->frame->ContentShift();
+  *y = screen->frame->pos().y();
+  return true;
+}
+
+bool NewestWindowOrigin(int* x, int* y) {
+  ScreenWindow* screen = NewestScreenWindow();
+  if (screen == nullptr || screen->frame == nullptr || x == nullptr || y == nullptr) {
+    return false;
+  }
   *x = screen->frame->pos().x();
   *y = screen->frame->pos().y();
   return true;

@@ -59,8 +59,11 @@ bool ReadFramePixel(int x, int y, COLORREF* colour);
 // The newest screen's frame as a screen with `scale` device pixels per logical pixel shows it
 // (a desktop's x2, say): its colours row by row, `width` to a row. False when no screen runs.
 bool FramePicture(int scale, std::vector<COLORREF>* pixels, int* width);
-// Where the newest screen's frame stands on the desktop; false when no screen runs.
+// Where the newest screen's frame content stands on the desktop (its window's place, moved by
+// the shake); false when no screen runs.
 bool NewestFrameOrigin(int* x, int* y);
+// Where the newest screen's window stands on the desktop; false when no screen runs.
+bool NewestWindowOrigin(int* x, int* y);
 
 // What a person sees of a report list now: the text of a cell, cut with "…" where its column
 // is too narrow, empty when the row is not wholly in sight; and the row shown at the list's
