@@ -68,17 +68,6 @@ bool IsCharsetName(std::string_view name) {
   });
 }
 
-void AppendCodePoint(std::u16string& out, char32_t code) {
-  if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-    out += kReplacement;
-  } else if (code >= 0x10000) {
-    out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
-    out += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
-  } else {
-    out += static_cast<char16_t>(code);
-  }
-}
-
 // False when iconv does not know the charset. iconv is asked for code points, not for UTF-8:
 // glibc passes 31-bit values and surrogates through from UCS-4 and from UTF-8 under its other
 // names ("ISO-IR-193", "UTF+-8"), and would encode them as UTF-8 that is not valid. Each code
@@ -91,8 +80,8 @@ bool IconvToUtf8(std::string_view bytes, const std::string& charset, std::string
   const auto appendConverted = [&](const char* end) {
     for (const unsigned char* unit = buffer.data();
          unit + 4 <= reinterpret_cast<const unsigned char*>(end); unit += 4) {
-      AppendCodePoint(result, char32_t{unit[0]} | char32_t{unit[1]} << 8 | char32_t{unit[2]} << 16 |
-                                  char32_t{unit[3]} << 24);
+      AppendUtf16(result, char32_t{unit[0]} | char32_t{unit[1]} << 8 | char32_t{unit[2]} << 16 |
+                              char32_t{unit[3]} << 24);
     }
   };
   char* in = const_cast<char*>(bytes.data());

@@ -22,16 +22,6 @@ void AppendUtf8(std::string& out, char32_t code) {
   }
 }
 
-void AppendUtf16(std::u16string& out, char32_t code) {
-  if (code < 0x10000) {
-    out += static_cast<char16_t>(code);
-  } else {
-    code -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (code >> 10));
-    out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-  }
-}
-
 // Decodes one UTF-8 sequence at text[i]; returns its length, or 0 when it is not valid.
 std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t* code) {
   const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
@@ -68,6 +58,18 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t* code) {
 }
 
 }  // namespace
+
+void AppendUtf16(std::u16string& out, char32_t code) {
+  if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+    out += static_cast<char16_t>(kReplacement);
+  } else if (code < 0x10000) {
+    out += static_cast<char16_t>(code);
+  } else {
+    code -= 0x10000;
+    out += static_cast<char16_t>(0xD800 + (code >> 10));
+    out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
+  }
+}
 
 std::string ToUtf8(std::u16string_view text) {
   std::string out;

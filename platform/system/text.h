@@ -7,6 +7,9 @@
 std::string ToUtf8(std::u16string_view text);
 // Bytes that are not valid UTF-8 become U+FFFD each; the result is always valid UTF-16.
 std::u16string FromUtf8(std::string_view text);
+// Appends one code point as UTF-16; a value that is no Unicode character (a surrogate, or
+// beyond U+10FFFF) becomes U+FFFD.
+void AppendUtf16(std::u16string& out, char32_t code);
 // True when the bytes are valid UTF-8 (no overlongs, no surrogates, nothing above U+10FFFF).
 bool IsValidUtf8(std::string_view text);
 
