@@ -6,7 +6,8 @@
 
 namespace {
 
-QString TextOf(LPCWSTR text, int count) {
+// The first `count` characters, or up to the terminating zero when `count` is negative.
+QString CountedText(LPCWSTR text, int count) {
   if (count < 0) {
     return QString::fromUtf16(text);
   }
@@ -36,6 +37,6 @@ int CompareStringW(LCID locale, DWORD flags, LPCWSTR first, int firstCount, LPCW
     return 0;
   }
   const int order = CollatorFor((flags & NORM_IGNORECASE) != 0)
-                        .compare(TextOf(first, firstCount), TextOf(second, secondCount));
+                        .compare(CountedText(first, firstCount), CountedText(second, secondCount));
   return order < 0 ? CSTR_LESS_THAN : order > 0 ? CSTR_GREATER_THAN : CSTR_EQUAL;
 }

@@ -56,7 +56,7 @@ class StaticControl : public QWidget {
 constexpr int kTextInset = 4;
 
 // Where a static text's words go: inside its sunken edge, if it has one, and the inset.
-QRect staticTextArea(const ControlWindow* control) {
+QRect StaticTextArea(const ControlWindow* control) {
   QRect area = control->widget->rect();
   if (control->style & kControlEdged) {
     area.adjust(1, 1, -1, -1);
@@ -66,20 +66,20 @@ QRect staticTextArea(const ControlWindow* control) {
 
 // On a control one line high, a text longer than the line is cut with an ellipsis, so a long
 // name shows that it goes on; a taller control wraps it.
-bool cutsToOneLine(const ControlWindow* control, const QString& text) {
+bool CutsToOneLine(const ControlWindow* control, const QString& text) {
   const QFontMetrics metrics(control->widget->font());
-  const QRect area = staticTextArea(control);
+  const QRect area = StaticTextArea(control);
   return area.height() < 2 * metrics.lineSpacing() &&
          metrics.horizontalAdvance(text) > area.width();
 }
 
-QString staticTextShown(const ControlWindow* control) {
+QString StaticTextShown(const ControlWindow* control) {
   const QString text = ToQString(control->text);
-  if (!cutsToOneLine(control, text)) {
+  if (!CutsToOneLine(control, text)) {
     return text;
   }
   return QFontMetrics(control->widget->font())
-      .elidedText(text, Qt::ElideRight, staticTextArea(control).width());
+      .elidedText(text, Qt::ElideRight, StaticTextArea(control).width());
 }
 
 // A static text draws its text itself, so that it can stand on the screen's colour.
@@ -110,9 +110,9 @@ class StaticText : public StaticControl {
     const QString text = ToQString(control_->text);
     painter.setFont(font());
     painter.setPen(Qt::black);
-    painter.drawText(staticTextArea(control_),
-                     cutsToOneLine(control_, text) ? alignment : alignment | Qt::TextWordWrap,
-                     staticTextShown(control_));
+    painter.drawText(StaticTextArea(control_),
+                     CutsToOneLine(control_, text) ? alignment : alignment | Qt::TextWordWrap,
+                     StaticTextShown(control_));
   }
 };
 
@@ -128,41 +128,41 @@ class StaticIcon : public StaticControl {
   }
 };
 
-QDate dateOf(const SYSTEMTIME& time) {
+QDate DateOf(const SYSTEMTIME& time) {
   return QDate(time.wYear, time.wMonth, time.wDay);
 }
-QTime timeOf(const SYSTEMTIME& time) {
+QTime TimeOf(const SYSTEMTIME& time) {
   return QTime(time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
 }
 
-WORD dayOfWeek(const QDate& date) {
+WORD DayOfWeek(const QDate& date) {
   return static_cast<WORD>(date.dayOfWeek() % 7);
 }
 
-bool isPicker(const ControlWindow* control) {
+bool IsPicker(const ControlWindow* control) {
   return control->controlKind == ControlKind::kDatePicker;
 }
-bool showsTime(const ControlWindow* control) {
+bool ShowsTime(const ControlWindow* control) {
   return control->style & kControlTimeFormat;
 }
 
-void showPickerValue(ControlWindow* control) {
+void ShowPickerValue(ControlWindow* control) {
   auto* editor = qobject_cast<QDateTimeEdit*>(control->widget);
   if (editor == nullptr) {
     return;
   }
   control->settingTime = true;
-  editor->setDateTime(QDateTime(dateOf(control->time), timeOf(control->time)));
+  editor->setDateTime(QDateTime(DateOf(control->time), TimeOf(control->time)));
   control->settingTime = false;
 }
 
 // A person changed the part the picker shows; the rest of the value stays.
-void takePickerEdit(ControlWindow* control, const QDateTime& shown) {
+void TakePickerEdit(ControlWindow* control, const QDateTime& shown) {
   if (control->settingTime) {
     return;
   }
   SYSTEMTIME& time = control->time;
-  if (showsTime(control)) {
+  if (ShowsTime(control)) {
     time.wHour = static_cast<WORD>(shown.time().hour());
     time.wMinute = static_cast<WORD>(shown.time().minute());
     time.wSecond = static_cast<WORD>(shown.time().second());
@@ -170,7 +170,7 @@ void takePickerEdit(ControlWindow* control, const QDateTime& shown) {
     time.wYear = static_cast<WORD>(shown.date().year());
     time.wMonth = static_cast<WORD>(shown.date().month());
     time.wDay = static_cast<WORD>(shown.date().day());
-    time.wDayOfWeek = dayOfWeek(shown.date());
+    time.wDayOfWeek = DayOfWeek(shown.date());
   }
 }
 
@@ -209,7 +209,7 @@ class CalendarFit : public QObject {
   QDateTimeEdit* editor_;
 };
 
-void fitCalendarToFrame(QDateTimeEdit* editor) {
+void FitCalendarToFrame(QDateTimeEdit* editor) {
   QCalendarWidget* calendar = editor->calendarWidget();
   calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
   calendar->setHorizontalHeaderFormat(QCalendarWidget::SingleLetterDayNames);
@@ -217,17 +217,17 @@ void fitCalendarToFrame(QDateTimeEdit* editor) {
   popup->installEventFilter(new CalendarFit(editor, popup));
 }
 
-QWidget* makePicker(ControlWindow* control, QWidget* parent) {
+QWidget* MakePicker(ControlWindow* control, QWidget* parent) {
   auto* editor = new QDateTimeEdit(parent);
   // Formats of the program's own, all digits and two per part but the year: a locale's short
   // date may name the month ("7 Dec 2026") or cut the year, and then typing stops at that part.
-  if (showsTime(control)) {
+  if (ShowsTime(control)) {
     editor->setDisplayFormat(QStringLiteral("HH:mm:ss"));
   } else {
     editor->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     if (!(control->style & kControlUpDown)) {
       editor->setCalendarPopup(true);
-      fitCalendarToFrame(editor);
+      FitCalendarToFrame(editor);
     }
   }
   editor->setButtonSymbols((control->style & kControlUpDown) ? QAbstractSpinBox::UpDownArrows
@@ -236,23 +236,23 @@ QWidget* makePicker(ControlWindow* control, QWidget* parent) {
   const QDateTime now = QDateTime::currentDateTime();
   control->time = SYSTEMTIME{static_cast<WORD>(now.date().year()),
                              static_cast<WORD>(now.date().month()),
-                             dayOfWeek(now.date()),
+                             DayOfWeek(now.date()),
                              static_cast<WORD>(now.date().day()),
                              static_cast<WORD>(now.time().hour()),
                              static_cast<WORD>(now.time().minute()),
                              static_cast<WORD>(now.time().second()),
                              0};
   control->widget = editor;
-  showPickerValue(control);
+  ShowPickerValue(control);
   QObject::connect(editor, &QDateTimeEdit::dateTimeChanged, [control](const QDateTime& shown) {
     if (LiveControl(control) != nullptr) {
-      takePickerEdit(control, shown);
+      TakePickerEdit(control, shown);
     }
   });
   return editor;
 }
 
-void notifyScreen(ControlWindow* control, WORD notification) {
+void NotifyScreen(ControlWindow* control, WORD notification) {
   if (LiveControl(control) == nullptr) {
     return;
   }
@@ -261,14 +261,14 @@ void notifyScreen(ControlWindow* control, WORD notification) {
                    reinterpret_cast<LPARAM>(static_cast<HWND>(control)));
 }
 
-QWidget* makeWidget(ControlWindow* control, QWidget* parent) {
+QWidget* MakeWidget(ControlWindow* control, QWidget* parent) {
   const QString text = ToQString(control->text);
   switch (control->controlKind) {
     case ControlKind::kEdit: {
       auto* edit = new QLineEdit(text, parent);
       edit->setFrame(control->style & kControlBorder);
       QObject::connect(edit, &QLineEdit::textChanged,
-                       [control] { notifyScreen(control, EN_CHANGE); });
+                       [control] { NotifyScreen(control, EN_CHANGE); });
       return edit;
     }
     case ControlKind::kAutoCheckBox: {
@@ -276,7 +276,7 @@ QWidget* makeWidget(ControlWindow* control, QWidget* parent) {
       if (control->style & kControlTextLeft) {
         box->setLayoutDirection(Qt::RightToLeft);
       }
-      QObject::connect(box, &QCheckBox::clicked, [control] { notifyScreen(control, BN_CLICKED); });
+      QObject::connect(box, &QCheckBox::clicked, [control] { NotifyScreen(control, BN_CLICKED); });
       return box;
     }
     case ControlKind::kGroupBox: {
@@ -291,7 +291,7 @@ QWidget* makeWidget(ControlWindow* control, QWidget* parent) {
     case ControlKind::kStaticIcon:
       return new StaticIcon(control, parent);
     case ControlKind::kDatePicker:
-      return makePicker(control, parent);
+      return MakePicker(control, parent);
   }
   return nullptr;
 }
@@ -308,7 +308,7 @@ ControlWindow* CreateTemplateControl(ScreenWindow* screen, const ControlTemplate
   control->iconId = made.iconId;
   control->instance = screen->instance;
   control->screen = screen;
-  QWidget* widget = makeWidget(control, screen->widget);
+  QWidget* widget = MakeWidget(control, screen->widget);
   control->widget = widget;
   widget->setFont(font);
   widget->setGeometry(made.x, made.y, made.width, made.height);
@@ -397,7 +397,7 @@ LRESULT ControlMessage(ControlWindow* control, UINT message, WPARAM wParam, LPAR
       return 0;
     case DTM_GETSYSTEMTIME: {
       auto* time = reinterpret_cast<SYSTEMTIME*>(lParam);
-      if (!isPicker(control) || time == nullptr) {
+      if (!IsPicker(control) || time == nullptr) {
         return -1;
       }
       *time = control->time;
@@ -405,13 +405,13 @@ LRESULT ControlMessage(ControlWindow* control, UINT message, WPARAM wParam, LPAR
     }
     case DTM_SETSYSTEMTIME: {
       const auto* time = reinterpret_cast<const SYSTEMTIME*>(lParam);
-      if (!isPicker(control) || wParam != static_cast<WPARAM>(GDT_VALID) || time == nullptr ||
-          !dateOf(*time).isValid() || !timeOf(*time).isValid()) {
+      if (!IsPicker(control) || wParam != static_cast<WPARAM>(GDT_VALID) || time == nullptr ||
+          !DateOf(*time).isValid() || !TimeOf(*time).isValid()) {
         return FALSE;
       }
       control->time = *time;
-      control->time.wDayOfWeek = dayOfWeek(dateOf(*time));
-      showPickerValue(control);
+      control->time.wDayOfWeek = DayOfWeek(DateOf(*time));
+      ShowPickerValue(control);
       return TRUE;
     }
     default:
@@ -453,7 +453,7 @@ std::u16string ShownControlText(const ControlWindow* control) {
     return field->text().mid(first, last - first).toStdU16String();
   }
   if (control->controlKind == ControlKind::kStaticText && control->widget != nullptr) {
-    return staticTextShown(control).toStdU16String();
+    return StaticTextShown(control).toStdU16String();
   }
   return ControlText(control);
 }

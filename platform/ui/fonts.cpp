@@ -14,7 +14,7 @@ namespace {
 constexpr int kTextUnit = 16;
 constexpr int kLargestPixelSize = 200;
 
-QFont withFallback(const QString& face) {
+QFont WithFallback(const QString& face) {
   QFont font;
   font.setFamilies(QStringList{face, QStringLiteral("Tahoma"),
                                QStringLiteral("DejaVu Sans Condensed"),
@@ -27,7 +27,7 @@ QFont withFallback(const QString& face) {
 
 QFont FontWithCellHeight(const QString& face, int cellHeight) {
   static std::map<std::pair<QString, int>, int> pixelSizes;
-  QFont font = withFallback(face);
+  QFont font = WithFallback(face);
   const auto key = std::make_pair(face, cellHeight);
   auto known = pixelSizes.find(key);
   if (known == pixelSizes.end()) {
@@ -62,7 +62,7 @@ QFont FontFromLogFont(const LOGFONTW& logFont) {
   if (logFont.lfHeight > 0) {
     font = FontWithCellHeight(family, logFont.lfHeight);
   } else if (logFont.lfHeight < 0) {
-    font = withFallback(family);
+    font = WithFallback(family);
     font.setPixelSize(-logFont.lfHeight);
   } else {
     font = FontWithCellHeight(family, kTextUnit);
@@ -76,7 +76,7 @@ QFont FontFromLogFont(const LOGFONTW& logFont) {
 }
 
 QFont FontFromPoints(const QString& face, int points) {
-  QFont font = withFallback(face);
+  QFont font = WithFallback(face);
   // 96 dots per inch, 72 points per inch.
   font.setPixelSize(std::max(1, (points * 96 + 36) / 72));
   return font;

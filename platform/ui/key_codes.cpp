@@ -64,7 +64,7 @@ int QtKeyOf(UINT virtualKey) {
   return Qt::Key_unknown;
 }
 
-QString TextOf(UINT virtualKey) {
+QString TypedTextOf(UINT virtualKey) {
   if (virtualKey >= '0' && virtualKey <= '9') {
     return QString(QChar(static_cast<char16_t>(virtualKey)));
   }

@@ -31,13 +31,13 @@ struct HotKey {
   UINT virtualKey;
 };
 
-std::vector<HotKey>& hotKeys() {
+std::vector<HotKey>& HotKeys() {
   static std::vector<HotKey> keys;
   return keys;
 }
 
-const HotKey* findHotKey(UINT virtualKey, UINT modifiers) {
-  for (const HotKey& key : hotKeys()) {
+const HotKey* FindHotKey(UINT virtualKey, UINT modifiers) {
+  for (const HotKey& key : HotKeys()) {
     if (key.virtualKey == virtualKey && (key.modifiers & ~MOD_KEYUP) == modifiers) {
       return &key;
     }
@@ -45,13 +45,13 @@ const HotKey* findHotKey(UINT virtualKey, UINT modifiers) {
   return nullptr;
 }
 
-void deliverHotKey(HotKey key, UINT modifiers) {
+void DeliverHotKey(HotKey key, UINT modifiers) {
   // The procedure may unregister the key while handling it: `key` is a copy.
   DispatchToScreen(LiveScreen(key.window), WM_HOTKEY, static_cast<WPARAM>(key.id),
                    MAKELPARAM(static_cast<WORD>(modifiers), static_cast<WORD>(key.virtualKey)));
 }
 
-ScreenWindow* screenShowing(const QWidget* widget) {
+ScreenWindow* ScreenShowing(const QWidget* widget) {
   const QWidget* window = widget->window();
   for (ScreenWindow* screen : ScreenStack()) {
     if (screen->frame == window) {
@@ -61,7 +61,7 @@ ScreenWindow* screenShowing(const QWidget* widget) {
   return nullptr;
 }
 
-bool focusIsOnList(ScreenWindow* screen) {
+bool FocusIsOnList(ScreenWindow* screen) {
   QWidget* focus = screen->frame->focusWidget();
   HWND__* window = focus != nullptr ? WindowOfWidget(focus) : nullptr;
   return window != nullptr && window->kind == WindowKind::kList;
@@ -69,7 +69,7 @@ bool focusIsOnList(ScreenWindow* screen) {
 
 // Moves the focus to the next (or previous) control that takes it, round the screen. False
 // when the screen has no such control.
-bool moveFocus(ScreenWindow* screen, bool forward) {
+bool MoveFocus(ScreenWindow* screen, bool forward) {
   std::vector<HWND__*> stops;
   for (HWND__* child : screen->children) {
     if (TakesTabStop(child) && child->widget->isVisibleTo(screen->frame)) {
@@ -93,7 +93,7 @@ bool moveFocus(ScreenWindow* screen, bool forward) {
   return true;
 }
 
-void popupKey(ScreenWindow* screen, UINT virtualKey) {
+void PopupKey(ScreenWindow* screen, UINT virtualKey) {
   SoftKeyPopup* popup = screen->frame->Popup();
   if (virtualKey >= '1' && virtualKey <= '9') {
     ChoosePopupEntry(screen, static_cast<int>(virtualKey - '1'));
@@ -110,7 +110,7 @@ void popupKey(ScreenWindow* screen, UINT virtualKey) {
   }
 }
 
-bool defaultKey(ScreenWindow* screen, UINT virtualKey, bool press, bool backwards) {
+bool DefaultKey(ScreenWindow* screen, UINT virtualKey, bool press, bool backwards) {
   switch (virtualKey) {
     case VK_F1:
     case VK_F2:
@@ -133,18 +133,18 @@ bool defaultKey(ScreenWindow* screen, UINT virtualKey, bool press, bool backward
       return true;
     case VK_UP:
     case VK_DOWN:
-      if (focusIsOnList(screen)) {
+      if (FocusIsOnList(screen)) {
         return false;  // the list moves its selection
       }
-      return press ? moveFocus(screen, virtualKey == VK_DOWN) : false;
+      return press ? MoveFocus(screen, virtualKey == VK_DOWN) : false;
     case VK_TAB:
-      return press ? moveFocus(screen, !backwards) : false;
+      return press ? MoveFocus(screen, !backwards) : false;
     default:
       return false;
   }
 }
 
-bool screenKey(ScreenWindow* screen, QKeyEvent* event) {
+bool ScreenKey(ScreenWindow* screen, QKeyEvent* event) {
   const bool press = event->type() == QEvent::KeyPress;
   const UINT virtualKey = VirtualKeyOf(*event);
   if (virtualKey == 0) {
@@ -154,21 +154,21 @@ bool screenKey(ScreenWindow* screen, QKeyEvent* event) {
     return true;
   }
   const UINT modifiers = ModifiersOf(*event);
-  if (const HotKey* registered = findHotKey(virtualKey, modifiers)) {
+  if (const HotKey* registered = FindHotKey(virtualKey, modifiers)) {
     const HotKey key = *registered;
     if (press) {
       screen->keysDown.insert(virtualKey);
       if (!(key.modifiers & MOD_KEYUP)) {
-        deliverHotKey(key, modifiers);
+        DeliverHotKey(key, modifiers);
       }
     } else if (screen->keysDown.erase(virtualKey) > 0 && (key.modifiers & MOD_KEYUP)) {
-      deliverHotKey(key, modifiers | MOD_KEYUP);
+      DeliverHotKey(key, modifiers | MOD_KEYUP);
     }
     return true;
   }
   if (screen->frame->Popup()->IsOpen()) {
     if (press) {
-      popupKey(screen, virtualKey);
+      PopupKey(screen, virtualKey);
     }
     return true;
   }
@@ -190,12 +190,12 @@ bool screenKey(ScreenWindow* screen, QKeyEvent* event) {
   if (override.noDefault || (override.notify && !press)) {
     return true;
   }
-  return defaultKey(screen, virtualKey, press, (modifiers & MOD_SHIFT) != 0);
+  return DefaultKey(screen, virtualKey, press, (modifiers & MOD_SHIFT) != 0);
 }
 
 // The wheel over a date picker scrolls the screen (when it scrolls) and never turns the
 // picker's value: a person scrolling a form must not change the ring date on the way.
-bool wheelOverPicker(ScreenWindow* screen, QWidget* widget, QEvent* event) {
+bool WheelOverPicker(ScreenWindow* screen, QWidget* widget, QEvent* event) {
   QWidget* picker = widget;
   while (picker != nullptr && qobject_cast<QAbstractSpinBox*>(picker) == nullptr) {
     picker = picker->parentWidget();
@@ -207,8 +207,8 @@ bool wheelOverPicker(ScreenWindow* screen, QWidget* widget, QEvent* event) {
   return true;
 }
 
-void forgetHotKeysOf(HWND__* window) {
-  std::erase_if(hotKeys(), [window](const HotKey& key) { return key.window == window; });
+void ForgetHotKeysOf(HWND__* window) {
+  std::erase_if(HotKeys(), [window](const HotKey& key) { return key.window == window; });
 }
 
 class KeyRouter : public QObject {
@@ -220,7 +220,7 @@ class KeyRouter : public QObject {
       return false;
     }
     auto* widget = qobject_cast<QWidget*>(receiver);
-    ScreenWindow* screen = widget != nullptr ? screenShowing(widget) : nullptr;
+    ScreenWindow* screen = widget != nullptr ? ScreenShowing(widget) : nullptr;
     if (screen == nullptr) {
       return false;
     }
@@ -228,7 +228,7 @@ class KeyRouter : public QObject {
       return true;  // a covered or ending screen takes no input
     }
     if (type == QEvent::Wheel) {
-      return wheelOverPicker(screen, widget, event);
+      return WheelOverPicker(screen, widget, event);
     }
     if (type == QEvent::MouseButtonPress) {
       // A click beside the open popup closes it and does nothing else.
@@ -239,7 +239,7 @@ class KeyRouter : public QObject {
       }
       return false;
     }
-    return screenKey(screen, static_cast<QKeyEvent*>(event));
+    return ScreenKey(screen, static_cast<QKeyEvent*>(event));
   }
 };
 
@@ -250,7 +250,7 @@ void InstallKeyRouter() {
   if (router == nullptr && QApplication::instance() != nullptr) {
     router = new KeyRouter;
     QApplication::instance()->installEventFilter(router);
-    AddWindowEndListener(forgetHotKeysOf);
+    AddWindowEndListener(ForgetHotKeysOf);
   }
 }
 
@@ -259,22 +259,22 @@ BOOL RegisterHotKey(HWND window, int id, UINT modifiers, UINT virtualKey) {
   if (live == nullptr || live->kind != WindowKind::kScreen) {
     return FALSE;
   }
-  for (HotKey& key : hotKeys()) {
+  for (HotKey& key : HotKeys()) {
     if (key.window == window && key.id == id) {
       key = HotKey{window, id, modifiers, virtualKey};
       return TRUE;
     }
   }
-  if (findHotKey(virtualKey, modifiers & ~MOD_KEYUP) != nullptr) {
+  if (FindHotKey(virtualKey, modifiers & ~MOD_KEYUP) != nullptr) {
     return FALSE;
   }
-  hotKeys().push_back(HotKey{window, id, modifiers, virtualKey});
+  HotKeys().push_back(HotKey{window, id, modifiers, virtualKey});
   return TRUE;
 }
 
 BOOL UnregisterHotKey(HWND window, int id) {
-  const auto before = hotKeys().size();
-  std::erase_if(hotKeys(),
+  const auto before = HotKeys().size();
+  std::erase_if(HotKeys(),
                 [window, id](const HotKey& key) { return key.window == window && key.id == id; });
-  return hotKeys().size() != before;
+  return HotKeys().size() != before;
 }

@@ -16,6 +16,7 @@
 #include "platform/ui/internal/gdi.h"
 #include "platform/ui/internal/list_view.h"
 #include "platform/ui/internal/phone_frame.h"
+#include "platform/ui/internal/text.h"
 #include "platform/ui/internal/windows.h"
 
 namespace {
@@ -143,11 +144,7 @@ class RowPainter : public QStyledItemDelegate {
   ReportTree* tree_;
 };
 
-QString textOf(const LPWSTR text) {
-  return text != nullptr ? QString::fromUtf16(text) : QString();
-}
-
-void showImage(ListWindow* list, QTreeWidgetItem* item) {
+void ShowImage(ListWindow* list, QTreeWidgetItem* item) {
   HIMAGELIST__* images = LiveImageList(list->smallImages);
   const int index = item->data(0, kImageRole).toInt();
   if (images != nullptr && index >= 0 && index < static_cast<int>(images->icons.size())) {
@@ -157,7 +154,7 @@ void showImage(ListWindow* list, QTreeWidgetItem* item) {
   }
 }
 
-QTreeWidgetItem* row(ListWindow* list, WPARAM index) {
+QTreeWidgetItem* RowAt(ListWindow* list, WPARAM index) {
   const auto at = static_cast<int>(static_cast<std::intptr_t>(index));
   if (at < 0 || at >= list->tree->topLevelItemCount()) {
     return nullptr;
@@ -165,17 +162,17 @@ QTreeWidgetItem* row(ListWindow* list, WPARAM index) {
   return list->tree->topLevelItem(at);
 }
 
-void showPendingRow(ListWindow* list) {
+void ShowPendingRow(ListWindow* list) {
   if (LiveList(list) == nullptr) {
     return;
   }
-  if (QTreeWidgetItem* pending = row(list, static_cast<WPARAM>(list->rowToShow))) {
+  if (QTreeWidgetItem* pending = RowAt(list, static_cast<WPARAM>(list->rowToShow))) {
     list->tree->scrollToItem(pending);
   }
   list->rowToShow = -1;
 }
 
-int selectionMark(ListWindow* list) {
+int SelectionMark(ListWindow* list) {
   const QList<QTreeWidgetItem*> selected = list->tree->selectedItems();
   if (selected.isEmpty()) {
     return -1;
@@ -185,7 +182,7 @@ int selectionMark(ListWindow* list) {
   return list->tree->indexOfTopLevelItem(mark);
 }
 
-void copyText(const QString& text, LPWSTR buffer, int capacity) {
+void CopyText(const QString& text, LPWSTR buffer, int capacity) {
   if (buffer == nullptr || capacity <= 0) {
     return;
   }
@@ -195,7 +192,7 @@ void copyText(const QString& text, LPWSTR buffer, int capacity) {
   buffer[count] = u'\0';
 }
 
-LRESULT insertItem(ListWindow* list, const LVITEMW* item) {
+LRESULT InsertItem(ListWindow* list, const LVITEMW* item) {
   if (item == nullptr || item->iSubItem != 0) {
     return -1;
   }
@@ -206,24 +203,24 @@ LRESULT insertItem(ListWindow* list, const LVITEMW* item) {
   made->setData(0, kParamRole,
                 static_cast<qlonglong>((item->mask & LVIF_PARAM) ? item->lParam : 0));
   if (item->mask & LVIF_TEXT) {
-    made->setText(0, textOf(item->pszText));
+    made->setText(0, ToQString(item->pszText));
   }
   tree->insertTopLevelItem(at, made);
-  showImage(list, made);
+  ShowImage(list, made);
   return at;
 }
 
-LRESULT getItem(ListWindow* list, LVITEMW* item) {
+LRESULT GetItem(ListWindow* list, LVITEMW* item) {
   if (item == nullptr) {
     return FALSE;
   }
-  QTreeWidgetItem* found = row(list, static_cast<WPARAM>(item->iItem));
+  QTreeWidgetItem* found = RowAt(list, static_cast<WPARAM>(item->iItem));
   if (found == nullptr || item->iSubItem < 0 ||
       item->iSubItem >= std::max(1, list->tree->columnCount())) {
     return FALSE;
   }
   if (item->mask & LVIF_TEXT) {
-    copyText(found->text(item->iSubItem), item->pszText, item->cchTextMax);
+    CopyText(found->text(item->iSubItem), item->pszText, item->cchTextMax);
   }
   if (item->mask & LVIF_IMAGE) {
     item->iImage = found->data(0, kImageRole).toInt();
@@ -234,18 +231,7 @@ LRESULT getItem(ListWindow* list, LVITEMW* item) {
   return TRUE;
 }
 
-UINT stateOf(ListWindow* list, QTreeWidgetItem* item) {
-  UINT state = 0;
-  if (item->isSelected()) {
-    state |= LVIS_SELECTED;
-  }
-  if (list->tree->currentItem() == item) {
-    state |= LVIS_FOCUSED;
-  }
-  return state;
-}
-
-void setState(ListWindow* list, QTreeWidgetItem* item, UINT state, UINT mask) {
+void SetState(ListWindow* list, QTreeWidgetItem* item, UINT state, UINT mask) {
   QItemSelectionModel* selection = list->tree->selectionModel();
   const QModelIndex index = list->tree->model()->index(list->tree->indexOfTopLevelItem(item), 0);
   if (mask & LVIS_FOCUSED) {
@@ -262,25 +248,25 @@ void setState(ListWindow* list, QTreeWidgetItem* item, UINT state, UINT mask) {
   }
 }
 
-LRESULT setItemState(ListWindow* list, WPARAM index, const LVITEMW* item) {
+LRESULT SetItemState(ListWindow* list, WPARAM index, const LVITEMW* item) {
   if (item == nullptr) {
     return FALSE;
   }
   if (static_cast<std::intptr_t>(index) == -1) {
     for (int i = 0; i < list->tree->topLevelItemCount(); ++i) {
-      setState(list, list->tree->topLevelItem(i), item->state, item->stateMask);
+      SetState(list, list->tree->topLevelItem(i), item->state, item->stateMask);
     }
     return TRUE;
   }
-  QTreeWidgetItem* found = row(list, index);
+  QTreeWidgetItem* found = RowAt(list, index);
   if (found == nullptr) {
     return FALSE;
   }
-  setState(list, found, item->state, item->stateMask);
+  SetState(list, found, item->state, item->stateMask);
   return TRUE;
 }
 
-LRESULT insertColumn(ListWindow* list, WPARAM index, const LVCOLUMNW* column) {
+LRESULT InsertColumn(ListWindow* list, WPARAM index, const LVCOLUMNW* column) {
   if (column == nullptr) {
     return -1;
   }
@@ -291,7 +277,7 @@ LRESULT insertColumn(ListWindow* list, WPARAM index, const LVCOLUMNW* column) {
   for (int i = 0; i < (list->hasColumns ? count : 0); ++i) {
     labels << tree->headerItem()->text(i);
   }
-  labels.insert(at, (column->mask & LVCF_TEXT) ? textOf(column->pszText) : QString());
+  labels.insert(at, (column->mask & LVCF_TEXT) ? ToQString(column->pszText) : QString());
   tree->setColumnCount(static_cast<int>(labels.size()));
   tree->setHeaderLabels(labels);
   list->hasColumns = true;
@@ -307,7 +293,7 @@ LRESULT insertColumn(ListWindow* list, WPARAM index, const LVCOLUMNW* column) {
 }  // namespace
 
 QString ShownListCell(ListWindow* list, int row, int column) {
-  showPendingRow(list);
+  ShowPendingRow(list);
   auto* tree = static_cast<ReportTree*>(list->tree);
   if (row < 0 || row >= tree->topLevelItemCount() || column < 0 || column >= tree->columnCount()) {
     return {};
@@ -321,7 +307,7 @@ QString ShownListCell(ListWindow* list, int row, int column) {
 }
 
 int TopShownListRow(ListWindow* list) {
-  showPendingRow(list);
+  ShowPendingRow(list);
   const QModelIndex top = list->tree->indexAt(QPoint(0, 0));
   return top.isValid() ? top.row() : -1;
 }
@@ -387,7 +373,7 @@ LRESULT ListMessage(ListWindow* list, UINT message, WPARAM wParam, LPARAM lParam
       HIMAGELIST previous = list->smallImages;
       list->smallImages = LiveImageList(reinterpret_cast<const void*>(lParam));
       for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        showImage(list, tree->topLevelItem(i));
+        ShowImage(list, tree->topLevelItem(i));
       }
       return reinterpret_cast<LRESULT>(previous);
     }
@@ -399,44 +385,34 @@ LRESULT ListMessage(ListWindow* list, UINT message, WPARAM wParam, LPARAM lParam
     case LVM_ENSUREVISIBLE:
       // Scrolling lays the rows out; done once when the loop next runs, not for every row
       // of a fill.
-      if (row(list, wParam) == nullptr) {
+      if (RowAt(list, wParam) == nullptr) {
         return FALSE;
       }
       if (list->rowToShow < 0) {
-        QTimer::singleShot(0, tree, [list] { showPendingRow(list); });
+        QTimer::singleShot(0, tree, [list] { ShowPendingRow(list); });
       }
       list->rowToShow = static_cast<int>(wParam);
       return TRUE;
-    case LVM_GETCOLUMNWIDTH:
-      if (!list->hasColumns || static_cast<int>(wParam) >= tree->columnCount()) {
-        return 0;
-      }
-      return tree->header()->sectionSize(static_cast<int>(wParam));
     case LVM_SETITEMSTATE:
-      return setItemState(list, wParam, reinterpret_cast<const LVITEMW*>(lParam));
-    case LVM_GETITEMSTATE:
-      if (QTreeWidgetItem* found = row(list, wParam)) {
-        return stateOf(list, found) & static_cast<UINT>(lParam);
-      }
-      return 0;
+      return SetItemState(list, wParam, reinterpret_cast<const LVITEMW*>(lParam));
     case LVM_SETEXTENDEDLISTVIEWSTYLE:
       return 0;  // rows are always selected whole
     case LVM_GETSELECTIONMARK:
-      return selectionMark(list);
+      return SelectionMark(list);
     case LVM_GETITEMW:
-      return getItem(list, reinterpret_cast<LVITEMW*>(lParam));
+      return GetItem(list, reinterpret_cast<LVITEMW*>(lParam));
     case LVM_INSERTITEMW:
-      return insertItem(list, reinterpret_cast<const LVITEMW*>(lParam));
+      return InsertItem(list, reinterpret_cast<const LVITEMW*>(lParam));
     case LVM_INSERTCOLUMNW:
-      return insertColumn(list, wParam, reinterpret_cast<const LVCOLUMNW*>(lParam));
+      return InsertColumn(list, wParam, reinterpret_cast<const LVCOLUMNW*>(lParam));
     case LVM_SETITEMTEXTW: {
       const auto* item = reinterpret_cast<const LVITEMW*>(lParam);
-      QTreeWidgetItem* found = row(list, wParam);
+      QTreeWidgetItem* found = RowAt(list, wParam);
       if (item == nullptr || found == nullptr || item->iSubItem < 0 ||
           item->iSubItem >= tree->columnCount()) {
         return FALSE;
       }
-      found->setText(item->iSubItem, textOf(item->pszText));
+      found->setText(item->iSubItem, ToQString(item->pszText));
       return TRUE;
     }
     default:

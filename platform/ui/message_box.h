@@ -2,7 +2,6 @@
 // A modal message box over a screen.
 #include "platform/ui/window_types.h"
 
-inline constexpr UINT MB_OK = 0x0000;
 inline constexpr UINT MB_ICONERROR = 0x0010;
 
 // Shows `text` with `caption` and an OK button until dismissed; returns IDOK (1).

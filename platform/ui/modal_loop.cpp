@@ -16,14 +16,14 @@
 
 namespace {
 
-QFont templateFont(const DialogTemplate& dialog) {
+QFont TemplateFont(const DialogTemplate& dialog) {
   if (dialog.fontFace == nullptr) {
     return ScreenFont();
   }
   return FontFromPoints(QString::fromUtf16(dialog.fontFace), dialog.fontPointSize);
 }
 
-ScreenWindow* makeScreen(HINSTANCE instance, const DialogTemplate& dialog, DLGPROC procedure) {
+ScreenWindow* MakeScreen(HINSTANCE instance, const DialogTemplate& dialog, DLGPROC procedure) {
   auto* screen = new ScreenWindow;
   screen->dialog = &dialog;
   screen->procedure = procedure;
@@ -34,7 +34,7 @@ ScreenWindow* makeScreen(HINSTANCE instance, const DialogTemplate& dialog, DLGPR
   frame->Client()->resize(std::min(dialog.width, kFrameWidth),
                           std::min(dialog.height, kClientHeight));
   RegisterWindow(screen);
-  const QFont font = templateFont(dialog);
+  const QFont font = TemplateFont(dialog);
   frame->Client()->setFont(font);
   for (const ControlTemplate& control : dialog.controls) {
     ControlWindow* made = CreateTemplateControl(screen, control, font);
@@ -46,7 +46,7 @@ ScreenWindow* makeScreen(HINSTANCE instance, const DialogTemplate& dialog, DLGPR
   return screen;
 }
 
-HWND firstTabStop(ScreenWindow* screen) {
+HWND FirstTabStop(ScreenWindow* screen) {
   for (HWND__* child : screen->children) {
     if (TakesTabStop(child)) {
       return child;
@@ -55,7 +55,7 @@ HWND firstTabStop(ScreenWindow* screen) {
   return nullptr;
 }
 
-void bringToFront(QWidget* frame) {
+void BringToFront(QWidget* frame) {
   // Headless platforms stack nothing.
   if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
     frame->raise();
@@ -63,7 +63,7 @@ void bringToFront(QWidget* frame) {
   frame->activateWindow();
 }
 
-void showOver(ScreenWindow* screen, ScreenWindow* previous) {
+void ShowOver(ScreenWindow* screen, ScreenWindow* previous) {
   PhoneFrame* frame = screen->frame;
   if (previous != nullptr && previous->frame != nullptr) {
     frame->move(previous->frame->pos());
@@ -72,13 +72,13 @@ void showOver(ScreenWindow* screen, ScreenWindow* previous) {
     frame->setWindowFlag(Qt::WindowStaysOnTopHint, true);
   }
   frame->show();
-  bringToFront(frame);
+  BringToFront(frame);
   if (previous != nullptr && previous->frame != nullptr) {
     previous->frame->hide();
   }
 }
 
-void destroyScreen(ScreenWindow* screen) {
+void DestroyScreen(ScreenWindow* screen) {
   for (auto& [id, timer] : screen->timers) {
     timer->stop();
     timer->deleteLater();
@@ -97,14 +97,14 @@ void destroyScreen(ScreenWindow* screen) {
 }
 
 // The opener comes back where the ended screen stood, with the focus it had.
-void returnTo(ScreenWindow* opener, const QPoint& where) {
+void ReturnTo(ScreenWindow* opener, const QPoint& where) {
   PhoneFrame* frame = opener->frame;
   if (frame == nullptr) {
     return;
   }
   frame->move(where);
   frame->show();
-  bringToFront(frame);
+  BringToFront(frame);
   if (QWidget* focus = frame->focusWidget()) {
     focus->setFocus(Qt::ActiveWindowFocusReason);
   }
@@ -120,16 +120,16 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, const DLGTEMPLATE* dialog, H
   }
   InstallKeyRouter();
   ScreenWindow* previous = NewestScreenWindow();
-  ScreenWindow* screen = makeScreen(instance, *dialog, procedure);
+  ScreenWindow* screen = MakeScreen(instance, *dialog, procedure);
   ScreenStack().push_back(screen);
 
-  HWND first = firstTabStop(screen);
+  HWND first = FirstTabStop(screen);
   const INT_PTR focusFirst =
       DispatchToScreen(screen, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), initParam);
   if (!screen->ended) {
     DispatchToScreen(previous, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(screen));
     screen->frame->UpdateContentHeight();
-    showOver(screen, previous);
+    ShowOver(screen, previous);
     if (focusFirst != FALSE && first != nullptr && LiveWindow(first) != nullptr) {
       SetFocus(first);
     }
@@ -148,10 +148,10 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, const DLGTEMPLATE* dialog, H
   const QPoint where = screen->frame != nullptr ? screen->frame->pos() : QPoint();
   const bool wasShown = screen->frame != nullptr && screen->frame->isVisible();
   ScreenStack().erase(std::find(ScreenStack().begin(), ScreenStack().end(), screen));
-  destroyScreen(screen);
+  DestroyScreen(screen);
   // An opener that ended meanwhile is about to close: it does not come back first.
   if (wasShown && previous != nullptr && LiveScreen(previous) != nullptr && !previous->ended) {
-    returnTo(previous, where);
+    ReturnTo(previous, where);
   }
   return code;
 }

@@ -26,69 +26,69 @@ struct Owned {
   const HWND__* owner = nullptr;
 };
 
-std::unordered_map<const void*, Owned<HGDIOBJ__>>& liveObjects() {
+std::unordered_map<const void*, Owned<HGDIOBJ__>>& LiveObjects() {
   static std::unordered_map<const void*, Owned<HGDIOBJ__>> objects;
   return objects;
 }
 
-std::unordered_map<const void*, Owned<HIMAGELIST__>>& liveImageLists() {
+std::unordered_map<const void*, Owned<HIMAGELIST__>>& LiveImageLists() {
   static std::unordered_map<const void*, Owned<HIMAGELIST__>> lists;
   return lists;
 }
 
-std::unordered_map<const void*, Owned<HDC__>>& liveDcs() {
+std::unordered_map<const void*, Owned<HDC__>>& LiveDcs() {
   static std::unordered_map<const void*, Owned<HDC__>> dcs;
   return dcs;
 }
 
 // Asking a screen's procedure twice for the same font or brush gives the same object, so a
 // screen that never frees them does not grow.
-std::map<std::pair<const HWND__*, std::vector<unsigned char>>, HGDIOBJ__*>& sharedFonts() {
+std::map<std::pair<const HWND__*, std::vector<unsigned char>>, HGDIOBJ__*>& SharedFonts() {
   static std::map<std::pair<const HWND__*, std::vector<unsigned char>>, HGDIOBJ__*> fonts;
   return fonts;
 }
 
-std::map<std::pair<const HWND__*, COLORREF>, HGDIOBJ__*>& sharedBrushes() {
+std::map<std::pair<const HWND__*, COLORREF>, HGDIOBJ__*>& SharedBrushes() {
   static std::map<std::pair<const HWND__*, COLORREF>, HGDIOBJ__*> brushes;
   return brushes;
 }
 
 template <typename Object>
-Object* adopt(std::unordered_map<const void*, Owned<Object>>& live, std::unique_ptr<Object> made,
+Object* Adopt(std::unordered_map<const void*, Owned<Object>>& live, std::unique_ptr<Object> made,
               const HWND__* owner) {
   Object* object = made.get();
   live[object] = Owned<Object>{std::move(made), owner};
   return object;
 }
 
-HGDIOBJ__* makeObject(GdiKind kind) {
-  return adopt(liveObjects(), std::make_unique<HGDIOBJ__>(kind), DispatchingScreen());
+HGDIOBJ__* MakeObject(GdiKind kind) {
+  return Adopt(LiveObjects(), std::make_unique<HGDIOBJ__>(kind), DispatchingScreen());
 }
 
 template <typename Object>
-void freeOwnedBy(std::unordered_map<const void*, Owned<Object>>& live, const HWND__* owner) {
+void FreeOwnedBy(std::unordered_map<const void*, Owned<Object>>& live, const HWND__* owner) {
   std::erase_if(live, [owner](const auto& entry) { return entry.second.owner == owner; });
 }
 
 template <typename Key>
-void forgetOwnedBy(std::map<std::pair<const HWND__*, Key>, HGDIOBJ__*>& cache,
+void ForgetOwnedBy(std::map<std::pair<const HWND__*, Key>, HGDIOBJ__*>& cache,
                    const HWND__* owner) {
   std::erase_if(cache, [owner](const auto& entry) { return entry.first.first == owner; });
 }
 
-HGDIOBJ__* liveObject(const void* handle) {
-  auto found = liveObjects().find(handle);
-  return found != liveObjects().end() ? found->second.object.get() : nullptr;
+HGDIOBJ__* LiveObject(const void* handle) {
+  auto found = LiveObjects().find(handle);
+  return found != LiveObjects().end() ? found->second.object.get() : nullptr;
 }
 
-HGDIOBJ__* liveBitmap(const void* handle) {
-  HGDIOBJ__* object = liveObject(handle);
+HGDIOBJ__* LiveBitmap(const void* handle) {
+  HGDIOBJ__* object = LiveObject(handle);
   return object != nullptr && object->kind == GdiKind::kBitmap ? object : nullptr;
 }
 
 // The same checks for the phone's calls: a handle that is not null and names nothing live is
 // reported as given to `call`.
-HDC__* calledDc(const void* handle, const char* call) {
+HDC__* CalledDc(const void* handle, const char* call) {
   HDC__* live = LiveDc(handle);
   if (live == nullptr && handle != nullptr) {
     ReportDeadHandle(call, handle);
@@ -96,8 +96,8 @@ HDC__* calledDc(const void* handle, const char* call) {
   return live;
 }
 
-HGDIOBJ__* calledObject(const void* handle, const char* call) {
-  HGDIOBJ__* live = liveObject(handle);
+HGDIOBJ__* CalledObject(const void* handle, const char* call) {
+  HGDIOBJ__* live = LiveObject(handle);
   if (live == nullptr && handle != nullptr) {
     ReportDeadHandle(call, handle);
   }
@@ -105,62 +105,62 @@ HGDIOBJ__* calledObject(const void* handle, const char* call) {
 }
 
 // What a fresh memory device context holds, as on the phone: a one-pixel bitmap.
-HGDIOBJ__* stockBitmap() {
+HGDIOBJ__* StockBitmap() {
   static HGDIOBJ__* bitmap = [] {
     auto made = std::make_unique<HGDIOBJ__>(GdiKind::kBitmap);
     made->image = QImage(1, 1, QImage::Format_RGB32);
     made->image.fill(Qt::black);
     made->shared = true;
-    return adopt(liveObjects(), std::move(made), nullptr);
+    return Adopt(LiveObjects(), std::move(made), nullptr);
   }();
   return bitmap;
 }
 
-HDC makeDc(DcKind kind, const HWND__* owner) {
-  return adopt(liveDcs(), std::make_unique<HDC__>(kind), owner);
+HDC MakeDc(DcKind kind, const HWND__* owner) {
+  return Adopt(LiveDcs(), std::make_unique<HDC__>(kind), owner);
 }
 
-void freeDc(HDC dc) {
-  if (HGDIOBJ__* bitmap = liveBitmap(dc->bitmap)) {
+void FreeDc(HDC dc) {
+  if (HGDIOBJ__* bitmap = LiveBitmap(dc->bitmap)) {
     --bitmap->selections;
   }
-  liveDcs().erase(dc);
+  LiveDcs().erase(dc);
 }
 
 // A window's own device context goes with the window; a screen's objects go with the screen.
-void forgetWindow(HWND__* window) {
+void ForgetWindow(HWND__* window) {
   if (window->ownDc != nullptr && LiveDc(window->ownDc) != nullptr) {
-    freeDc(window->ownDc);
+    FreeDc(window->ownDc);
   }
   if (window->kind != WindowKind::kScreen) {
     return;
   }
-  forgetOwnedBy(sharedFonts(), window);
-  forgetOwnedBy(sharedBrushes(), window);
-  freeOwnedBy(liveDcs(), window);
-  freeOwnedBy(liveImageLists(), window);
-  freeOwnedBy(liveObjects(), window);
+  ForgetOwnedBy(SharedFonts(), window);
+  ForgetOwnedBy(SharedBrushes(), window);
+  FreeOwnedBy(LiveDcs(), window);
+  FreeOwnedBy(LiveImageLists(), window);
+  FreeOwnedBy(LiveObjects(), window);
 }
 
-void listenForWindowEnds() {
+void ListenForWindowEnds() {
   static const bool listening = [] {
-    AddWindowEndListener(forgetWindow);
+    AddWindowEndListener(ForgetWindow);
     return true;
   }();
   (void)listening;
 }
 
 // The bitmap a source handle stands for: a memory device context's bitmap, or a bitmap.
-const HGDIOBJ__* sourceBitmap(const void* source) {
+const HGDIOBJ__* SourceBitmap(const void* source) {
   if (HDC__* dc = LiveDc(source)) {
-    return liveBitmap(dc->bitmap);
+    return LiveBitmap(dc->bitmap);
   }
-  return liveBitmap(source);
+  return LiveBitmap(source);
 }
 
 // A whole bitmap drawn at its own size on a painter with more device pixels than logical ones
 // comes from its finer picture, so that it shows as sharp as the text beside it.
-bool drawDetail(QPainter* painter, const HGDIOBJ__& bitmap, const QRect& target,
+bool DrawDetail(QPainter* painter, const HGDIOBJ__& bitmap, const QRect& target,
                 const QRect& source) {
   if (painter == nullptr || bitmap.detail.isNull() || source != bitmap.image.rect() ||
       target.size() != source.size()) {
@@ -182,7 +182,7 @@ bool drawDetail(QPainter* painter, const HGDIOBJ__& bitmap, const QRect& target,
 
 // The resources are BMP and PNG pictures, which Qt reads itself. Named, they are read at once;
 // unnamed, Qt first loads every image plugin it has to ask each whether it knows the bytes.
-const char* imageFormatOf(std::span<const unsigned char> bytes) {
+const char* ImageFormatOf(std::span<const unsigned char> bytes) {
   if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
     return "BMP";
   }
@@ -193,21 +193,21 @@ const char* imageFormatOf(std::span<const unsigned char> bytes) {
   return nullptr;
 }
 
-bool loadImageBytes(QImage& image, std::span<const unsigned char> bytes) {
-  return image.loadFromData(bytes.data(), static_cast<int>(bytes.size()), imageFormatOf(bytes));
+bool LoadImageBytes(QImage& image, std::span<const unsigned char> bytes) {
+  return image.loadFromData(bytes.data(), static_cast<int>(bytes.size()), ImageFormatOf(bytes));
 }
 
-QImage loadImage(HINSTANCE instance, int id, ResourceType type) {
+QImage LoadImage(HINSTANCE instance, int id, ResourceType type) {
   const ImageResource* resource = FindImage(instance, id, type);
   QImage image;
   if (resource != nullptr && !resource->bytes.empty()) {
-    loadImageBytes(image, resource->bytes);
+    LoadImageBytes(image, resource->bytes);
   }
   return image;
 }
 
 // A bitmap's finer picture, decoded once: the incoming screen loads its bitmap on every paint.
-QImage loadDetail(HINSTANCE instance, int id, int bitmapWidth) {
+QImage LoadDetail(HINSTANCE instance, int id, int bitmapWidth) {
   static std::map<std::pair<HINSTANCE, int>, QImage> details;
   const auto key = std::make_pair(instance, id);
   if (auto known = details.find(key); known != details.end()) {
@@ -216,7 +216,7 @@ QImage loadDetail(HINSTANCE instance, int id, int bitmapWidth) {
   QImage detail;
   const ImageResource* resource = FindBitmapDetail(instance, id);
   if (resource != nullptr && !resource->bytes.empty() && bitmapWidth > 0 &&
-      loadImageBytes(detail, resource->bytes)) {
+      LoadImageBytes(detail, resource->bytes)) {
     detail.setDevicePixelRatio(static_cast<qreal>(detail.width()) / bitmapWidth);
   }
   details.emplace(key, detail);
@@ -231,40 +231,40 @@ QColor ColourOf(COLORREF colour) {
 }
 
 HDC__* LiveDc(const void* handle) {
-  auto found = liveDcs().find(handle);
-  return found != liveDcs().end() ? found->second.object.get() : nullptr;
+  auto found = LiveDcs().find(handle);
+  return found != LiveDcs().end() ? found->second.object.get() : nullptr;
 }
 
 HGDIOBJ__* LiveBrush(const void* handle) {
-  HGDIOBJ__* object = liveObject(handle);
+  HGDIOBJ__* object = LiveObject(handle);
   return object != nullptr && object->kind == GdiKind::kBrush ? object : nullptr;
 }
 
 HGDIOBJ__* LiveFont(const void* handle) {
-  HGDIOBJ__* object = liveObject(handle);
+  HGDIOBJ__* object = LiveObject(handle);
   return object != nullptr && object->kind == GdiKind::kFont ? object : nullptr;
 }
 
 HIMAGELIST__* LiveImageList(const void* handle) {
-  auto found = liveImageLists().find(handle);
-  return found != liveImageLists().end() ? found->second.object.get() : nullptr;
+  auto found = LiveImageLists().find(handle);
+  return found != LiveImageLists().end() ? found->second.object.get() : nullptr;
 }
 
 HDC MakePaintDc(QPainter* painter) {
-  HDC dc = makeDc(DcKind::kPaint, nullptr);
+  HDC dc = MakeDc(DcKind::kPaint, nullptr);
   dc->painter = painter;
   return dc;
 }
 
 void FreePaintDc(HDC dc) {
   if (LiveDc(dc) != nullptr) {
-    freeDc(dc);
+    FreeDc(dc);
   }
 }
 
 HandleCounts LiveHandleCounts() {
   HandleCounts counts;
-  for (const auto& [handle, owned] : liveObjects()) {
+  for (const auto& [handle, owned] : LiveObjects()) {
     switch (owned.object->kind) {
       case GdiKind::kFont:
         ++counts.fonts;
@@ -277,14 +277,14 @@ HandleCounts LiveHandleCounts() {
         break;
     }
   }
-  counts.imageLists = static_cast<int>(liveImageLists().size());
-  counts.deviceContexts = static_cast<int>(liveDcs().size());
+  counts.imageLists = static_cast<int>(LiveImageLists().size());
+  counts.deviceContexts = static_cast<int>(LiveDcs().size());
   return counts;
 }
 
 // Text is measured in the screen font: a device context here never has another font selected.
 HDC GetDC(HWND window) {
-  static HDC screenDc = makeDc(DcKind::kWindow, nullptr);
+  static HDC screenDc = MakeDc(DcKind::kWindow, nullptr);
   if (window == nullptr) {
     return screenDc;
   }
@@ -293,15 +293,15 @@ HDC GetDC(HWND window) {
     return nullptr;
   }
   if (live->ownDc == nullptr) {
-    listenForWindowEnds();
-    live->ownDc = makeDc(DcKind::kWindow, nullptr);
+    ListenForWindowEnds();
+    live->ownDc = MakeDc(DcKind::kWindow, nullptr);
   }
   return live->ownDc;
 }
 
 BOOL GetTextExtentExPointW(HDC dc, LPCWSTR text, int count, int maxExtent, int* fit,
                            int* partialWidths, SIZE* size) {
-  if (calledDc(dc, "GetTextExtentExPointW") == nullptr || text == nullptr || count < 0) {
+  if (CalledDc(dc, "GetTextExtentExPointW") == nullptr || text == nullptr || count < 0) {
     return FALSE;
   }
   const QFontMetrics metrics(ScreenFont());
@@ -330,12 +330,12 @@ HFONT CreateFontIndirectW(const LOGFONTW* font) {
   if (font == nullptr) {
     return nullptr;
   }
-  listenForWindowEnds();
+  ListenForWindowEnds();
   const HWND__* owner = DispatchingScreen();
   const auto* bytes = reinterpret_cast<const unsigned char*>(font);
-  auto& shared = sharedFonts()[{owner, std::vector<unsigned char>(bytes, bytes + sizeof *font)}];
+  auto& shared = SharedFonts()[{owner, std::vector<unsigned char>(bytes, bytes + sizeof *font)}];
   if (shared == nullptr) {
-    shared = makeObject(GdiKind::kFont);
+    shared = MakeObject(GdiKind::kFont);
     shared->font = FontFromLogFont(*font);
     shared->shared = true;
   }
@@ -343,7 +343,7 @@ HFONT CreateFontIndirectW(const LOGFONTW* font) {
 }
 
 int SetBkMode(HDC dc, int mode) {
-  HDC__* live = calledDc(dc, "SetBkMode");
+  HDC__* live = CalledDc(dc, "SetBkMode");
   if (live == nullptr || (mode != TRANSPARENT && mode != OPAQUE)) {
     return 0;
   }
@@ -356,10 +356,10 @@ int SetBkMode(HDC dc, int mode) {
 }
 
 HBRUSH CreateSolidBrush(COLORREF colour) {
-  listenForWindowEnds();
-  auto& shared = sharedBrushes()[{DispatchingScreen(), colour & 0x00FFFFFF}];
+  ListenForWindowEnds();
+  auto& shared = SharedBrushes()[{DispatchingScreen(), colour & 0x00FFFFFF}];
   if (shared == nullptr) {
-    shared = makeObject(GdiKind::kBrush);
+    shared = MakeObject(GdiKind::kBrush);
     shared->colour = ColourOf(colour);
     shared->shared = true;
   }
@@ -385,27 +385,27 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT* paint) {
 }
 
 HDC CreateCompatibleDC(HDC /*dc*/) {
-  listenForWindowEnds();
-  HDC dc = makeDc(DcKind::kMemory, DispatchingScreen());
-  dc->bitmap = stockBitmap();
+  ListenForWindowEnds();
+  HDC dc = MakeDc(DcKind::kMemory, DispatchingScreen());
+  dc->bitmap = StockBitmap();
   ++dc->bitmap->selections;
   return dc;
 }
 
 BOOL DeleteDC(HDC dc) {
-  HDC__* live = calledDc(dc, "DeleteDC");
+  HDC__* live = CalledDc(dc, "DeleteDC");
   if (live == nullptr || live->kind != DcKind::kMemory) {
     return FALSE;
   }
-  freeDc(live);
+  FreeDc(live);
   return TRUE;
 }
 
 // Only bitmaps are selected: text is drawn in the window's font and areas filled by the screen's
 // colour answers.
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
-  HDC__* live = calledDc(dc, "SelectObject");
-  HGDIOBJ__* selected = calledObject(object, "SelectObject");
+  HDC__* live = CalledDc(dc, "SelectObject");
+  HGDIOBJ__* selected = CalledObject(object, "SelectObject");
   if (live == nullptr || selected == nullptr || selected->kind != GdiKind::kBitmap) {
     return nullptr;
   }
@@ -414,7 +414,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
     return nullptr;
   }
   HGDIOBJ previous = live->bitmap;
-  if (HGDIOBJ__* old = liveBitmap(previous)) {
+  if (HGDIOBJ__* old = LiveBitmap(previous)) {
     --old->selections;
   }
   live->bitmap = selected;
@@ -423,7 +423,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
 }
 
 BOOL DeleteObject(HGDIOBJ object) {
-  HGDIOBJ__* live = calledObject(object, "DeleteObject");
+  HGDIOBJ__* live = CalledObject(object, "DeleteObject");
   if (live == nullptr) {
     return FALSE;
   }
@@ -433,12 +433,12 @@ BOOL DeleteObject(HGDIOBJ object) {
   if (live->selections > 0) {
     return FALSE;  // still selected into a device context
   }
-  liveObjects().erase(live);
+  LiveObjects().erase(live);
   return TRUE;
 }
 
 int GetObjectW(HGDIOBJ object, int size, void* buffer) {
-  HGDIOBJ__* live = calledObject(object, "GetObjectW");
+  HGDIOBJ__* live = CalledObject(object, "GetObjectW");
   if (live == nullptr || live->kind != GdiKind::kBitmap) {
     return 0;
   }
@@ -464,8 +464,8 @@ int GetObjectW(HGDIOBJ object, int size, void* buffer) {
 BOOL TransparentImage(HDC destination, LONG x, LONG y, LONG width, LONG height, HANDLE source,
                       LONG sourceX, LONG sourceY, LONG sourceWidth, LONG sourceHeight,
                       COLORREF transparent) {
-  HDC__* target = calledDc(destination, "TransparentImage");
-  const HGDIOBJ__* bitmap = sourceBitmap(source);
+  HDC__* target = CalledDc(destination, "TransparentImage");
+  const HGDIOBJ__* bitmap = SourceBitmap(source);
   if (target == nullptr || bitmap == nullptr || width <= 0 || height <= 0 || sourceWidth <= 0 ||
       sourceHeight <= 0) {
     return FALSE;
@@ -473,7 +473,7 @@ BOOL TransparentImage(HDC destination, LONG x, LONG y, LONG width, LONG height, 
   if (target->painter == nullptr) {
     return target->kind == DcKind::kWindow;  // a window's own context draws nowhere here
   }
-  if (drawDetail(target->painter, *bitmap, QRect(x, y, width, height),
+  if (DrawDetail(target->painter, *bitmap, QRect(x, y, width, height),
                  QRect(sourceX, sourceY, sourceWidth, sourceHeight))) {
     return TRUE;
   }
@@ -503,7 +503,7 @@ HICON LoadIconW(HINSTANCE instance, int id) {
   }
   auto& icon = icons[{instance, id}];
   if (icon == nullptr) {
-    QImage image = loadImage(instance, id, ResourceType::kIcon);
+    QImage image = LoadImage(instance, id, ResourceType::kIcon);
     if (image.isNull()) {
       image = QImage(16, 16, QImage::Format_ARGB32);
       image.fill(Qt::transparent);
@@ -517,15 +517,15 @@ HBITMAP LoadBitmapW(HINSTANCE instance, int id) {
   if (FindImage(instance, id, ResourceType::kBitmap) == nullptr) {
     return nullptr;
   }
-  QImage image = loadImage(instance, id, ResourceType::kBitmap);
+  QImage image = LoadImage(instance, id, ResourceType::kBitmap);
   if (image.isNull()) {
     image = QImage(16, 16, QImage::Format_RGB32);
     image.fill(Qt::white);
   }
-  listenForWindowEnds();
-  HGDIOBJ__* bitmap = makeObject(GdiKind::kBitmap);
+  ListenForWindowEnds();
+  HGDIOBJ__* bitmap = MakeObject(GdiKind::kBitmap);
   bitmap->image = image;
-  bitmap->detail = loadDetail(instance, id, image.width());
+  bitmap->detail = LoadDetail(instance, id, image.width());
   return bitmap;
 }
 
@@ -533,11 +533,11 @@ HIMAGELIST ImageList_Create(int width, int height, UINT /*flags*/, int /*initial
   if (width <= 0 || height <= 0) {
     return nullptr;
   }
-  listenForWindowEnds();
+  ListenForWindowEnds();
   auto made = std::make_unique<HIMAGELIST__>();
   made->width = width;
   made->height = height;
-  return adopt(liveImageLists(), std::move(made), DispatchingScreen());
+  return Adopt(LiveImageLists(), std::move(made), DispatchingScreen());
 }
 
 int ImageList_ReplaceIcon(HIMAGELIST images, int index, HICON icon) {

@@ -19,7 +19,7 @@ const QColor kStripText(Qt::white);
 const QColor kDefaultBackground(Qt::white);
 const QColor kHighlight(0x31, 0x6A, 0xC5);
 constexpr int kPopupPadding = 4;
-QString captionOf(const SoftKey& key) {
+QString CaptionOf(const SoftKey& key) {
   return ToQString(key.caption);
 }
 
@@ -255,9 +255,9 @@ void PhoneFrame::paintEvent(QPaintEvent*) {
   bold.setBold(true);
   painter.setFont(bold);
   painter.drawText(SoftKeyRect(true).adjusted(4, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                   captionOf(bar->resource->left));
+                   CaptionOf(bar->resource->left));
   painter.drawText(SoftKeyRect(false).adjusted(0, 0, -4, 0), Qt::AlignVCenter | Qt::AlignRight,
-                   captionOf(bar->resource->right));
+                   CaptionOf(bar->resource->right));
 }
 
 void PhoneFrame::mousePressEvent(QMouseEvent* event) {

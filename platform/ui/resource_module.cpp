@@ -3,12 +3,12 @@
 
 namespace {
 
-const ResourceModule* moduleOf(HINSTANCE instance) {
+const ResourceModule* ModuleOf(HINSTANCE instance) {
   return static_cast<const ResourceModule*>(instance);
 }
 
 template <typename Entry>
-const Entry* findById(std::span<const Entry> entries, int id) {
+const Entry* FindById(std::span<const Entry> entries, int id) {
   for (const Entry& entry : entries) {
     if (entry.id == id) {
       return &entry;
@@ -20,19 +20,19 @@ const Entry* findById(std::span<const Entry> entries, int id) {
 }  // namespace
 
 HRSRC FindResourceW(HINSTANCE instance, int id, ResourceType type) {
-  const ResourceModule* module = moduleOf(instance);
+  const ResourceModule* module = ModuleOf(instance);
   if (module == nullptr) {
     return nullptr;
   }
   switch (type) {
     case ResourceType::kDialog:
-      return findById(module->dialogs, id);
+      return FindById(module->dialogs, id);
     case ResourceType::kSoftKeyBar:
-      return findById(module->bars, id);
+      return FindById(module->bars, id);
     case ResourceType::kIcon:
-      return findById(module->icons, id);
+      return FindById(module->icons, id);
     case ResourceType::kBitmap:
-      return findById(module->bitmaps, id);
+      return FindById(module->bitmaps, id);
   }
   return nullptr;
 }
@@ -47,8 +47,8 @@ const SoftKeyBarResource* FindSoftKeyBar(HINSTANCE instance, int id) {
 }
 
 const ImageResource* FindBitmapDetail(HINSTANCE instance, int id) {
-  const ResourceModule* module = moduleOf(instance);
-  return module != nullptr ? findById(module->bitmapDetails, id) : nullptr;
+  const ResourceModule* module = ModuleOf(instance);
+  return module != nullptr ? FindById(module->bitmapDetails, id) : nullptr;
 }
 
 const ImageResource* FindImage(HINSTANCE instance, int id, ResourceType type) {

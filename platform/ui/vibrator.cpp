@@ -16,7 +16,7 @@ namespace {
 constexpr int kShakeInterval = 40;  // milliseconds between moves
 constexpr int kShakeOffset = 3;     // pixels to each side
 
-VibratorService& service() {
+VibratorService& Service() {
   static VibratorService installed;
   return installed;
 }
@@ -66,18 +66,18 @@ class FrameShake {
   bool left_ = false;
 };
 
-FrameShake& shake() {
+FrameShake& Shake() {
   static FrameShake frameShake;
   return frameShake;
 }
 
 // Lives until the process exits, as the event loop that delivers feedbackd's answers does.
-HapticMotor& motor() {
+HapticMotor& Motor() {
   static HapticMotor* const haptics = new HapticMotor([](bool on) {
     if (on) {
-      shake().Start();
+      Shake().Start();
     } else {
-      shake().Stop();
+      Shake().Stop();
     }
   });
   return *haptics;
@@ -87,28 +87,28 @@ HapticMotor& motor() {
 
 BOOL Vibrate(DWORD /*noteCount*/, const VIBRATENOTE* /*notes*/, BOOL /*repeat*/,
              DWORD /*timeout*/) {
-  if (service()) {
-    return service()(true);
+  if (Service()) {
+    return Service()(true);
   }
-  if (motor().Start()) {
+  if (Motor().Start()) {
     return TRUE;
   }
   if (NewestScreenWindow() == nullptr) {
     return FALSE;
   }
-  shake().Start();
+  Shake().Start();
   return TRUE;
 }
 
 BOOL VibrateStop() {
-  if (service()) {
-    return service()(false);
+  if (Service()) {
+    return Service()(false);
   }
-  motor().Stop();
-  shake().Stop();
+  Motor().Stop();
+  Shake().Stop();
   return TRUE;
 }
 
 void SetVibratorService(VibratorService replacement) {
-  service() = std::move(replacement);
+  Service() = std::move(replacement);
 }

@@ -10,23 +10,23 @@
 
 namespace {
 
-std::unordered_set<HWND__*>& liveWindows() {
+std::unordered_set<HWND__*>& LiveWindows() {
   static std::unordered_set<HWND__*> windows;
   return windows;
 }
 
-std::unordered_map<const QWidget*, HWND__*>& windowsByWidget() {
+std::unordered_map<const QWidget*, HWND__*>& WindowsByWidget() {
   static std::unordered_map<const QWidget*, HWND__*> windows;
   return windows;
 }
 
-std::vector<WindowEndListener>& endListeners() {
+std::vector<WindowEndListener>& EndListeners() {
   static std::vector<WindowEndListener> listeners;
   return listeners;
 }
 
 // Screens whose procedures run now, innermost last.
-std::vector<ScreenWindow*>& dispatching() {
+std::vector<ScreenWindow*>& DispatchingScreens() {
   static std::vector<ScreenWindow*> screens;
   return screens;
 }
@@ -37,7 +37,7 @@ void (*modalLoopHook)() = nullptr;
 }  // namespace
 
 HWND__* LiveWindow(HWND window) {
-  if (window == nullptr || !liveWindows().contains(window)) {
+  if (window == nullptr || !LiveWindows().contains(window)) {
     return nullptr;
   }
   return window;
@@ -76,38 +76,38 @@ BarWindow* LiveBar(HWND window) {
 }
 
 void RegisterWindow(HWND__* window) {
-  liveWindows().insert(window);
+  LiveWindows().insert(window);
   if (window->widget != nullptr) {
-    windowsByWidget()[window->widget.data()] = window;
+    WindowsByWidget()[window->widget.data()] = window;
   }
 }
 
 int LiveWindowCount() {
-  return static_cast<int>(liveWindows().size());
+  return static_cast<int>(LiveWindows().size());
 }
 
 void DestroyWindowRecord(HWND__* window) {
   if (window == nullptr) {
     return;
   }
-  for (WindowEndListener listener : endListeners()) {
+  for (WindowEndListener listener : EndListeners()) {
     listener(window);
   }
-  liveWindows().erase(window);
-  for (auto it = windowsByWidget().begin(); it != windowsByWidget().end();) {
-    it = it->second == window ? windowsByWidget().erase(it) : std::next(it);
+  LiveWindows().erase(window);
+  for (auto it = WindowsByWidget().begin(); it != WindowsByWidget().end();) {
+    it = it->second == window ? WindowsByWidget().erase(it) : std::next(it);
   }
   delete window;
 }
 
 void AddWindowEndListener(WindowEndListener listener) {
-  endListeners().push_back(listener);
+  EndListeners().push_back(listener);
 }
 
 HWND__* WindowOfWidget(const QWidget* widget) {
   for (const QWidget* at = widget; at != nullptr; at = at->parentWidget()) {
-    auto found = windowsByWidget().find(at);
-    if (found != windowsByWidget().end()) {
+    auto found = WindowsByWidget().find(at);
+    if (found != WindowsByWidget().end()) {
       return found->second;
     }
   }
@@ -129,9 +129,9 @@ INT_PTR DispatchToScreen(ScreenWindow* screen, UINT message, WPARAM wParam, LPAR
   }
   const LONG_PTR outerResult = screen->messageResult;
   screen->messageResult = 0;
-  dispatching().push_back(screen);
+  DispatchingScreens().push_back(screen);
   const INT_PTR answer = screen->procedure(screen, message, wParam, lParam);
-  dispatching().pop_back();
+  DispatchingScreens().pop_back();
   // The screen may have ended (and been freed) inside its own procedure only after its loop
   // returns, so the record is still valid here.
   screen->messageResult = outerResult;
@@ -139,7 +139,7 @@ INT_PTR DispatchToScreen(ScreenWindow* screen, UINT message, WPARAM wParam, LPAR
 }
 
 ScreenWindow* DispatchingScreen() {
-  return dispatching().empty() ? NewestScreenWindow() : dispatching().back();
+  return DispatchingScreens().empty() ? NewestScreenWindow() : DispatchingScreens().back();
 }
 
 HWND__* FocusedWindow() {

@@ -162,7 +162,7 @@ TEST_F(CallerPickerTest, ContactsByNameThenSimEntriesByIndexWithTheFirstRowSelec
   RunLater([&] {
     rows = ListRows(State().callerList);
     selected = SelectedListRows(State().callerList);
-    width = static_cast<long>(SendMessageW(State().callerList, LVM_GETCOLUMNWIDTH, 0, 0));
+    width = ShownColumnWidth(State().callerList, 0);
     closedWhileShown = sim_.closed;
     PressKey(VK_DOWN);
     PressKey(VK_DOWN);

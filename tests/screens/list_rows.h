@@ -7,6 +7,7 @@
 #include "platform/system/text.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/list_view.h"
+#include "platform/ui/testing/screen_driver.h"
 
 struct ListRow {
   std::string text;
@@ -47,8 +48,7 @@ inline std::vector<std::string> SelectedListRows(HWND list) {
   std::vector<std::string> selected;
   const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   for (int row = 0; row < count; ++row) {
-    const auto state = SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row),
-                                    LVIS_SELECTED | LVIS_FOCUSED);
+    const UINT state = ShownRowState(list, row);
     if (state & LVIS_SELECTED) {
       selected.push_back(std::to_string(row) + ((state & LVIS_FOCUSED) ? "+focus" : ""));
     }

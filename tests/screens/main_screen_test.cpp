@@ -103,8 +103,7 @@ TEST_F(MainScreenTest, ListsTheCallsInFileOrderWithTheFirstRowSelected) {
     rows = Rows();
     selected = SelectedRows();
     HWND list = State().mainList;
-    widths = {static_cast<long>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0)),
-              static_cast<long>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0))};
+    widths = {ShownColumnWidth(list, 0), ShownColumnWidth(list, 1)};
     LVITEMW item{};
     item.mask = LVIF_IMAGE;
     item.iItem = 2;

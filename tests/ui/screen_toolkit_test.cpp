@@ -129,8 +129,8 @@ TEST_F(ScreenToolkitTest, ColumnsTakeTheirFractionOfTheClientWidthTruncated) {
   int second = 0;
   RECT listRect{};
   RunWithList({0.4, 0.6}, [&](HWND list) {
-    first = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0));
-    second = static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0));
+    first = ShownColumnWidth(list, 0);
+    second = ShownColumnWidth(list, 1);
     GetClientRect(list, &listRect);
   });
   EXPECT_EQ(client_.right, 176);
@@ -173,8 +173,7 @@ TEST_F(ScreenToolkitTest, TheSelectionMarkFollowsTheSelectedRowAndTheArrows) {
     marks.push_back(GetSelectedRowIndex(list));  // rows, none selected
     SelectRow(list, 0);
     marks.push_back(GetSelectedRowIndex(list));
-    EXPECT_EQ(SendMessageW(list, LVM_GETITEMSTATE, 0, LVIS_SELECTED | LVIS_FOCUSED),
-              static_cast<LRESULT>(LVIS_SELECTED | LVIS_FOCUSED));
+    EXPECT_EQ(ShownRowState(list, 0), LVIS_SELECTED | LVIS_FOCUSED);
     PressKey(VK_DOWN);
     PressKey(VK_DOWN);
     marks.push_back(GetSelectedRowIndex(list));

@@ -11,4 +11,4 @@ UINT VirtualKeyOf(const QKeyEvent& event);
 UINT ModifiersOf(const QKeyEvent& event);
 // The Qt key and the text a key press of `virtualKey` carries.
 int QtKeyOf(UINT virtualKey);
-QString TextOf(UINT virtualKey);
+QString TypedTextOf(UINT virtualKey);

@@ -5,11 +5,13 @@
 #include <QCalendarWidget>
 #include <QEventLoop>
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWheelEvent>
 #include <deque>
 
@@ -20,52 +22,53 @@
 #include "platform/ui/internal/message_box.h"
 #include "platform/ui/internal/phone_frame.h"
 #include "platform/ui/internal/windows.h"
+#include "platform/ui/list_view.h"
 #include "platform/ui/window_calls.h"
 
 namespace {
 
-std::deque<std::function<void()>>& queuedSteps() {
+std::deque<std::function<void()>>& QueuedSteps() {
   static std::deque<std::function<void()>> steps;
   return steps;
 }
 
 // The modal depth at which each running step started, innermost last. The next step may run
 // once the innermost running step waits in a loop deeper than the one it started in.
-std::vector<int>& runningSteps() {
+std::vector<int>& RunningSteps() {
   static std::vector<int> depths;
   return depths;
 }
 
 bool stepScheduled = false;
 
-void runNextStep();
+void RunNextStep();
 
 // Gives the queued steps their turn in the loop that is about to run.
-void scheduleQueuedSteps() {
-  if (stepScheduled || queuedSteps().empty() || QCoreApplication::instance() == nullptr) {
+void ScheduleQueuedSteps() {
+  if (stepScheduled || QueuedSteps().empty() || QCoreApplication::instance() == nullptr) {
     return;
   }
   stepScheduled = true;
-  QTimer::singleShot(0, runNextStep);
+  QTimer::singleShot(0, RunNextStep);
 }
 
-void runNextStep() {
+void RunNextStep() {
   stepScheduled = false;
-  if (queuedSteps().empty()) {
+  if (QueuedSteps().empty()) {
     return;
   }
-  if (!runningSteps().empty() && ModalDepth() <= runningSteps().back()) {
+  if (!RunningSteps().empty() && ModalDepth() <= RunningSteps().back()) {
     return;
   }
-  std::function<void()> step = std::move(queuedSteps().front());
-  queuedSteps().pop_front();
-  runningSteps().push_back(ModalDepth());
+  std::function<void()> step = std::move(QueuedSteps().front());
+  QueuedSteps().pop_front();
+  RunningSteps().push_back(ModalDepth());
   step();
-  runningSteps().pop_back();
-  scheduleQueuedSteps();
+  RunningSteps().pop_back();
+  ScheduleQueuedSteps();
 }
 
-bool isFrame(const QWidget* widget) {
+bool IsFrame(const QWidget* widget) {
   for (ScreenWindow* screen : ScreenStack()) {
     if (screen->frame == widget) {
       return true;
@@ -76,12 +79,12 @@ bool isFrame(const QWidget* widget) {
 
 // Whatever a keyboard's keys would reach now: an open popup window, a message box, or the
 // focused control of the newest screen.
-QWidget* keyTarget() {
+QWidget* KeyTarget() {
   if (QWidget* popup = QApplication::activePopupWidget()) {
     return popup->focusWidget() != nullptr ? popup->focusWidget() : popup;
   }
   QWidget* modal = QApplication::activeModalWidget();
-  if (modal != nullptr && !isFrame(modal)) {
+  if (modal != nullptr && !IsFrame(modal)) {
     return modal->focusWidget() != nullptr ? modal->focusWidget() : modal;
   }
   if (ScreenWindow* screen = NewestScreenWindow(); screen != nullptr && screen->frame) {
@@ -94,18 +97,18 @@ QWidget* keyTarget() {
 // Keys reach the window a person types into: the active one. A headless platform activates a
 // window only once its events are processed, and a date picker picks the part to type into
 // when it gets the focus, so the window is made active first.
-QPointer<QWidget> activeKeyTarget() {
-  QPointer<QWidget> target = keyTarget();
+QPointer<QWidget> ActiveKeyTarget() {
+  QPointer<QWidget> target = KeyTarget();
   if (target != nullptr && !target->isActiveWindow()) {
     target->window()->activateWindow();
     QCoreApplication::processEvents();
-    target = keyTarget();
+    target = KeyTarget();
   }
   return target;
 }
 
-void sendKey(QEvent::Type type, UINT virtualKey, const QString& text) {
-  QPointer<QWidget> target = activeKeyTarget();
+void SendKey(QEvent::Type type, UINT virtualKey, const QString& text) {
+  QPointer<QWidget> target = ActiveKeyTarget();
   if (target == nullptr) {
     return;
   }
@@ -114,7 +117,7 @@ void sendKey(QEvent::Type type, UINT virtualKey, const QString& text) {
 }
 
 // One character as typed: a UTF-16 pair travels in one key event.
-void sendCharacter(std::u16string_view units) {
+void SendCharacter(std::u16string_view units) {
   const QString text = QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
   const char16_t character = units.front();
   int key = Qt::Key_unknown;
@@ -126,7 +129,7 @@ void sendCharacter(std::u16string_view units) {
     key = character;
   }
   for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-    QPointer<QWidget> target = activeKeyTarget();
+    QPointer<QWidget> target = ActiveKeyTarget();
     if (target == nullptr) {
       return;
     }
@@ -135,7 +138,7 @@ void sendCharacter(std::u16string_view units) {
   }
 }
 
-SoftKeyPopup* openPopup() {
+SoftKeyPopup* OpenPopup() {
   ScreenWindow* screen = NewestScreenWindow();
   if (screen == nullptr || screen->frame == nullptr || !screen->frame->Popup()->IsOpen()) {
     return nullptr;
@@ -143,7 +146,7 @@ SoftKeyPopup* openPopup() {
   return screen->frame->Popup();
 }
 
-std::u16string softKeyCaption(bool left) {
+std::u16string SoftKeyCaption(bool left) {
   ScreenWindow* screen = NewestScreenWindow();
   BarWindow* bar = screen != nullptr ? LiveBar(screen->bar) : nullptr;
   if (bar == nullptr || bar->resource == nullptr) {
@@ -153,13 +156,13 @@ std::u16string softKeyCaption(bool left) {
   return key.caption != nullptr ? std::u16string(key.caption) : std::u16string();
 }
 
-PhoneMessageBox* openBox() {
+PhoneMessageBox* OpenBox() {
   return qobject_cast<PhoneMessageBox*>(QApplication::activeModalWidget());
 }
 
 // The open message box when it covers (x, y) of the frame, with the point in its coordinates.
-PhoneMessageBox* boxAt(PhoneFrame* frame, const QPoint& at, QPoint* local) {
-  PhoneMessageBox* box = openBox();
+PhoneMessageBox* BoxAt(PhoneFrame* frame, const QPoint& at, QPoint* local) {
+  PhoneMessageBox* box = OpenBox();
   if (box == nullptr || !box->isVisible()) {
     return nullptr;
   }
@@ -168,7 +171,7 @@ PhoneMessageBox* boxAt(PhoneFrame* frame, const QPoint& at, QPoint* local) {
 }
 
 // A part of `widget` (a message box, a control, a calendar window) in the frame's coordinates.
-RECT inFrame(PhoneFrame* frame, QWidget* widget, const QRect& part) {
+RECT InFrame(PhoneFrame* frame, QWidget* widget, const QRect& part) {
   const QRect placed(frame->mapFromGlobal(widget->mapToGlobal(part.topLeft())), part.size());
   return RECT{placed.left(), placed.top(), placed.right() + 1, placed.bottom() + 1};
 }
@@ -181,18 +184,18 @@ void PressKey(UINT virtualKey) {
 }
 
 void PressKeyDown(UINT virtualKey) {
-  sendKey(QEvent::KeyPress, virtualKey, TextOf(virtualKey));
+  SendKey(QEvent::KeyPress, virtualKey, TypedTextOf(virtualKey));
 }
 
 void ReleaseKey(UINT virtualKey) {
-  sendKey(QEvent::KeyRelease, virtualKey, TextOf(virtualKey));
+  SendKey(QEvent::KeyRelease, virtualKey, TypedTextOf(virtualKey));
 }
 
 void TypeText(std::u16string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const bool pair = QChar::isHighSurrogate(text[i]) && i + 1 < text.size() &&
                       QChar::isLowSurrogate(text[i + 1]);
-    sendCharacter(text.substr(i, pair ? 2 : 1));
+    SendCharacter(text.substr(i, pair ? 2 : 1));
     i += pair ? 1 : 0;
   }
 }
@@ -207,7 +210,7 @@ void ClickAt(int x, int y) {
   QPoint inBox;
   QWidget* top = frame;
   QPoint point = at;
-  if (PhoneMessageBox* box = boxAt(frame, at, &inBox)) {
+  if (PhoneMessageBox* box = BoxAt(frame, at, &inBox)) {
     top = box;
     point = inBox;
   }
@@ -254,9 +257,9 @@ void WheelAt(int x, int y, int notches) {
 }
 
 void RunLater(std::function<void()> step) {
-  SetModalLoopHook(scheduleQueuedSteps);
-  queuedSteps().push_back(std::move(step));
-  scheduleQueuedSteps();
+  SetModalLoopHook(ScheduleQueuedSteps);
+  QueuedSteps().push_back(std::move(step));
+  ScheduleQueuedSteps();
 }
 
 HWND NewestScreen() {
@@ -268,7 +271,7 @@ HWND FocusedControl() {
 }
 
 bool OpenMessageBox(std::u16string* caption, std::u16string* text) {
-  PhoneMessageBox* box = openBox();
+  PhoneMessageBox* box = OpenBox();
   if (box == nullptr) {
     return false;
   }
@@ -283,27 +286,27 @@ bool OpenMessageBox(std::u16string* caption, std::u16string* text) {
 
 bool OpenMessageBoxPlaces(MessageBoxPlaces* places) {
   ScreenWindow* screen = NewestScreenWindow();
-  PhoneMessageBox* box = openBox();
+  PhoneMessageBox* box = OpenBox();
   if (box == nullptr || places == nullptr || screen == nullptr || screen->frame == nullptr) {
     return false;
   }
   PhoneFrame* frame = screen->frame;
-  places->box = inFrame(frame, box, box->rect());
-  places->caption = inFrame(frame, box, box->CaptionRect());
-  places->text = inFrame(frame, box, box->TextRect());
-  places->button = inFrame(frame, box, box->ButtonRect());
+  places->box = InFrame(frame, box, box->rect());
+  places->caption = InFrame(frame, box, box->CaptionRect());
+  places->text = InFrame(frame, box, box->TextRect());
+  places->button = InFrame(frame, box, box->ButtonRect());
   return true;
 }
 
 std::u16string LeftSoftKeyCaption() {
-  return softKeyCaption(true);
+  return SoftKeyCaption(true);
 }
 std::u16string RightSoftKeyCaption() {
-  return softKeyCaption(false);
+  return SoftKeyCaption(false);
 }
 
 std::u16string OpenPopupText() {
-  SoftKeyPopup* popup = openPopup();
+  SoftKeyPopup* popup = OpenPopup();
   if (popup == nullptr) {
     return {};
   }
@@ -315,7 +318,7 @@ std::u16string OpenPopupText() {
 }
 
 bool OpenPopupEntryRect(int index, RECT* rect) {
-  SoftKeyPopup* popup = openPopup();
+  SoftKeyPopup* popup = OpenPopup();
   if (popup == nullptr || rect == nullptr || index < 0 || index >= popup->EntryCount()) {
     return false;
   }
@@ -331,7 +334,7 @@ bool ReadFramePixel(int x, int y, COLORREF* colour) {
     return false;
   }
   QPoint inBox;
-  PhoneMessageBox* box = boxAt(screen->frame, QPoint(x, y), &inBox);
+  PhoneMessageBox* box = BoxAt(screen->frame, QPoint(x, y), &inBox);
   const QImage picture = box != nullptr ? box->grab(QRect(inBox, QSize(1, 1))).toImage()
                                         : screen->frame->grab(QRect(x, y, 1, 1)).toImage();
   if (picture.isNull()) {
@@ -396,6 +399,24 @@ int TopShownListRow(HWND list) {
   return live != nullptr ? TopShownListRow(live) : -1;
 }
 
+int ShownColumnWidth(HWND list, int column) {
+  ListWindow* live = LiveList(list);
+  if (live == nullptr || !live->hasColumns || column < 0 || column >= live->tree->columnCount()) {
+    return 0;
+  }
+  return live->tree->header()->sectionSize(column);
+}
+
+UINT ShownRowState(HWND list, int row) {
+  ListWindow* live = LiveList(list);
+  if (live == nullptr || row < 0 || row >= live->tree->topLevelItemCount()) {
+    return 0;
+  }
+  QTreeWidgetItem* item = live->tree->topLevelItem(row);
+  return (item->isSelected() ? LVIS_SELECTED : 0u) |
+         (live->tree->currentItem() == item ? LVIS_FOCUSED : 0u);
+}
+
 void LetTimePass(int milliseconds) {
   QEventLoop loop;
   QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
@@ -409,7 +430,7 @@ bool WindowPlace(HWND window, RECT* place) {
       live->widget == nullptr || !screen->frame->isAncestorOf(live->widget)) {
     return false;
   }
-  *place = inFrame(screen->frame, live->widget, live->widget->rect());
+  *place = InFrame(screen->frame, live->widget, live->widget->rect());
   return true;
 }
 
@@ -428,7 +449,7 @@ bool OpenCalendarPlace(RECT* place) {
       popup->findChild<QCalendarWidget*>() == nullptr) {
     return false;
   }
-  *place = inFrame(screen->frame, popup, popup->rect());
+  *place = InFrame(screen->frame, popup, popup->rect());
   return true;
 }
 

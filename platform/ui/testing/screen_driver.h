@@ -70,6 +70,10 @@ bool NewestWindowOrigin(int* x, int* y);
 // top, -1 when it shows none.
 std::u16string ShownListCell(HWND list, int row, int column);
 int TopShownListRow(HWND list);
+// The width a person sees of a report list's column; 0 when it has no such column.
+int ShownColumnWidth(HWND list, int column);
+// How row `row` shows: LVIS_SELECTED when highlighted, LVIS_FOCUSED when it has the focus mark.
+UINT ShownRowState(HWND list, int row);
 // Lets the event loop run for about this long within a step, as time passes between two keys:
 // timers fire and notices from other processes arrive.
 void LetTimePass(int milliseconds);
