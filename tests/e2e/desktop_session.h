@@ -23,6 +23,14 @@ struct Finished {
 
 class DesktopSession : public ::testing::Test {
  protected:
+  // The window titles the screens carry, by which the tests find them.
+  static constexpr char kMainTitle[] = "Pelorin";
+  static constexpr char kNewCallTitle[] = "New Call";
+  static constexpr char kAboutTitle[] = "About";
+  static constexpr char kCallerTitle[] = "Caller";
+  static constexpr char kRingtoneTitle[] = "RingTone";
+  static constexpr char kIncomingTitle[] = "Incoming";
+
   void SetUp() override;
   void TearDown() override;
 

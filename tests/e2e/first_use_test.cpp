@@ -19,14 +19,6 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 using namespace std::chrono_literals;
 
-// The window titles of the screens.
-constexpr char kMainTitle[] = "Pelorin";
-constexpr char kNewCallTitle[] = "New Call";
-constexpr char kAboutTitle[] = "About";
-constexpr char kCallerTitle[] = "Caller";
-constexpr char kRingtoneTitle[] = "RingTone";
-constexpr char kIncomingTitle[] = "Incoming";
-
 class FirstUseTest : public e2e::DesktopSession {};
 
 int NextYear() {

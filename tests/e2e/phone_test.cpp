@@ -17,11 +17,6 @@ using test_support::WaitUntil;
 using ::testing::HasSubstr;
 using namespace std::chrono_literals;
 
-constexpr char kMainTitle[] = "Pelorin";
-constexpr char kNewCallTitle[] = "New Call";
-constexpr char kAboutTitle[] = "About";
-constexpr char kIncomingTitle[] = "Incoming";
-
 class PhoneTest : public e2e::PhoneSession {};
 
 TEST_F(PhoneTest, StartNewSaveAboutExit) {
