@@ -255,8 +255,8 @@ void InstallKeyRouter() {
 }
 
 BOOL RegisterHotKey(HWND window, int id, UINT modifiers, UINT virtualKey) {
-  HWND__* live = CalledWindow(window, "RegisterHotKey");
-  if (live == nullptr || live->kind != WindowKind::kScreen) {
+  ScreenWindow* screen = CalledScreen(window, "RegisterHotKey");
+  if (screen == nullptr) {
     return FALSE;
   }
   for (HotKey& key : HotKeys()) {

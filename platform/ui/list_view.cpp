@@ -315,7 +315,7 @@ int TopShownListRow(ListWindow* list) {
 HWND CreateWindowExW(DWORD /*extendedStyle*/, LPCWSTR className, LPCWSTR windowName, DWORD style,
                      int x, int y, int width, int height, HWND parent, HMENU controlId,
                      HINSTANCE /*instance*/, void* /*parameter*/) {
-  ScreenWindow* screen = LiveScreen(parent);
+  ScreenWindow* screen = CalledScreen(parent, "CreateWindowExW");
   if (screen == nullptr || className == nullptr ||
       QString::fromUtf16(className).compare(QString::fromUtf16(WC_LISTVIEWW),
                                             Qt::CaseInsensitive) != 0) {

@@ -14,7 +14,7 @@ BOOL SHInitDialog(SHINITDLGINFO* info) {
   if (info == nullptr) {
     return FALSE;
   }
-  ScreenWindow* screen = LiveScreen(info->hDlg);
+  ScreenWindow* screen = CalledScreen(info->hDlg, "SHInitDialog");
   if (screen == nullptr || screen->frame == nullptr) {
     return FALSE;
   }
@@ -32,7 +32,7 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* info) {
   if (info->cbSize != kPhoneMenuBarInfoSize && info->cbSize != sizeof(SHMENUBARINFO)) {
     return FALSE;
   }
-  ScreenWindow* screen = LiveScreen(info->hwndParent);
+  ScreenWindow* screen = CalledScreen(info->hwndParent, "SHCreateMenuBar");
   const SoftKeyBarResource* resource =
       FindSoftKeyBar(info->hInstRes, static_cast<int>(info->nToolBarId));
   if (screen == nullptr || resource == nullptr) {

@@ -157,11 +157,10 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, const DLGTEMPLATE* dialog, H
 }
 
 BOOL EndDialog(HWND window, INT_PTR code) {
-  HWND__* live = CalledWindow(window, "EndDialog");
-  if (live == nullptr || live->kind != WindowKind::kScreen) {
+  ScreenWindow* screen = CalledScreen(window, "EndDialog");
+  if (screen == nullptr) {
     return FALSE;
   }
-  auto* screen = static_cast<ScreenWindow*>(live);
   // A screen ended twice before it closes returns the later code, as the phone's does.
   screen->endCode = code;
   if (screen->ended) {

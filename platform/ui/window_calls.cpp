@@ -14,11 +14,11 @@
 #include "platform/ui/internal/windows.h"
 
 HWND GetDlgItem(HWND window, int controlId) {
-  HWND__* live = CalledWindow(window, "GetDlgItem");
-  if (live == nullptr || live->kind != WindowKind::kScreen) {
+  ScreenWindow* screen = CalledScreen(window, "GetDlgItem");
+  if (screen == nullptr) {
     return nullptr;
   }
-  for (HWND__* child : static_cast<ScreenWindow*>(live)->children) {
+  for (HWND__* child : screen->children) {
     if (child->id == controlId) {
       return child;
     }
@@ -157,22 +157,20 @@ HWND SetFocus(HWND window) {
 }
 
 LONG_PTR SetWindowLongW(HWND window, int index, LONG_PTR value) {
-  HWND__* live = CalledWindow(window, "SetWindowLongW");
-  if (live == nullptr || live->kind != WindowKind::kScreen || index != DWL_MSGRESULT) {
+  ScreenWindow* screen = CalledScreen(window, "SetWindowLongW");
+  if (screen == nullptr || index != DWL_MSGRESULT) {
     return 0;
   }
-  auto* screen = static_cast<ScreenWindow*>(live);
   const LONG_PTR previous = screen->messageResult;
   screen->messageResult = value;
   return previous;
 }
 
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure) {
-  HWND__* live = CalledWindow(window, "SetTimer");
-  if (live == nullptr || live->kind != WindowKind::kScreen || procedure != nullptr) {
+  ScreenWindow* screen = CalledScreen(window, "SetTimer");
+  if (screen == nullptr || procedure != nullptr) {
     return 0;
   }
-  auto* screen = static_cast<ScreenWindow*>(live);
   QTimer*& timer = screen->timers[id];
   if (timer == nullptr) {
     timer = new QTimer;
@@ -189,11 +187,10 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure) {
 }
 
 BOOL KillTimer(HWND window, UINT_PTR id) {
-  HWND__* live = CalledWindow(window, "KillTimer");
-  if (live == nullptr || live->kind != WindowKind::kScreen) {
+  ScreenWindow* screen = CalledScreen(window, "KillTimer");
+  if (screen == nullptr) {
     return FALSE;
   }
-  auto* screen = static_cast<ScreenWindow*>(live);
   const auto found = screen->timers.find(id);
   if (found == screen->timers.end()) {
     return FALSE;

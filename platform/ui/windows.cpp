@@ -51,6 +51,12 @@ HWND__* CalledWindow(HWND window, const char* call) {
   return live;
 }
 
+ScreenWindow* CalledScreen(HWND window, const char* call) {
+  HWND__* live = CalledWindow(window, call);
+  return live != nullptr && live->kind == WindowKind::kScreen ? static_cast<ScreenWindow*>(live)
+                                                              : nullptr;
+}
+
 ScreenWindow* LiveScreen(HWND window) {
   HWND__* live = LiveWindow(window);
   return live != nullptr && live->kind == WindowKind::kScreen ? static_cast<ScreenWindow*>(live)

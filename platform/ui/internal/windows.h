@@ -91,6 +91,7 @@ HWND__* LiveWindow(HWND window);
 // The same for the phone's calls: a handle that is not null and names no live window is
 // reported as given to `call`.
 HWND__* CalledWindow(HWND window, const char* call);
+ScreenWindow* CalledScreen(HWND window, const char* call);
 ScreenWindow* LiveScreen(HWND window);
 ControlWindow* LiveControl(HWND window);
 ListWindow* LiveList(HWND window);
