@@ -269,19 +269,25 @@ std::string DesktopSession::Call(const std::string& name, std::time_t moment, in
 }
 
 std::string DesktopSession::TimeOfDayFromNow(int seconds) {
+  // The new call form's date starts five minutes ahead, so in the last minutes before
+  // midnight it shows tomorrow: wait until today's date is the form's and the time's.
+  constexpr int kFormAhead = 6 * 60;
   for (;;) {
     const std::time_t now = std::time(nullptr);
     const std::time_t then = now + seconds;
+    const std::time_t formDate = now + kFormAhead;
     std::tm today{};
     std::tm at{};
+    std::tm shown{};
     localtime_r(&now, &today);
     localtime_r(&then, &at);
-    if (today.tm_mday == at.tm_mday) {
+    localtime_r(&formDate, &shown);
+    if (today.tm_mday == at.tm_mday && today.tm_mday == shown.tm_mday) {
       char text[8];
       std::strftime(text, sizeof text, "%H%M%S", &at);
       return text;
     }
-    std::this_thread::sleep_for(std::chrono::seconds(std::abs(seconds) + 1));
+    std::this_thread::sleep_for(std::chrono::seconds(1));
   }
 }
 

@@ -73,7 +73,7 @@ class DesktopSession : public ::testing::Test {
   static std::string Call(const std::string& name, std::time_t moment, int index,
                           const std::string& ringtone = "");
   // The local time `seconds` from now as the time field takes it typed: "HHMMSS". Waits first
-  // when that time would fall on another day than now, since the date field keeps today.
+  // when that time, or the form's default date (five minutes ahead), falls on another day.
   static std::string TimeOfDayFromNow(int seconds);
   static int CountCalls(const std::string& schedule);
 
