@@ -51,11 +51,14 @@ void DeliverHotKey(HotKey key, UINT modifiers) {
                    MAKELPARAM(static_cast<WORD>(modifiers), static_cast<WORD>(key.virtualKey)));
 }
 
+// The screen whose frame holds `widget`, or nullptr (the window itself, a message box, a
+// calendar's popup).
 ScreenWindow* ScreenShowing(const QWidget* widget) {
-  const QWidget* window = widget->window();
-  for (ScreenWindow* screen : ScreenStack()) {
-    if (screen->frame == window) {
-      return screen;
+  for (; widget != nullptr && !widget->isWindow(); widget = widget->parentWidget()) {
+    for (ScreenWindow* screen : ScreenStack()) {
+      if (screen->frame == widget) {
+        return screen;
+      }
     }
   }
   return nullptr;
@@ -224,7 +227,7 @@ class KeyRouter : public QObject {
     if (screen == nullptr) {
       return false;
     }
-    if (screen != NewestScreenWindow() || screen->ended) {
+    if (screen != NewestScreenWindow() || screen->ended || OpenCover() != nullptr) {
       return true;  // a covered or ending screen takes no input
     }
     if (type == QEvent::Wheel) {

@@ -1,7 +1,10 @@
 // Message boxes: modal over the newest screen, with the error icon when asked for.
 #include "platform/ui/message_box.h"
 
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QTextOption>
@@ -24,15 +27,14 @@ constexpr int kButtonWidth = 56;
 
 }  // namespace
 
-PhoneMessageBox::PhoneMessageBox(QWidget* frame, const QString& caption, const QString& text,
+PhoneMessageBox::PhoneMessageBox(QWidget* stage, const QString& caption, const QString& text,
                                  bool errorIcon)
-    : QDialog(frame, Qt::Dialog | Qt::FramelessWindowHint),
-      caption_(caption),
-      text_(text),
-      errorIcon_(errorIcon) {
-  // The desktop still learns the caption: task lists and window searches show it.
+    : QWidget(stage), caption_(caption), text_(text), errorIcon_(errorIcon) {
+  hide();
+  // The program's window takes it as its title while the box is open: task lists and window
+  // searches show it.
   setWindowTitle(caption);
-  setWindowModality(Qt::ApplicationModal);
+  setAutoFillBackground(true);
   setFont(ScreenFont());
   QPalette colours = palette();
   colours.setColor(QPalette::Window, kBoxBackground);
@@ -41,7 +43,7 @@ PhoneMessageBox::PhoneMessageBox(QWidget* frame, const QString& caption, const Q
   button_ = new QPushButton(QStringLiteral("OK"), this);
   button_->setDefault(true);
   button_->setAutoDefault(true);
-  connect(button_, &QPushButton::clicked, this, &QDialog::accept);
+  connect(button_, &QPushButton::clicked, this, &QWidget::close);
   layOutText();
   const int buttonHeight = button_->sizeHint().height();
   const int height = std::min(textRect_.bottom() + 1 + kPadding + buttonHeight + kPadding,
@@ -84,12 +86,45 @@ QRect PhoneMessageBox::ButtonRect() const {
   return button_->geometry();
 }
 
-void PhoneMessageBox::PlaceOver(QWidget* frame) {
-  if (frame == nullptr) {
+void PhoneMessageBox::Run() {
+  const int top = std::max(kCaptionHeight + (kClientHeight - height()) / 2, 0);
+  move(kInset, top);
+  PhoneWindow* window = ProgramWindow();
+  ScreenWindow* screen = NewestScreenWindow();
+  // The newest screen's control gets its focus back; hiding the box would hand it elsewhere.
+  QPointer<QWidget> resume =
+      screen != nullptr && screen->frame ? screen->frame->focusWidget() : nullptr;
+  window->SetCover(this);
+  show();
+  raise();
+  if (!window->isVisible()) {
+    window->show();
+  }
+  window->activateWindow();
+  button_->setFocus(Qt::OtherFocusReason);
+  EnterModalLoop();
+  loop_.exec();
+  LeaveModalLoop();
+  window->SetCover(nullptr);
+  hide();
+  if (resume != nullptr) {
+    resume->setFocus(Qt::OtherFocusReason);
+  }
+  EndProgramWindowWhenEmpty();
+}
+
+void PhoneMessageBox::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return ||
+      event->key() == Qt::Key_Enter) {
+    close();
     return;
   }
-  const int top = std::max(kCaptionHeight + (kClientHeight - height()) / 2, 0);
-  move(frame->mapToGlobal(QPoint(kInset, top)));
+  QWidget::keyPressEvent(event);
+}
+
+void PhoneMessageBox::closeEvent(QCloseEvent* event) {
+  event->accept();
+  loop_.exit(0);
 }
 
 void PhoneMessageBox::paintEvent(QPaintEvent*) {
@@ -118,15 +153,11 @@ void PhoneMessageBox::paintEvent(QPaintEvent*) {
 }
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-  HWND__* window = CalledWindow(owner, "MessageBoxW");
-  ScreenWindow* screen = window != nullptr ? window->screen : NewestScreenWindow();
-  QWidget* frame = screen != nullptr ? screen->frame.data() : nullptr;
-  PhoneMessageBox box(frame, caption != nullptr ? QString::fromUtf16(caption) : QString(),
-                      text != nullptr ? QString::fromUtf16(text) : QString(),
-                      (type & MB_ICONERROR) != 0);
-  box.PlaceOver(frame);
-  EnterModalLoop();
-  box.exec();
-  LeaveModalLoop();
+  // The box covers whatever screen is newest, owner or not; a dead owner is still reported.
+  CalledWindow(owner, "MessageBoxW");
+  PhoneMessageBox box(
+      ProgramWindow()->Stage(), caption != nullptr ? QString::fromUtf16(caption) : QString(),
+      text != nullptr ? QString::fromUtf16(text) : QString(), (type & MB_ICONERROR) != 0);
+  box.Run();
   return IDOK;
 }

@@ -55,27 +55,8 @@ HWND FirstTabStop(ScreenWindow* screen) {
   return nullptr;
 }
 
-void BringToFront(QWidget* frame) {
-  // Headless platforms stack nothing.
-  if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-    frame->raise();
-  }
-  frame->activateWindow();
-}
-
-void ShowOver(ScreenWindow* screen, ScreenWindow* previous) {
-  PhoneFrame* frame = screen->frame;
-  if (previous != nullptr && previous->frame != nullptr) {
-    frame->move(previous->frame->pos());
-  }
-  if (screen->dialog->style & kDialogSetForeground) {
-    frame->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-  }
-  frame->show();
-  BringToFront(frame);
-  if (previous != nullptr && previous->frame != nullptr) {
-    previous->frame->hide();
-  }
+bool KeepsOnTop(const ScreenWindow* screen) {
+  return (screen->dialog->style & kDialogSetForeground) != 0;
 }
 
 void DestroyScreen(ScreenWindow* screen) {
@@ -96,18 +77,12 @@ void DestroyScreen(ScreenWindow* screen) {
   }
 }
 
-// The opener comes back where the ended screen stood, with the focus it had.
-void ReturnTo(ScreenWindow* opener, const QPoint& where) {
-  PhoneFrame* frame = opener->frame;
-  if (frame == nullptr) {
+// The opener comes back with the focus it had.
+void ReturnTo(ScreenWindow* opener) {
+  if (opener->frame == nullptr) {
     return;
   }
-  frame->move(where);
-  frame->show();
-  BringToFront(frame);
-  if (QWidget* focus = frame->focusWidget()) {
-    focus->setFocus(Qt::ActiveWindowFocusReason);
-  }
+  ProgramWindow()->Present(opener->frame, KeepsOnTop(opener), false);
   DispatchToScreen(opener, WM_ACTIVATE, WA_ACTIVE, 0);
 }
 
@@ -129,7 +104,7 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, const DLGTEMPLATE* dialog, H
   if (!screen->ended) {
     DispatchToScreen(previous, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(screen));
     screen->frame->UpdateContentHeight();
-    ShowOver(screen, previous);
+    ProgramWindow()->Present(screen->frame, KeepsOnTop(screen), true);
     if (focusFirst != FALSE && first != nullptr && LiveWindow(first) != nullptr) {
       SetFocus(first);
     }
@@ -145,14 +120,14 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, const DLGTEMPLATE* dialog, H
   }
 
   const INT_PTR code = screen->endCode;
-  const QPoint where = screen->frame != nullptr ? screen->frame->pos() : QPoint();
   const bool wasShown = screen->frame != nullptr && screen->frame->isVisible();
   ScreenStack().erase(std::find(ScreenStack().begin(), ScreenStack().end(), screen));
   DestroyScreen(screen);
   // An opener that ended meanwhile is about to close: it does not come back first.
   if (wasShown && previous != nullptr && LiveScreen(previous) != nullptr && !previous->ended) {
-    ReturnTo(previous, where);
+    ReturnTo(previous);
   }
+  EndProgramWindowWhenEmpty();
   return code;
 }
 

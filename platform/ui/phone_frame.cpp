@@ -2,6 +2,7 @@
 #include "platform/ui/internal/phone_frame.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -138,9 +139,9 @@ void SoftKeyPopup::mousePressEvent(QMouseEvent* event) {
 }
 
 PhoneFrame::PhoneFrame(ScreenWindow* screen, const QString& caption)
-    : QWidget(nullptr), screen_(screen), caption_(caption) {
-  setFixedSize(kFrameWidth, kFrameHeight);
-  setWindowTitle(caption.isEmpty() ? QStringLiteral("Pelorin") : caption);
+    : QWidget(ProgramWindow()->Stage()), screen_(screen), caption_(caption) {
+  hide();
+  setGeometry(0, 0, kFrameWidth, kFrameHeight);
   setFont(ScreenFont());
   setFocusPolicy(Qt::NoFocus);
   QPalette colours = palette();
@@ -194,7 +195,7 @@ void PhoneFrame::followScrollRange() {
 
 void PhoneFrame::SetCaption(const QString& caption) {
   caption_ = caption;
-  setWindowTitle(caption.isEmpty() ? QStringLiteral("Pelorin") : caption);
+  ProgramWindow()->UpdateTitle();
   update(0, 0, kFrameWidth, kCaptionHeight);
 }
 
@@ -273,15 +274,6 @@ void PhoneFrame::mousePressEvent(QMouseEvent* event) {
   }
 }
 
-// The desktop's close button asks the screen to cancel, as the phone's dialog manager turns
-// a close into command 2; a screen that ignores command 2 stays open.
-void PhoneFrame::closeEvent(QCloseEvent* event) {
-  event->ignore();
-  if (LiveScreen(screen_) != nullptr && screen_ == NewestScreenWindow() && !screen_->ended) {
-    DispatchToScreen(screen_, WM_COMMAND, IDCANCEL, 0);
-  }
-}
-
 void PressSoftKey(ScreenWindow* screen, bool left) {
   if (LiveScreen(screen) == nullptr || screen->ended || screen->frame == nullptr) {
     return;
@@ -318,6 +310,112 @@ void ChoosePopupEntry(ScreenWindow* screen, int index) {
   // The popup closes before the command runs: the command may open another screen.
   popup->hide();
   DispatchToScreen(screen, WM_COMMAND, static_cast<WPARAM>(command), 0);
+}
+
+PhoneWindow::PhoneWindow() : QWidget(nullptr), stage_(new QWidget(this)) {
+  setWindowTitle(QStringLiteral("Pelorin"));
+  setFixedSize(kFrameWidth, kFrameHeight);
+  stage_->setGeometry(0, 0, kFrameWidth, kFrameHeight);
+  setFocusPolicy(Qt::NoFocus);
+  stage_->setFocusPolicy(Qt::NoFocus);
+}
+
+void PhoneWindow::Present(PhoneFrame* frame, bool onTop, bool firstShow) {
+  for (auto* other : stage_->findChildren<PhoneFrame*>(Qt::FindDirectChildrenOnly)) {
+    if (other != frame) {
+      other->hide();
+    }
+  }
+  frame->show();
+  frame->raise();
+  if (cover_ != nullptr) {
+    cover_->raise();
+  }
+  if (onTop != windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+  }
+  UpdateTitle();
+  show();
+  // Headless platforms stack nothing.
+  if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+    raise();
+  }
+  activateWindow();
+  if (cover_ != nullptr) {
+    return;
+  }
+  QWidget* focus = frame->focusWidget() != nullptr ? frame->focusWidget() : frame;
+  if (firstShow) {
+    // The procedure chose the focus while the frame was hidden, and a hidden control that takes
+    // the focus does not set itself up for typing (a date picker picks no part): it takes it
+    // again now, as a control a person moved to.
+    focus->clearFocus();
+    focus->setFocus(Qt::OtherFocusReason);
+  } else {
+    focus->setFocus(Qt::ActiveWindowFocusReason);
+  }
+}
+
+void PhoneWindow::SetCover(QWidget* cover) {
+  cover_ = cover;
+  UpdateTitle();
+}
+
+void PhoneWindow::UpdateTitle() {
+  QString title;
+  if (cover_ != nullptr) {
+    title = cover_->windowTitle();
+  } else if (ScreenWindow* screen = NewestScreenWindow(); screen != nullptr && screen->frame) {
+    title = screen->frame->Caption();
+  }
+  setWindowTitle(title.isEmpty() ? QStringLiteral("Pelorin") : title);
+}
+
+// The desktop's close button closes an open message box; otherwise it asks the newest screen to
+// cancel, as the phone's dialog manager turns a close into command 2. A screen that ignores
+// command 2 stays open.
+void PhoneWindow::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  if (cover_ != nullptr) {
+    cover_->close();
+    return;
+  }
+  ScreenWindow* screen = NewestScreenWindow();
+  if (screen != nullptr && !screen->ended) {
+    DispatchToScreen(screen, WM_COMMAND, IDCANCEL, 0);
+  }
+}
+
+namespace {
+
+QPointer<PhoneWindow>& CurrentWindow() {
+  static QPointer<PhoneWindow> window;
+  return window;
+}
+
+}  // namespace
+
+PhoneWindow* ProgramWindow() {
+  if (CurrentWindow() == nullptr) {
+    CurrentWindow() = new PhoneWindow;
+  }
+  return CurrentWindow();
+}
+
+QWidget* OpenCover() {
+  return CurrentWindow() != nullptr ? CurrentWindow()->Cover() : nullptr;
+}
+
+// The next screen gets a new window, which the desktop (or the compositor) activates and puts
+// in front as any new window.
+void EndProgramWindowWhenEmpty() {
+  PhoneWindow* window = CurrentWindow();
+  if (window == nullptr || NewestScreenWindow() != nullptr || window->Cover() != nullptr) {
+    return;
+  }
+  window->hide();
+  CurrentWindow() = nullptr;
+  window->deleteLater();
 }
 
 PhoneFrame* FrameOf(HWND__* window) {

@@ -153,7 +153,9 @@ HWND__* FocusedWindow() {
   if (screen == nullptr || screen->widget == nullptr) {
     return nullptr;
   }
-  QWidget* focus = screen->widget->window()->focusWidget();
+  // The control that last had the focus inside the screen's own window (a widget remembers it
+  // for its part of the window).
+  QWidget* focus = screen->widget->focusWidget();
   HWND__* window = focus != nullptr ? WindowOfWidget(focus) : nullptr;
   // The screen's own window and the frame around it are not controls.
   if (window == nullptr || window->kind == WindowKind::kScreen) {

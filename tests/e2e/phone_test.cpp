@@ -3,6 +3,7 @@
 // rings through the real waiter. Pictures of every screen go to <build>/artifacts/wayland/.
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <set>
 #include <thread>
 
@@ -40,6 +41,9 @@ TEST_F(PhoneTest, StartNewSaveAboutExit) {
   TakePicture("04-main-menu");
   Keys({"2"});  // About
   ASSERT_TRUE(FocusWindow(kAboutTitle, 10s)) << Windows();
+  // Two screens deep, and still one window: the newer screen covers the older inside it.
+  const std::string windows = Windows();
+  EXPECT_EQ(std::count(windows.begin(), windows.end(), '\n'), 1) << windows;
   TakePicture("05-about");
   Keys({"F2"});  // Cancel
   ASSERT_TRUE(FocusWindow(kMainTitle, 10s)) << Windows();

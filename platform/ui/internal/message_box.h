@@ -1,28 +1,33 @@
 #pragma once
 // Used only inside platform/ui: the message box, drawn as the phone draws its own: a caption
 // strip like the frame's top strip, the icon beside the wrapped text, and an OK button, no
-// wider than the phone frame. It needs no window manager to show its caption.
-#include <QDialog>
+// wider than the phone frame. It lies over the frames inside the program's window, so it needs
+// no window manager to show its caption.
+#include <QEventLoop>
 #include <QString>
 #include <QTextLayout>
+#include <QWidget>
 
 class QPushButton;
 
-class PhoneMessageBox : public QDialog {
+class PhoneMessageBox : public QWidget {
   Q_OBJECT
  public:
-  PhoneMessageBox(QWidget* frame, const QString& caption, const QString& text, bool errorIcon);
+  PhoneMessageBox(QWidget* stage, const QString& caption, const QString& text, bool errorIcon);
   QString Caption() const { return caption_; }
   QString Text() const { return text_; }
   // Where the parts stand, in the box's own coordinates.
   QRect CaptionRect() const;
   QRect TextRect() const { return textRect_; }
   QRect ButtonRect() const;
-  // Centres the box over the frame's client area.
-  void PlaceOver(QWidget* frame);
+  // Shows the box centred over the frame's client area until OK, Enter, Space, Escape or the
+  // window's close button dismisses it; the frames take no input meanwhile.
+  void Run();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void layOutText();
@@ -33,4 +38,5 @@ class PhoneMessageBox : public QDialog {
   QTextLayout textLayout_;
   QRect textRect_;
   QPushButton* button_;
+  QEventLoop loop_;
 };

@@ -5,6 +5,7 @@
 // screen (one whose content may be taller than the client area) keeps the client area's right
 // edge for a slim scroll bar, shown while the content is taller.
 #include <QColor>
+#include <QPointer>
 #include <QScrollArea>
 #include <QString>
 #include <QWidget>
@@ -84,7 +85,6 @@ class PhoneFrame : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
 
  private:
   void makeScrollBar();
@@ -100,6 +100,40 @@ class PhoneFrame : public QWidget {
   bool fullScreen_ = false;
   int shift_ = 0;
 };
+
+// The program's one top-level window. Every screen's frame lies on its stage, the newest shown
+// over the older ones, and a message box covers them there. Its title is the message box's
+// caption while one is open, else the newest screen's caption ("Pelorin" when it has none).
+// Closing it closes the message box, or else asks the newest screen to cancel.
+class PhoneWindow : public QWidget {
+  Q_OBJECT
+ public:
+  PhoneWindow();
+  // What the frames and message boxes are children of; kFrameWidth x kFrameHeight.
+  QWidget* Stage() const { return stage_; }
+  // Shows `frame` over the others (hiding them), with the focus it had, and the window with it:
+  // raised, active and, when `onTop`, kept above other windows. `firstShow` for a new screen,
+  // false for one that comes back.
+  void Present(PhoneFrame* frame, bool onTop, bool firstShow);
+  // A message box covering the frames while it is open; nullptr when none.
+  void SetCover(QWidget* cover);
+  QWidget* Cover() const { return cover_; }
+  void UpdateTitle();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QWidget* stage_;
+  QPointer<QWidget> cover_;
+};
+
+// The window, made when first asked for.
+PhoneWindow* ProgramWindow();
+// The message box open in the window, or nullptr; makes no window.
+QWidget* OpenCover();
+// Closes the window once no screen and no message box is left.
+void EndProgramWindowWhenEmpty();
 
 // The frame a window belongs to, or nullptr.
 PhoneFrame* FrameOf(HWND__* window);

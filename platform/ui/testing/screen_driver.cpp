@@ -68,24 +68,14 @@ void RunNextStep() {
   ScheduleQueuedSteps();
 }
 
-bool IsFrame(const QWidget* widget) {
-  for (ScreenWindow* screen : ScreenStack()) {
-    if (screen->frame == widget) {
-      return true;
-    }
-  }
-  return false;
-}
-
 // Whatever a keyboard's keys would reach now: an open popup window, a message box, or the
 // focused control of the newest screen.
 QWidget* KeyTarget() {
   if (QWidget* popup = QApplication::activePopupWidget()) {
     return popup->focusWidget() != nullptr ? popup->focusWidget() : popup;
   }
-  QWidget* modal = QApplication::activeModalWidget();
-  if (modal != nullptr && !IsFrame(modal)) {
-    return modal->focusWidget() != nullptr ? modal->focusWidget() : modal;
+  if (QWidget* box = OpenCover()) {
+    return box->focusWidget() != nullptr ? box->focusWidget() : box;
   }
   if (ScreenWindow* screen = NewestScreenWindow(); screen != nullptr && screen->frame) {
     QWidget* focus = screen->frame->focusWidget();
@@ -157,7 +147,7 @@ std::u16string SoftKeyCaption(bool left) {
 }
 
 PhoneMessageBox* OpenBox() {
-  return qobject_cast<PhoneMessageBox*>(QApplication::activeModalWidget());
+  return qobject_cast<PhoneMessageBox*>(OpenCover());
 }
 
 // The open message box when it covers (x, y) of the frame, with the point in its coordinates.
@@ -374,8 +364,9 @@ bool NewestFrameOrigin(int* x, int* y) {
   if (screen == nullptr || screen->frame == nullptr || x == nullptr || y == nullptr) {
     return false;
   }
-  *x = screen->frame->pos().x() + screen->frame->ContentShift();
-  *y = screen->frame->pos().y();
+  const QPoint origin = screen->frame->mapToGlobal(QPoint(screen->frame->ContentShift(), 0));
+  *x = origin.x();
+  *y = origin.y();
   return true;
 }
 
@@ -384,8 +375,8 @@ bool NewestWindowOrigin(int* x, int* y) {
   if (screen == nullptr || screen->frame == nullptr || x == nullptr || y == nullptr) {
     return false;
   }
-  *x = screen->frame->pos().x();
-  *y = screen->frame->pos().y();
+  *x = screen->frame->window()->pos().x();
+  *y = screen->frame->window()->pos().y();
   return true;
 }
 
