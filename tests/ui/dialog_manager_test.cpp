@@ -192,6 +192,7 @@ TEST_F(DialogManagerTest, NestedScreensCoverTheirOpenerAndReturnToItWithTheirEnd
   };
   std::u16string innerCaption;
   std::u16string deepestCaption;
+  std::vector<std::u16string> windowsDeepest;
   RunLater([] { PressKey(VK_F1); });  // opens the second screen; returns when it ends
   RunLater([&] {
     innerCaption = LeftSoftKeyCaption();
@@ -199,6 +200,7 @@ TEST_F(DialogManagerTest, NestedScreensCoverTheirOpenerAndReturnToItWithTheirEnd
   });
   RunLater([&] {
     deepestCaption = LeftSoftKeyCaption();  // the third screen has no bar
+    windowsDeepest = ShownWindowTitles();
     newestSeen.push_back(NewestScreen());
     PressKey(VK_ESCAPE);  // ends the third
   });
@@ -218,6 +220,9 @@ TEST_F(DialogManagerTest, NestedScreensCoverTheirOpenerAndReturnToItWithTheirEnd
   }
   EXPECT_THAT(activations, ElementsAre(WA_ACTIVE, WA_INACTIVE, WA_ACTIVE));
   EXPECT_EQ(NewestScreen(), nullptr);
+  // Three screens in one window, titled by the newest; no window once they all ended.
+  EXPECT_THAT(windowsDeepest, ElementsAre(u"Form"));
+  EXPECT_THAT(ShownWindowTitles(), ::testing::IsEmpty());
 }
 
 TEST_F(DialogManagerTest, TimersTickUntilTheirScreenEnds) {

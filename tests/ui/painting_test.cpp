@@ -182,6 +182,7 @@ TEST_F(PaintingTest, AMessageBoxShowsItsCaptionAndTextVerbatimAndAnswersOk) {
   std::vector<int> answers;
   std::u16string caption;
   std::u16string text;
+  std::vector<std::u16string> windows;
   bool openAfter = true;
   Slot(0).answer = [&](HWND screen, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
     if (message == WM_COMMAND && wParam == IDOK) {
@@ -192,6 +193,7 @@ TEST_F(PaintingTest, AMessageBoxShowsItsCaptionAndTextVerbatimAndAnswersOk) {
   RunLater([] { PressKey(VK_RETURN); });  // returns once the box is dismissed
   RunLater([&] {
     OpenMessageBox(&caption, &text);
+    windows = ShownWindowTitles();
     PressKey(VK_RETURN);
   });
   RunLater([] { PressKey(VK_RETURN); });
@@ -204,6 +206,7 @@ TEST_F(PaintingTest, AMessageBoxShowsItsCaptionAndTextVerbatimAndAnswersOk) {
   EXPECT_EQ(caption, u"Error");
   EXPECT_EQ(text, u"Ring time is not correct!");
   EXPECT_THAT(answers, ElementsAre(IDOK, IDOK));
+  EXPECT_THAT(windows, ElementsAre(u"Error")) << "the box lies inside the screen's window";
   EXPECT_FALSE(openAfter);
   // Only the two action-key presses on the screen itself reached it.
   EXPECT_EQ(Slot(0).Commands().size(), 2u);

@@ -380,6 +380,16 @@ bool NewestWindowOrigin(int* x, int* y) {
   return true;
 }
 
+std::vector<std::u16string> ShownWindowTitles() {
+  std::vector<std::u16string> titles;
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window->isVisible() && window->windowType() != Qt::Popup) {
+      titles.push_back(window->windowTitle().toStdU16String());
+    }
+  }
+  return titles;
+}
+
 std::u16string ShownListCell(HWND list, int row, int column) {
   ListWindow* live = LiveList(list);
   return live != nullptr ? ShownListCell(live, row, column).toStdU16String() : std::u16string();

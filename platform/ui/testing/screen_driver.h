@@ -64,6 +64,8 @@ bool FramePicture(int scale, std::vector<COLORREF>* pixels, int* width);
 bool NewestFrameOrigin(int* x, int* y);
 // Where the newest screen's window stands on the desktop; false when no screen runs.
 bool NewestWindowOrigin(int* x, int* y);
+// The titles of the program's windows a desktop shows now, in no order.
+std::vector<std::u16string> ShownWindowTitles();
 
 // What a person sees of a report list now: the text of a cell, cut with "…" where its column
 // is too narrow, empty when the row is not wholly in sight; and the row shown at the list's
