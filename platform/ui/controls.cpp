@@ -185,6 +185,10 @@ class CalendarFit : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Show && watched == parent()) {
       fit(static_cast<QWidget*>(watched));
+    } else if (event->type() == QEvent::Hide && watched == parent() && editor_->isVisible()) {
+      // The calendar lies on the window's stage, which gives the focus back to nothing when it
+      // closes: the picker takes it, as it does from a calendar of a window of its own.
+      editor_->setFocus(Qt::PopupFocusReason);
     }
     return false;
   }
@@ -193,17 +197,19 @@ class CalendarFit : public QObject {
   void fit(QWidget* popup) {
     popup->setFont(editor_->font());
     popup->adjustSize();
-    // Over the client area, between the caption strip and the soft-key bar, where it fits.
+    // Over the client area, between the caption strip and the soft-key bar, where it fits. The
+    // popup's place is on the desktop; the frame's measures are the phone's, however large the
+    // window shows them.
     const QWidget* frame = editor_->window();
-    QRect area(frame->mapToGlobal(QPoint(0, 0)), frame->size());
+    QRect area(QPoint(0, 0), frame->size());
     if (popup->height() <= kClientHeight) {
       area.adjust(0, kCaptionHeight, 0, -kBarHeight);
     }
     const QSize size = popup->size().boundedTo(area.size());
-    QPoint at = popup->pos();
+    QPoint at = frame->mapFromGlobal(popup->pos());
     at.setX(std::clamp(at.x(), area.left(), area.right() + 1 - size.width()));
     at.setY(std::clamp(at.y(), area.top(), area.bottom() + 1 - size.height()));
-    popup->setGeometry(QRect(at, size));
+    popup->setGeometry(QRect(frame->mapToGlobal(at), size));
   }
 
   QDateTimeEdit* editor_;

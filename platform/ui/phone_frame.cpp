@@ -2,6 +2,8 @@
 #include "platform/ui/internal/phone_frame.h"
 
 #include <QCloseEvent>
+#include <QGraphicsScene>
+#include <QGraphicsView>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -19,6 +21,8 @@ namespace {
 const QColor kStripText(Qt::white);
 const QColor kDefaultBackground(Qt::white);
 const QColor kHighlight(0x31, 0x6A, 0xC5);
+// Around the frame, where the window is wider or taller than the phone's shape.
+const QColor kOutsideFrame(0x20, 0x20, 0x20);
 constexpr int kPopupPadding = 4;
 QString CaptionOf(const SoftKey& key) {
   return ToQString(key.caption);
@@ -312,12 +316,36 @@ void ChoosePopupEntry(ScreenWindow* screen, int index) {
   DispatchToScreen(screen, WM_COMMAND, static_cast<WPARAM>(command), 0);
 }
 
-PhoneWindow::PhoneWindow() : QWidget(nullptr), stage_(new QWidget(this)) {
+PhoneWindow::PhoneWindow() : QWidget(nullptr), view_(new QGraphicsView(this)), stage_(new QWidget) {
   setWindowTitle(QStringLiteral("Pelorin"));
-  setFixedSize(kFrameWidth, kFrameHeight);
-  stage_->setGeometry(0, 0, kFrameWidth, kFrameHeight);
-  setFocusPolicy(Qt::NoFocus);
+  resize(kFrameWidth, kFrameHeight);
   stage_->setFocusPolicy(Qt::NoFocus);
+  stage_->resize(kFrameWidth, kFrameHeight);
+  auto* scene = new QGraphicsScene(this);
+  scene->addWidget(stage_);  // the scene owns it from here
+  scene->setSceneRect(0, 0, kFrameWidth, kFrameHeight);
+  view_->setScene(scene);
+  view_->setFrameShape(QFrame::NoFrame);
+  view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  view_->setAlignment(Qt::AlignCenter);
+  view_->setBackgroundBrush(kOutsideFrame);
+  view_->setRenderHints(QPainter::SmoothPixmapTransform | QPainter::TextAntialiasing);
+  view_->setGeometry(rect());
+  // Keys go to the view, which hands them to the focused control on the stage.
+  setFocusProxy(view_);
+}
+
+qreal PhoneWindow::StageScale() const {
+  return std::min(static_cast<qreal>(width()) / kFrameWidth,
+                  static_cast<qreal>(height()) / kFrameHeight);
+}
+
+void PhoneWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  view_->setGeometry(rect());
+  const qreal scale = StageScale();
+  view_->setTransform(QTransform::fromScale(scale, scale));
 }
 
 void PhoneWindow::Present(PhoneFrame* frame, bool onTop, bool firstShow) {

@@ -25,8 +25,13 @@ TEST_F(PhoneTest, StartNewSaveAboutExit) {
   ASSERT_TRUE(FocusWindow(kMainTitle, 20s)) << "the main screen never showed: " << Windows();
   TakePicture("01-main");
   EXPECT_EQ(PictureSize(Picture("01-main")), std::make_pair(360, 720)) << "the phone's screen";
-  // The window starts with Pelorin's own caption strip, no title bar of the toolkit above it.
-  EXPECT_EQ(PixelOf(Picture("01-main"), 340, 10), "1F3A68");
+  // The window fills the phone's screen with no title bar of the toolkit at its top, and the
+  // frame is drawn scaled to the screen's width (x 2.045), centred: its caption strip runs
+  // from y 135 to 176, edge to edge.
+  EXPECT_EQ(PixelOf(Picture("01-main"), 180, 5), "202020");
+  EXPECT_EQ(PixelOf(Picture("01-main"), 180, 130), "202020");
+  EXPECT_EQ(PixelOf(Picture("01-main"), 2, 140), "1F3A68");
+  EXPECT_EQ(PixelOf(Picture("01-main"), 357, 170), "1F3A68");
 
   Keys({"F1"});  // New
   ASSERT_TRUE(FocusWindow(kNewCallTitle, 10s)) << Windows();

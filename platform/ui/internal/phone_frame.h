@@ -21,6 +21,7 @@ extern const char kSlimScrollBarStyle[];
 // The caption strip and the soft-key bar; message boxes head themselves with it too.
 inline const QColor kStripColour(0x1F, 0x3A, 0x68);
 
+class QGraphicsView;
 class QScrollBar;
 
 // The screen's own window: paints its background and hands WM_PAINT to the procedure.
@@ -105,12 +106,17 @@ class PhoneFrame : public QWidget {
 // over the older ones, and a message box covers them there. Its title is the message box's
 // caption while one is open, else the newest screen's caption ("Pelorin" when it has none).
 // Closing it closes the message box, or else asks the newest screen to cancel.
+// The window takes any size; the stage keeps the phone's logical pixels and is drawn scaled to
+// fill it (the same both ways), centred. Text and lines are drawn at the real scale, pictures
+// smoothly scaled, so nothing shows doubled pixels.
 class PhoneWindow : public QWidget {
   Q_OBJECT
  public:
   PhoneWindow();
   // What the frames and message boxes are children of; kFrameWidth x kFrameHeight.
   QWidget* Stage() const { return stage_; }
+  // Device pixels per logical pixel of the frame, the screen's own scale left out.
+  qreal StageScale() const;
   // Shows `frame` over the others (hiding them), with the focus it had, and the window with it:
   // raised, active and, when `onTop`, kept above other windows. `firstShow` for a new screen,
   // false for one that comes back.
@@ -122,8 +128,10 @@ class PhoneWindow : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  QGraphicsView* view_;
   QWidget* stage_;
   QPointer<QWidget> cover_;
 };

@@ -60,6 +60,11 @@ void RunNextStep() {
   if (!RunningSteps().empty() && ModalDepth() <= RunningSteps().back()) {
     return;
   }
+  // A screen that has ended takes no keys; its loop returns before the next step runs.
+  if (ScreenWindow* newest = NewestScreenWindow(); newest != nullptr && newest->ended) {
+    ScheduleQueuedSteps();
+    return;
+  }
   std::function<void()> step = std::move(QueuedSteps().front());
   QueuedSteps().pop_front();
   RunningSteps().push_back(ModalDepth());
@@ -68,10 +73,23 @@ void RunNextStep() {
   ScheduleQueuedSteps();
 }
 
+// An open popup window (a date picker's calendar), on the stage or on the desktop.
+QWidget* OpenPopupWindow() {
+  if (QWidget* popup = QApplication::activePopupWidget()) {
+    return popup;
+  }
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window->windowType() == Qt::Popup && window->isVisible()) {
+      return window;
+    }
+  }
+  return nullptr;
+}
+
 // Whatever a keyboard's keys would reach now: an open popup window, a message box, or the
 // focused control of the newest screen.
 QWidget* KeyTarget() {
-  if (QWidget* popup = QApplication::activePopupWidget()) {
+  if (QWidget* popup = OpenPopupWindow()) {
     return popup->focusWidget() != nullptr ? popup->focusWidget() : popup;
   }
   if (QWidget* box = OpenCover()) {
@@ -90,7 +108,7 @@ QWidget* KeyTarget() {
 QPointer<QWidget> ActiveKeyTarget() {
   QPointer<QWidget> target = KeyTarget();
   if (target != nullptr && !target->isActiveWindow()) {
-    target->window()->activateWindow();
+    ProgramWindow()->activateWindow();
     QCoreApplication::processEvents();
     target = KeyTarget();
   }
@@ -375,15 +393,17 @@ bool NewestWindowOrigin(int* x, int* y) {
   if (screen == nullptr || screen->frame == nullptr || x == nullptr || y == nullptr) {
     return false;
   }
-  *x = screen->frame->window()->pos().x();
-  *y = screen->frame->window()->pos().y();
+  *x = ProgramWindow()->pos().x();
+  *y = ProgramWindow()->pos().y();
   return true;
 }
 
 std::vector<std::u16string> ShownWindowTitles() {
   std::vector<std::u16string> titles;
   for (QWidget* window : QApplication::topLevelWidgets()) {
-    if (window->isVisible() && window->windowType() != Qt::Popup) {
+    // What lies on the window's stage is not a window of its own.
+    if (window->isVisible() && window->windowType() != Qt::Popup &&
+        window->graphicsProxyWidget() == nullptr) {
       titles.push_back(window->windowTitle().toStdU16String());
     }
   }
@@ -445,7 +465,7 @@ std::u16string ShownText(HWND control) {
 
 bool OpenCalendarPlace(RECT* place) {
   ScreenWindow* screen = NewestScreenWindow();
-  QWidget* popup = QApplication::activePopupWidget();
+  QWidget* popup = OpenPopupWindow();
   if (screen == nullptr || screen->frame == nullptr || place == nullptr || popup == nullptr ||
       popup->findChild<QCalendarWidget*>() == nullptr) {
     return false;
