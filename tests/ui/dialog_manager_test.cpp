@@ -225,6 +225,34 @@ TEST_F(DialogManagerTest, NestedScreensCoverTheirOpenerAndReturnToItWithTheirEnd
   EXPECT_THAT(ShownWindowTitles(), ::testing::IsEmpty());
 }
 
+// The desktop's close button closes an open message box first, then asks the newest screen to
+// cancel (command 2); a screen that ignores it stays.
+TEST_F(DialogManagerTest, TheCloseButtonClosesTheMessageBoxThenCancelsTheNewestScreen) {
+  int cancels = 0;
+  std::vector<bool> boxOpen;
+  Slot(0).answer = [&](HWND screen, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+    if (message == WM_COMMAND && wParam == IDOK) {
+      MessageBoxW(screen, u"Ring time is not correct!", u"Error", MB_ICONERROR);
+    } else if (message == WM_COMMAND && wParam == IDCANCEL && ++cancels == 2) {
+      EndDialog(screen, 7);
+    }
+    return message == WM_INITDIALOG;
+  };
+  RunLater([] { PressKey(VK_RETURN); });
+  RunLater([&] {
+    boxOpen.push_back(OpenMessageBox(nullptr, nullptr));
+    PressCloseButton();
+  });
+  RunLater([&] {
+    boxOpen.push_back(OpenMessageBox(nullptr, nullptr));
+    PressCloseButton();  // ignored by the screen
+  });
+  RunLater([] { PressCloseButton(); });
+  EXPECT_EQ(RunTestScreen(kPlainScreen), 7);
+  EXPECT_THAT(boxOpen, ElementsAre(true, false));
+  EXPECT_EQ(cancels, 2);
+}
+
 TEST_F(DialogManagerTest, TimersTickUntilTheirScreenEnds) {
   int ticks = 0;
   Slot(0).answer = [&](HWND screen, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {

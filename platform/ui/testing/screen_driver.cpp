@@ -60,8 +60,11 @@ void RunNextStep() {
   if (!RunningSteps().empty() && ModalDepth() <= RunningSteps().back()) {
     return;
   }
-  // A screen that has ended takes no keys; its loop returns before the next step runs.
-  if (ScreenWindow* newest = NewestScreenWindow(); newest != nullptr && newest->ended) {
+  // A screen that has ended, or a message box that was dismissed, takes no keys; its loop
+  // returns before the next step runs.
+  ScreenWindow* newest = NewestScreenWindow();
+  QWidget* box = OpenCover();
+  if ((newest != nullptr && newest->ended) || (box != nullptr && !box->isVisible())) {
     ScheduleQueuedSteps();
     return;
   }
@@ -396,6 +399,12 @@ bool NewestWindowOrigin(int* x, int* y) {
   *x = ProgramWindow()->pos().x();
   *y = ProgramWindow()->pos().y();
   return true;
+}
+
+void PressCloseButton() {
+  if (NewestScreenWindow() != nullptr || OpenCover() != nullptr) {
+    ProgramWindow()->close();
+  }
 }
 
 std::vector<std::u16string> ShownWindowTitles() {

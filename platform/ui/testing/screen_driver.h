@@ -64,6 +64,8 @@ bool FramePicture(int scale, std::vector<COLORREF>* pixels, int* width);
 bool NewestFrameOrigin(int* x, int* y);
 // Where the newest screen's window stands on the desktop; false when no screen runs.
 bool NewestWindowOrigin(int* x, int* y);
+// The window's close button, as a person clicks it on the desktop.
+void PressCloseButton();
 // The titles of the program's windows a desktop shows now, in no order.
 std::vector<std::u16string> ShownWindowTitles();
 
