@@ -336,7 +336,7 @@ PhoneWindow::PhoneWindow() : QWidget(nullptr), view_(new QGraphicsView(this)), s
   setFocusProxy(view_);
 }
 
-qreal PhoneWindow::StageScale() const {
+qreal PhoneWindow::stageScale() const {
   return std::min(static_cast<qreal>(width()) / kFrameWidth,
                   static_cast<qreal>(height()) / kFrameHeight);
 }
@@ -344,7 +344,7 @@ qreal PhoneWindow::StageScale() const {
 void PhoneWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   view_->setGeometry(rect());
-  const qreal scale = StageScale();
+  const qreal scale = stageScale();
   view_->setTransform(QTransform::fromScale(scale, scale));
 }
 

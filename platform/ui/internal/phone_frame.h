@@ -115,8 +115,6 @@ class PhoneWindow : public QWidget {
   PhoneWindow();
   // What the frames and message boxes are children of; kFrameWidth x kFrameHeight.
   QWidget* Stage() const { return stage_; }
-  // Device pixels per logical pixel of the frame, the screen's own scale left out.
-  qreal StageScale() const;
   // Shows `frame` over the others (hiding them), with the focus it had, and the window with it:
   // raised, active and, when `onTop`, kept above other windows. `firstShow` for a new screen,
   // false for one that comes back.
@@ -131,6 +129,9 @@ class PhoneWindow : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // Window pixels per pixel of the frame's layout: as large as the window's shape allows.
+  qreal stageScale() const;
+
   QGraphicsView* view_;
   QWidget* stage_;
   QPointer<QWidget> cover_;
