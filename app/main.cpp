@@ -6,6 +6,7 @@
 
 #include "incoming/incoming_call_screen.h"
 #include "platform/system/module_path.h"
+#include "platform/system/starting_environment.h"
 #include "platform/system/text.h"
 #include "platform/ui/application.h"
 #include "resources/resource_table.h"
@@ -70,6 +71,8 @@ int Entry(const void* instance, std::u16string_view commandLine) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before the platform sets variables of its own: what is armed for later gets the person's.
+  KeepStartingEnvironment();
   // Taken before the platform starts: it removes the arguments meant for itself.
   const std::u16string commandLine = CommandLineOf(argc, argv);
   if (commandLine == kHelpCommandLine) {

@@ -12,6 +12,9 @@ void WakeupScheduler(ScheduleStore& store) {
   const FILETIME now = LocalNowAsFileTime();
   store.PurgeCalls(now);
 
+  // Read under the turn: an arming of another process that began before the file changed
+  // must not finish after this one and put back a call the file no longer holds.
+  const TimedLaunchTurn turn(GetModuleFileNameW());
   FILETIME earliest{};
   if (store.FindEarliestCall(earliest) == -1) {
     return;  // nothing left: whatever was armed before stays armed

@@ -11,9 +11,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/system/starting_environment.h"
 #include "spawn_attributes.h"
-
-extern char** environ;
 
 namespace {
 
@@ -107,9 +106,17 @@ CommandResult RunCommand(const std::vector<std::string>& arguments, int timeoutM
     argv.push_back(const_cast<char*>(argument.c_str()));
   }
   argv.push_back(nullptr);
+  // What runs later on the person's behalf gets the person's environment.
+  std::vector<std::string> variables = StartingEnvironment();
+  std::vector<char*> envp;
+  for (std::string& variable : variables) {
+    envp.push_back(variable.data());
+  }
+  envp.push_back(nullptr);
 
   pid_t child = 0;
-  const int spawnError = posix_spawnp(&child, argv[0], &actions, &attributes, argv.data(), environ);
+  const int spawnError =
+      posix_spawnp(&child, argv[0], &actions, &attributes, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   close(errorPipe[1]);

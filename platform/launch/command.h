@@ -1,7 +1,8 @@
 #pragma once
-// Runs a helper program (systemctl, the waiter) without a shell: every argument is passed as
+// Runs a helper program (the waiter) without a shell: every argument is passed as
 // an argument. Its standard input and output are /dev/null; what it writes on stderr is kept
-// so that a failure can be reported in one line.
+// so that a failure can be reported in one line. It gets the environment the program was
+// started with.
 #include <string>
 #include <vector>
 

@@ -1,26 +1,29 @@
 #include "systemd_timer.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <vector>
 
-#include "command.h"
 #include "launch_name.h"
 #include "launch_time.h"
 #include "platform/system/atomic_file.h"
 #include "platform/system/home_directory.h"
+#include "platform/system/regular_file.h"
+#include "platform/system/starting_environment.h"
 #include "systemd_units.h"
+#include "waiter_state.h"
 
 namespace {
 
-constexpr int kProbeMilliseconds = 2000;
-constexpr int kCommandMilliseconds = 15000;
+constexpr const char* kDone = "done";
 
 // The manager never reads half a unit, even when it reloads on its own.
 bool WriteUnitFile(const std::string& directory, const std::string& name, const std::string& text,
@@ -34,30 +37,14 @@ bool WriteUnitFile(const std::string& directory, const std::string& name, const 
   return true;
 }
 
-bool RunSystemctl(const std::vector<std::string>& arguments, std::string* failure) {
-  std::vector<std::string> command = {"systemctl", "--user"};
-  command.insert(command.end(), arguments.begin(), arguments.end());
-  const CommandResult result = RunCommand(command, kCommandMilliseconds, false);
-  if (!Succeeded(result)) {
-    *failure = DescribeFailure(command, result);
-    return false;
+// The zone the person named in TZ, by the name systemd knows it. Empty when it has no such
+// name (a rule written out in TZ).
+std::string ZoneName(std::string zone) {
+  if (zone.empty()) {
+    return "UTC";  // an empty TZ is universal time
   }
-  return true;
-}
-
-// The zone the program reads local times in, by the name systemd knows it: TZ, else the zone
-// /etc/localtime links to. Empty when it has no such name (a rule written out in TZ, a copied
-// /etc/localtime).
-std::string ZoneName() {
-  std::string zone;
-  if (const char* variable = std::getenv("TZ")) {
-    zone = variable[0] == '\0' ? "UTC" : variable;  // an empty TZ is universal time
-    if (zone.starts_with(':')) {
-      zone.erase(0, 1);
-    }
-  } else {
-    std::error_code error;
-    zone = std::filesystem::read_symlink("/etc/localtime", error).string();
+  if (zone.starts_with(':')) {
+    zone.erase(0, 1);
   }
   if (const std::size_t database = zone.rfind("zoneinfo/"); database != std::string::npos) {
     zone.erase(0, database + 9);
@@ -78,10 +65,16 @@ std::string ZoneName() {
   return isZone ? zone : std::string();
 }
 
-// OnCalendar= without a zone is read in the manager's zone, which need not be the program's.
-// A zone without a name is written as the same moment in universal time.
+// Ring times are wall-clock times. Without TZ the program reads them in the system's zone, as
+// the manager does: the calendar time goes without a zone, and when the phone moves to another
+// zone the manager moves the timer with it. A zone the person set is named; one without a
+// name is written as the same moment in universal time.
 std::string CalendarEvent(const SYSTEMTIME& time) {
-  if (const std::string zone = ZoneName(); !zone.empty()) {
+  const auto variable = StartingVariable("TZ");
+  if (!variable) {
+    return FormatLaunchTime(time);
+  }
+  if (const std::string zone = ZoneName(*variable); !zone.empty()) {
     return FormatLaunchTime(time) + " " + zone;
   }
   const std::time_t moment = LocalCalendarToEpoch(time);
@@ -102,6 +95,69 @@ bool HasControlCharacter(const std::string& text) {
   return false;
 }
 
+// A user manager without the wake-alarm privilege (most desktops), or a machine without a
+// real-time clock, refuses a timer that would wake the machine. Which manager refused is kept
+// with the waiters' state, so the next arming of any Pelorin asks it no more.
+std::string WakeRefusalPath() {
+  std::string ignored;
+  const std::string directory = StateDirectoryPath(&ignored);
+  return directory.empty() ? std::string() : directory + "/systemd-cannot-wake";
+}
+
+bool RefusesToWake(const std::string& manager) {
+  std::string known;
+  const std::string path = WakeRefusalPath();
+  RegularFile file(path);
+  return !manager.empty() && !path.empty() && file.ReadAll(known) && known == manager + "\n";
+}
+
+void RememberRefusalToWake(const std::string& manager) {
+  if (const std::string path = WakeRefusalPath(); !manager.empty() && !path.empty()) {
+    WriteFileAtomically(path, manager + "\n");
+  }
+}
+
+// Each arming's timer has a name of its own: a stopped timer's name stays taken until the
+// manager has forgotten it.
+std::string ArmingName() {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  return std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(now).count());
+}
+
+// The loaded timers of `executable`: the pair loaded at the manager's start, and each
+// arming's.
+std::vector<std::string> TimerPatterns(const std::string& executable) {
+  const std::string name = LaunchName(executable);
+  return {name + ".timer", name + "-*.timer"};
+}
+
+bool StopTimers(UserManager& manager, const std::vector<ManagedUnit>& timers,
+                const std::string& keep, std::string* failure) {
+  for (const ManagedUnit& timer : timers) {
+    if (timer.name == keep) {
+      continue;
+    }
+    if (timer.activeState == "failed") {
+      manager.ResetFailedUnit(timer.name, failure);
+    } else if (timer.activeState != "inactive" && !manager.StopUnit(timer.name, failure)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool StartTimer(UserManager& manager, const TransientLaunch& launch, std::string* result,
+                std::string* failure) {
+  if (!manager.StartTransientTimer(launch, result, failure)) {
+    return false;
+  }
+  if (*result != kDone) {
+    std::string ignored;
+    manager.ResetFailedUnit(launch.timerName, &ignored);
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string UserUnitDirectory() {
@@ -113,12 +169,7 @@ std::string UserUnitDirectory() {
   return home.empty() ? std::string() : home + "/.config/systemd/user";
 }
 
-bool UserSystemdAnswers() {
-  return Succeeded(
-      RunCommand({"systemctl", "--user", "show-environment"}, kProbeMilliseconds, false));
-}
-
-bool ArmSystemdTimer(const std::string& executable, const std::string& waiter,
+bool ArmSystemdTimer(UserManager& manager, const std::string& executable, const std::string& waiter,
                      const SYSTEMTIME& time, std::string* failure) {
   // systemd refuses control characters in the program it runs, and would then leave the
   // timer armed for a service that cannot start.
@@ -137,27 +188,51 @@ bool ArmSystemdTimer(const std::string& executable, const std::string& waiter,
     *failure = "cannot create " + directory + ": " + error.message();
     return false;
   }
-  // A user manager without the wake-alarm privilege (most desktops) refuses to start a timer
-  // that would wake the machine; it then fires once the machine is awake.
-  const std::string event = CalendarEvent(time);
-  UnitPair units = ComposeUnits(executable, waiter, event, true);
-  if (!WriteUnitFile(directory, units.serviceName, units.serviceText, failure) ||
-      !WriteUnitFile(directory, units.timerName, units.timerText, failure) ||
-      !RunSystemctl({"daemon-reload"}, failure) ||
-      !RunSystemctl({"enable", units.timerName}, failure)) {
+  std::vector<ManagedUnit> earlier;
+  if (!manager.ListUnits(TimerPatterns(executable), &earlier, failure)) {
     return false;
   }
-  if (!RunSystemctl({"restart", units.timerName}, failure)) {
-    units = ComposeUnits(executable, waiter, event, false);
-    if (!WriteUnitFile(directory, units.timerName, units.timerText, failure) ||
-        !RunSystemctl({"daemon-reload"}, failure) ||
-        !RunSystemctl({"restart", units.timerName}, failure)) {
+  const std::string event = CalendarEvent(time);
+  const std::string identity = manager.Identity();
+  bool wake = !RefusesToWake(identity);
+  const UnitPair units = ComposeUnits(executable, waiter, event, wake);
+  if (!WriteUnitFile(directory, units.serviceName, units.serviceText, failure) ||
+      !WriteUnitFile(directory, units.timerName, units.timerText, failure)) {
+    return false;
+  }
+  struct stat link {};
+  const std::string wanted = directory + "/timers.target.wants/" + units.timerName;
+  if (lstat(wanted.c_str(), &link) != 0 &&
+      !manager.EnableUnitFile(directory + "/" + units.timerName, failure)) {
+    return false;
+  }
+
+  TransientLaunch launch = ComposeTransientLaunch(executable, waiter, event, wake, ArmingName());
+  std::string result;
+  if (!StartTimer(manager, launch, &result, failure)) {
+    return false;
+  }
+  if (result != kDone && wake) {
+    // Refused for waking: it fires once the machine is awake, and so does the next login's.
+    RememberRefusalToWake(identity);
+    launch = ComposeTransientLaunch(executable, waiter, event, false, ArmingName());
+    if (!StartTimer(manager, launch, &result, failure) ||
+        !WriteUnitFile(directory, units.timerName,
+                       ComposeUnits(executable, waiter, event, false).timerText, failure)) {
       return false;
     }
   }
+  if (result != kDone) {
+    *failure = "the user's systemd manager could not start the timer (" + result + ")";
+    return false;
+  }
+  // The earlier timers go once this one is pending: an arming cut short leaves one that fires.
+  if (!StopTimers(manager, earlier, launch.timerName, failure)) {
+    return false;
+  }
   // A calendar time already past never elapses; one that passed while arming is due now.
   if (LocalCalendarToEpoch(time) <= std::time(nullptr)) {
-    return RunSystemctl({"start", units.serviceName}, failure);
+    return manager.StartUnit(launch.serviceName, failure);
   }
   return true;
 }
@@ -171,10 +246,13 @@ bool CancelSystemdTimer(const std::string& executable, std::string* failure) {
       (access(timer.c_str(), F_OK) != 0 && access(service.c_str(), F_OK) != 0)) {
     return true;
   }
-  // A running manager holds the timer armed until told; without one, its files are all there
-  // is, the enabling link included.
+  // Every arming through the manager writes the pair, so without it there is no timer to stop.
   std::string ignored;
-  const bool managed = RunSystemctl({"disable", "--now", name + ".timer"}, &ignored);
+  std::vector<ManagedUnit> timers;
+  if (const auto manager = UserManager::Connect(&ignored);
+      manager && manager->ListUnits(TimerPatterns(executable), &timers, &ignored)) {
+    StopTimers(*manager, timers, {}, &ignored);
+  }
   for (const std::string& path :
        {timer, service, directory + "/timers.target.wants/" + name + ".timer"}) {
     if (unlink(path.c_str()) != 0 && errno != ENOENT) {
@@ -182,5 +260,5 @@ bool CancelSystemdTimer(const std::string& executable, std::string* failure) {
       return false;
     }
   }
-  return !managed || RunSystemctl({"daemon-reload"}, failure);
+  return true;
 }

@@ -1,15 +1,16 @@
 #include "systemd_units.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "launch_name.h"
+#include "platform/system/starting_environment.h"
 
 namespace {
 
 // What the started program needs to show its window on the user's screen, reach the session
 // bus (screen-saver inhibit) and play its ringtone. A user service gets none of these from
-// the manager on every desktop, so they are copied from the process that arms the launch.
+// the manager on every desktop, so they are copied from the person's environment: as the
+// arming program was started, not as it has set them for itself since.
 constexpr const char* kCarriedVariables[] = {
     "DISPLAY",
     "WAYLAND_DISPLAY",
@@ -34,28 +35,36 @@ constexpr const char* kCarriedVariables[] = {
 };
 
 // A description is shown by systemctl; it keeps the path readable but can never break the
-// line or end it with a continuation backslash.
-std::string DescribePath(std::string_view path) {
+// line or end it with a continuation backslash. In a unit file, "%" is doubled (specifiers).
+std::string Describe(std::string_view path, const std::string& name, bool inFile) {
   std::string text;
   for (const char character : path) {
     const auto byte = static_cast<unsigned char>(character);
     if (byte < 0x20 || byte == 0x7f) {
       text += '?';
-    } else if (character == '%') {
+    } else if (character == '%' && inFile) {
       text += "%%";
     } else {
       text += character;
     }
   }
-  return text;
+  return "Pelorin timed launch of " + text + " (" + name + ")";
+}
+
+std::vector<std::string> CarriedEnvironment() {
+  std::vector<std::string> variables;
+  for (const char* name : kCarriedVariables) {
+    if (const auto value = StartingVariable(name)) {
+      variables.push_back(std::string(name) + "=" + *value);
+    }
+  }
+  return variables;
 }
 
 std::string EnvironmentLines() {
   std::string lines;
-  for (const char* name : kCarriedVariables) {
-    if (const char* value = std::getenv(name)) {
-      lines += "Environment=" + QuoteUnitWord(std::string(name) + "=" + value, false) + "\n";
-    }
+  for (const std::string& variable : CarriedEnvironment()) {
+    lines += "Environment=" + QuoteUnitWord(variable, false) + "\n";
   }
   return lines;
 }
@@ -104,18 +113,18 @@ UnitPair ComposeUnits(const std::string& executable, const std::string& waiter,
   UnitPair units;
   units.timerName = name + ".timer";
   units.serviceName = name + ".service";
-  const std::string description =
-      "Description=Pelorin timed launch of " + DescribePath(executable) + " (" + name + ")\n";
+  const std::string description = "Description=" + Describe(executable, name, true) + "\n";
 
-  // The default accuracy is a minute; the launched program looks for a call due within ten
-  // seconds. RemainAfterElapse=no lets a restart arm an elapsed timer afresh.
+  // The default accuracy is a minute, and even one second lets the manager put the launch
+  // anywhere in that second: a call rings on its second. RemainAfterElapse=no lets a restart
+  // arm an elapsed timer afresh.
   units.timerText = "[Unit]\n" + description +
                     "\n"
                     "[Timer]\n"
                     "OnCalendar=" +
                     launchTime +
                     "\n"
-                    "AccuracySec=1s\n"
+                    "AccuracySec=1us\n"
                     "RemainAfterElapse=no\n" +
                     (wakeSystem ? "WakeSystem=true\n" : "") + "Unit=" + units.serviceName +
                     "\n"
@@ -135,4 +144,19 @@ UnitPair ComposeUnits(const std::string& executable, const std::string& waiter,
                       QuoteUnitWord(waiter, false) + " --now " + QuoteUnitWord(executable, true) +
                       "\n" + EnvironmentLines();
   return units;
+}
+
+TransientLaunch ComposeTransientLaunch(const std::string& executable, const std::string& waiter,
+                                       const std::string& launchTime, bool wakeSystem,
+                                       const std::string& arming) {
+  const std::string name = LaunchName(executable);
+  TransientLaunch launch;
+  launch.timerName = name + "-" + arming + ".timer";
+  launch.serviceName = name + "-" + arming + ".service";
+  launch.description = Describe(executable, name, false);
+  launch.calendar = launchTime;
+  launch.wakeSystem = wakeSystem;
+  launch.command = {waiter, "--now", executable};
+  launch.environment = CarriedEnvironment();
+  return launch;
 }

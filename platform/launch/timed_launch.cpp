@@ -1,18 +1,27 @@
 #include "timed_launch.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <memory>
 #include <mutex>
 #include <string_view>
+#include <thread>
 
+#include "launch_name.h"
 #include "launch_time.h"
 #include "platform/system/clock.h"
 #include "platform/system/module_path.h"
 #include "platform/system/text.h"
 #include "systemd_timer.h"
+#include "user_manager.h"
 #include "waiter_launch.h"
 #include "waiter_state.h"
 
@@ -21,9 +30,13 @@ namespace {
 std::mutex serviceMutex;
 TimedLaunchService service;
 
-enum class Backend { kSystemd, kWaiter };
+// How long an arming waits for the turn of another: armings take milliseconds, and each call
+// to the manager has a limit of its own.
+constexpr auto kLongestTurnWait = std::chrono::seconds(30);
 
-Backend ChooseBackend() {
+enum class Backend { kSystemd, kWaiter, kEither };
+
+Backend ChosenBackend() {
   const char* choice = std::getenv("PELORIN_TIMED_LAUNCH");
   const std::string_view chosen = choice ? choice : "";
   if (chosen == "systemd") {
@@ -32,7 +45,7 @@ Backend ChooseBackend() {
   if (chosen == "waiter") {
     return Backend::kWaiter;
   }
-  return UserSystemdAnswers() ? Backend::kSystemd : Backend::kWaiter;
+  return Backend::kEither;
 }
 
 // One line, whatever the path holds.
@@ -107,8 +120,16 @@ bool CeRunAppAtTime(const std::u16string& executable, const SYSTEMTIME* localTim
   // One launch per program whichever way armed it: the other way's pending launch goes,
   // once this one is in place.
   std::string failure;
-  if (ChooseBackend() == Backend::kSystemd) {
-    if (!ArmSystemdTimer(path, waiter, *localTime, &failure)) {
+  const Backend backend = ChosenBackend();
+  std::unique_ptr<UserManager> manager;
+  if (backend != Backend::kWaiter) {
+    manager = UserManager::Connect(&failure);
+    if (manager == nullptr && backend == Backend::kSystemd) {
+      return ReportFailure(path, failure);
+    }
+  }
+  if (manager != nullptr) {
+    if (!ArmSystemdTimer(*manager, path, waiter, *localTime, &failure)) {
       return ReportFailure(path, failure);
     }
     CancelWaiters(path);
@@ -122,4 +143,36 @@ bool CeRunAppAtTime(const std::u16string& executable, const SYSTEMTIME* localTim
                  Printable(path).c_str(), Printable(failure).c_str());
   }
   return true;
+}
+
+TimedLaunchTurn::TimedLaunchTurn(const std::u16string& executable) {
+  std::string failure;
+  const std::string directory = StateDirectoryPath(&failure);
+  const std::string path =
+      directory.empty() ? std::string()
+                        : directory + "/" + LaunchName(InstalledPath(ToUtf8(executable))) + ".turn";
+  descriptor_ =
+      path.empty() ? -1 : open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (descriptor_ < 0) {
+    std::fprintf(stderr, "pelorin: arming without waiting for other armings: %s\n",
+                 Printable(path.empty() ? failure : path + ": " + std::strerror(errno)).c_str());
+    return;
+  }
+  // A holder that is stopped (not killed: that ends its lock) must not hold every arming back.
+  const auto deadline = std::chrono::steady_clock::now() + kLongestTurnWait;
+  while (flock(descriptor_, LOCK_EX | LOCK_NB) != 0) {
+    if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
+      std::fprintf(stderr, "pelorin: arming without waiting for other armings: %s: %s\n",
+                   Printable(path).c_str(),
+                   errno == EWOULDBLOCK ? "held too long" : std::strerror(errno));
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
+TimedLaunchTurn::~TimedLaunchTurn() {
+  if (descriptor_ >= 0) {
+    close(descriptor_);
+  }
 }

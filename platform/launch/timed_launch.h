@@ -19,6 +19,21 @@
 // reason is written as one line on stderr (the program shows nothing).
 bool CeRunAppAtTime(const std::u16string& executable, const SYSTEMTIME* localTime);
 
+// Armings of one executable take turns, across all its processes: each reads the earliest
+// call and arms it while it holds the turn, so a slow arming can never put back a time that
+// another, begun after the schedule changed, has replaced. Held from construction to
+// destruction; after 30 s of waiting (a holder that was stopped) the arming goes on without.
+class TimedLaunchTurn {
+ public:
+  explicit TimedLaunchTurn(const std::u16string& executable);
+  ~TimedLaunchTurn();
+  TimedLaunchTurn(const TimedLaunchTurn&) = delete;
+  TimedLaunchTurn& operator=(const TimedLaunchTurn&) = delete;
+
+ private:
+  int descriptor_ = -1;
+};
+
 // Tests put a recorder in the place of the real service; an empty function restores it.
 using TimedLaunchService = std::function<bool(const std::u16string&, const SYSTEMTIME&)>;
 void SetTimedLaunchService(TimedLaunchService service);

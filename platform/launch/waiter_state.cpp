@@ -57,8 +57,7 @@ std::vector<std::string> CommandLineOf(pid_t process) {
 
 }  // namespace
 
-std::string StateFilePath(const std::string& executable, std::string* failure,
-                          const StatePlaces& places) {
+std::string StateDirectoryPath(std::string* failure, const StatePlaces& places) {
   const std::string directory = StateDirectory(places);
   if (mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) {
     *failure = "cannot create " + directory + ": " + std::strerror(errno);
@@ -71,7 +70,13 @@ std::string StateFilePath(const std::string& executable, std::string* failure,
     *failure = directory + " is not a private directory of this user";
     return {};
   }
-  return directory + "/" + LaunchName(executable) + ".pid";
+  return directory;
+}
+
+std::string StateFilePath(const std::string& executable, std::string* failure,
+                          const StatePlaces& places) {
+  const std::string directory = StateDirectoryPath(failure, places);
+  return directory.empty() ? std::string() : directory + "/" + LaunchName(executable) + ".pid";
 }
 
 int OpenLockedState(const std::string& path, bool create) {

@@ -15,9 +15,11 @@ struct StatePlaces {
 };
 
 // <runtime root>/<uid>/pelorin when that directory is this user's own, else
-// <temporary root>/pelorin-<uid>; then /pelorin-<hash>.pid. Creates the directory (mode 0700)
-// and refuses one that another user could change. Empty with `failure` set when there is no
-// safe place.
+// <temporary root>/pelorin-<uid>. Creates the directory (mode 0700) and refuses one that
+// another user could change. Empty with `failure` set when there is no safe place.
+std::string StateDirectoryPath(std::string* failure, const StatePlaces& places = {});
+
+// The state directory's /pelorin-<hash>.pid for `executable`; empty as above.
 std::string StateFilePath(const std::string& executable, std::string* failure,
                           const StatePlaces& places = {});
 

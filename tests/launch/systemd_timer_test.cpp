@@ -1,10 +1,11 @@
-// The systemd backend as the user's manager would see it: the unit files in the user's unit
-// directory and the systemctl commands, recorded by a systemctl put first on PATH.
+// The systemd backend as a real user manager of the test's own sees it: the timers it holds
+// pending, their services, and the unit pair written for its next start.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,37 +14,16 @@
 #include "platform/launch/waiter_state.h"
 #include "platform/system/module_path.h"
 #include "platform/system/text.h"
+#include "tests/support/session_bus.h"
+#include "tests/support/user_manager.h"
 
 namespace {
 
-using launch_test::Lines;
 using launch_test::ReadFile;
 using launch_test::ScopedVariable;
 using launch_test::TemporaryDirectory;
 using launch_test::WriteExecutable;
 namespace fs = std::filesystem;
-
-// Records "arg|arg|" per call; fails the subcommand named in FAKE_SYSTEMCTL_FAIL. At
-// daemon-reload it also records which unit files were there to be read. With
-// FAKE_SYSTEMCTL_NO_WAKE it refuses to start a timer that would wake the machine, as a user
-// manager without the wake-alarm privilege does.
-constexpr const char* kRecordingSystemctl = R"(#!/bin/sh
-dir=$(dirname "$0")
-units="$XDG_CONFIG_HOME/systemd/user"
-for argument in "$@"; do printf '%s|' "$argument" >> "$dir/calls"; done
-echo >> "$dir/calls"
-if [ "$2" = daemon-reload ]; then ls "$units" > "$dir/seen-at-reload"; fi
-if [ -n "$FAKE_SYSTEMCTL_FAIL" ] && [ "$2" = "$FAKE_SYSTEMCTL_FAIL" ]; then
-  echo "Failed to $2: Access denied" >&2
-  echo "second line" >&2
-  exit 1
-fi
-if [ -n "$FAKE_SYSTEMCTL_NO_WAKE" ] && [ "$2" = restart ] && grep -q WakeSystem=true "$units/$3"; then
-  echo "Job for $3 failed because of unavailable resources or another system error." >&2
-  exit 1
-fi
-exit 0
-)";
 
 SYSTEMTIME Calendar(int year, int month, int day, int hour, int minute, int second) {
   return SYSTEMTIME{static_cast<std::uint16_t>(year),
@@ -58,192 +38,196 @@ SYSTEMTIME Calendar(int year, int month, int day, int hour, int minute, int seco
 
 class SystemdTimerTest : public testing::Test {
  protected:
+  static void SetUpTestSuite() {
+    managerDirectory_ = std::make_unique<TemporaryDirectory>();
+    manager_ = std::make_unique<test_support::UserSystemdManager>();
+    if (!manager_->Start(managerDirectory_->path(), &whyNoManager_)) {
+      manager_.reset();
+    }
+  }
+  static void TearDownTestSuite() {
+    manager_.reset();
+    managerDirectory_.reset();
+  }
+
   void SetUp() override {
-    fs::create_directories(bin_);
-    WriteExecutable(bin_ / "systemctl", kRecordingSystemctl);
+    if (manager_ == nullptr) {
+      GTEST_SKIP() << "no user systemd manager here: " << whyNoManager_;
+    }
     fs::create_directories(programs_);
     WriteExecutable(program_, "#!/bin/sh\n");
     SetModuleFileNameForTesting(FromUtf8(launch_test::BuildDirectory() + "/pelorin"));
   }
-  void TearDown() override { SetModuleFileNameForTesting({}); }
+  void TearDown() override {
+    SetModuleFileNameForTesting({});
+    if (manager_ != nullptr) {
+      manager_->Systemctl({"stop", "pelorin-*.timer"});
+      std::error_code ignored;
+      fs::remove_all(manager_->unitDirectory(), ignored);
+    }
+  }
 
   bool Arm(const fs::path& program, SYSTEMTIME time) {
     return CeRunAppAtTime(FromUtf8(program.string()), &time);
   }
-  bool Arm(const std::string& program, SYSTEMTIME time) {
-    return CeRunAppAtTime(FromUtf8(program), &time);
-  }
-  std::vector<std::string> Calls() { return Lines(ReadFile(bin_ / "calls")); }
-  std::vector<std::string> UnitFiles() {
-    std::vector<std::string> names;
-    if (fs::exists(units_)) {
-      for (const auto& entry : fs::directory_iterator(units_)) {
-        names.push_back(entry.path().filename().string());
+  // The timers the manager holds pending for the program.
+  std::vector<std::string> PendingTimers(const fs::path& program) {
+    std::vector<std::string> pending;
+    for (const std::string& name : manager_->Units(Name(program) + "-*.timer")) {
+      if (manager_->Property(name, "ActiveState") == "active") {
+        pending.push_back(name);
       }
     }
-    std::sort(names.begin(), names.end());
-    return names;
+    return pending;
   }
-  // The unit base name, from the one timer in the directory.
-  std::string OnlyUnitName() {
-    const std::vector<std::string> names = UnitFiles();
-    EXPECT_EQ(names.size(), 2u);
-    return names.empty() ? "" : fs::path(names.front()).stem().string();
+  std::string OnlyPendingTimer() {
+    const std::vector<std::string> pending = PendingTimers(program_);
+    EXPECT_EQ(pending.size(), 1u);
+    return pending.empty() ? "" : pending.front();
   }
+  // The unit base name of the program's launch, as its state file is named too.
+  std::string Name(const fs::path& program) {
+    std::string failure;
+    return fs::path(StateFilePath(program.string(), &failure)).stem().string();
+  }
+  std::string UnitFile(const std::string& extension) {
+    return ReadFile(manager_->unitDirectory() / (Name(program_) + extension));
+  }
+  std::string CalendarOf(const std::string& timer) {
+    const std::string text = manager_->Property(timer, "TimersCalendar");
+    const std::size_t start = text.find("OnCalendar=") + 11;
+    return text.substr(start, text.find(" ;", start) - start);
+  }
+
+  static inline std::unique_ptr<TemporaryDirectory> managerDirectory_;
+  static inline std::unique_ptr<test_support::UserSystemdManager> manager_;
+  static inline std::string whyNoManager_;
 
   TemporaryDirectory scratch_;
-  fs::path bin_ = scratch_.path() / "bin";
-  fs::path units_ = scratch_.path() / "config" / "systemd" / "user";
   fs::path programs_ = scratch_.path() / "programs";
   fs::path program_ = programs_ / "pelorin";
-  ScopedVariable path_{"PATH", bin_.string() + ":" + getenv("PATH")};
-  ScopedVariable configuration_{"XDG_CONFIG_HOME", (scratch_.path() / "config").string()};
+  ScopedVariable runtime_{"XDG_RUNTIME_DIR",
+                          manager_ ? std::optional(manager_->runtime().string()) : std::nullopt};
+  ScopedVariable configuration_{
+      "XDG_CONFIG_HOME",
+      manager_ ? std::optional((manager_->home() / ".config").string()) : std::nullopt};
+  ScopedVariable bus_{"DBUS_SESSION_BUS_ADDRESS", std::nullopt};
   ScopedVariable backend_{"PELORIN_TIMED_LAUNCH", "systemd"};
-  ScopedVariable failing_{"FAKE_SYSTEMCTL_FAIL", std::nullopt};
+  ScopedVariable zone_{"TZ", std::nullopt};
 };
 
-TEST_F(SystemdTimerTest, AFailingSystemctlIsOneLineOnStderrAndStopsTheArming) {
-  ScopedVariable failing{"FAKE_SYSTEMCTL_FAIL", "enable"};
+TEST_F(SystemdTimerTest, AnUnwritableUnitDirectoryIsOneLineAndArmsNothing) {
+  ScopedVariable configuration{"XDG_CONFIG_HOME", (scratch_.path() / "config").string()};
+  WriteExecutable(scratch_.path() / "config", "not a directory");
   testing::internal::CaptureStderr();
   EXPECT_FALSE(Arm(program_, Calendar(2031, 5, 6, 7, 8, 9)));
-  const std::vector<std::string> lines = Lines(testing::internal::GetCapturedStderr());
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_NE(lines[0].find("systemctl --user enable pelorin-"), std::string::npos) << lines[0];
-  EXPECT_NE(lines[0].find("Failed to enable: Access denied"), std::string::npos) << lines[0];
-  EXPECT_EQ(Calls().size(), 2u);  // daemon-reload, enable; never restart
+  EXPECT_EQ(launch_test::Lines(testing::internal::GetCapturedStderr()).size(), 1u);
+  EXPECT_TRUE(PendingTimers(program_).empty());
 }
 
-TEST_F(SystemdTimerTest, AnUnwritableUnitDirectoryFailsBeforeAnyCommand) {
-  fs::create_directories(scratch_.path() / "config");
-  launch_test::WriteExecutable(scratch_.path() / "config" / "systemd", "not a directory");
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(Arm(program_, Calendar(2031, 5, 6, 7, 8, 9)));
-  EXPECT_EQ(Lines(testing::internal::GetCapturedStderr()).size(), 1u);
-  EXPECT_FALSE(fs::exists(bin_ / "calls"));
-}
-
-TEST_F(SystemdTimerTest, WritesAnEnabledTimerToTheSecondAndRestartsIt) {
-  ScopedVariable zone{"TZ", "Europe/Berlin"};
-  ASSERT_TRUE(Arm(program_, Calendar(2031, 5, 6, 7, 8, 9)));
-  const std::string name = OnlyUnitName();
-  ASSERT_EQ(name.size(), std::string("pelorin-").size() + 16) << name;
-
-  const std::string timer = ReadFile(units_ / (name + ".timer"));
-  EXPECT_NE(timer.find("\nOnCalendar=2031-05-06 07:08:09 Europe/Berlin\n"), std::string::npos)
-      << timer;
-  EXPECT_NE(timer.find("\nAccuracySec=1s\n"), std::string::npos);
-  EXPECT_NE(timer.find("\nWakeSystem=true\n"), std::string::npos);
-  EXPECT_NE(timer.find("\nUnit=" + name + ".service\n"), std::string::npos);
-  EXPECT_NE(timer.find("[Install]\nWantedBy=timers.target\n"), std::string::npos);
-
-  const std::string service = ReadFile(units_ / (name + ".service"));
-  EXPECT_NE(service.find("\nType=oneshot\n"), std::string::npos) << service;
-  EXPECT_NE(service.find("\nExecStart=\"" + launch_test::BuildDirectory() +
-                         "/pelorin-waiter\" --now \"" + program_.string() + "\"\n"),
-            std::string::npos)
-      << service;
-
-  EXPECT_EQ(Calls(),
-            (std::vector<std::string>{"--user|daemon-reload|", "--user|enable|" + name + ".timer|",
-                                      "--user|restart|" + name + ".timer|"}));
-  EXPECT_EQ(Lines(ReadFile(bin_ / "seen-at-reload")),
-            (std::vector<std::string>{name + ".service", name + ".timer"}));
-}
-
-TEST_F(SystemdTimerTest, APathWithBlanksQuotesAndSpecialCharactersStaysOneWord) {
-  const fs::path odd = scratch_.path() / "my \"calls\" 100% $HOME\\x 'a b'";
-  fs::create_directories(odd);
-  const fs::path program = odd / "pelorin";
-  WriteExecutable(program, "#!/bin/sh\n");
-  // The waiter's own path is quoted the same way, but its "$" is literal: systemd expands no
-  // variables in the program it runs.
-  const fs::path waiterDirectory = scratch_.path() / "install $dir";
-  fs::create_directories(waiterDirectory);
-  fs::create_symlink(launch_test::BuildDirectory() + "/pelorin-waiter",
-                     waiterDirectory / "pelorin-waiter");
-  SetModuleFileNameForTesting(FromUtf8((waiterDirectory / "pelorin").string()));
-
-  ASSERT_TRUE(Arm(program, Calendar(2031, 12, 31, 23, 59, 59)));
-  const std::string service = ReadFile(units_ / (OnlyUnitName() + ".service"));
-  const std::string root = scratch_.path().string();
-  EXPECT_NE(service.find("\nExecStart=\"" + root + "/install $dir/pelorin-waiter\" --now \"" +
-                         root + "/my \\\"calls\\\" 100%% $$HOME\\\\x 'a b'/pelorin\"\n"),
-            std::string::npos)
-      << service;
-  EXPECT_NE(service.find("Description=Pelorin timed launch of " + root + "/my \"calls\" 100%% "),
-            std::string::npos)
-      << service;
-}
-
-TEST_F(SystemdTimerTest, CarriesTheDisplaySoundAndBusVariablesThatAreSet) {
+TEST_F(SystemdTimerTest, ArmsATimerOnTheSecondCarryingThePersonsVariablesAndWritesTheEnabledPair) {
   ScopedVariable display{"DISPLAY", ":7"};
   ScopedVariable wayland{"WAYLAND_DISPLAY", std::nullopt};
-  ScopedVariable bus{"DBUS_SESSION_BUS_ADDRESS", "unix:path=/run/user/1000/bus,guid=\"x\""};
-  ScopedVariable runtime{"XDG_RUNTIME_DIR", "/run/user/1000"};
   ScopedVariable sound{"PULSE_SERVER", "unix:/run/user/1000/pulse/native%1"};
   ScopedVariable authority{"XAUTHORITY", "/home/a b/.Xauthority"};
-
+  testing::internal::CaptureStderr();
   ASSERT_TRUE(Arm(program_, Calendar(2031, 5, 6, 7, 8, 9)));
-  const std::string service = ReadFile(units_ / (OnlyUnitName() + ".service"));
-  EXPECT_NE(service.find("\nEnvironment=\"DISPLAY=:7\"\n"), std::string::npos) << service;
-  EXPECT_NE(service.find("\nEnvironment=\"DBUS_SESSION_BUS_ADDRESS=unix:path=/run/user/1000/"
-                         "bus,guid=\\\"x\\\"\"\n"),
-            std::string::npos);
-  EXPECT_NE(service.find("\nEnvironment=\"XDG_RUNTIME_DIR=/run/user/1000\"\n"), std::string::npos);
-  EXPECT_NE(service.find("\nEnvironment=\"PULSE_SERVER=unix:/run/user/1000/pulse/native%%1\"\n"),
-            std::string::npos);
-  EXPECT_NE(service.find("\nEnvironment=\"XAUTHORITY=/home/a b/.Xauthority\"\n"),
-            std::string::npos);
-  EXPECT_EQ(service.find("WAYLAND_DISPLAY"), std::string::npos);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+  // Pending in the running manager, to the microsecond, in the system's zone.
+  const std::string timer = OnlyPendingTimer();
+  EXPECT_EQ(CalendarOf(timer), "2031-05-06 07:08:09");
+  EXPECT_EQ(manager_->Property(timer, "AccuracyUSec"), "1us");
+  const std::string service = manager_->Property(timer, "Unit");
+  const std::string command = manager_->Property(service, "ExecStart");
+  EXPECT_NE(command.find("argv[]=" + launch_test::BuildDirectory() + "/pelorin-waiter --now " +
+                         program_.string() + " ;"),
+            std::string::npos)
+      << command;
+  const std::string variables = manager_->Property(service, "Environment");
+  EXPECT_NE(variables.find("DISPLAY=:7"), std::string::npos) << variables;
+  EXPECT_NE(variables.find("\"XAUTHORITY=/home/a b/.Xauthority\""), std::string::npos) << variables;
+  EXPECT_EQ(variables.find("WAYLAND_DISPLAY"), std::string::npos) << variables;
+
+  // The same launch written for the manager's next start, enabled.
+  const std::string timerFile = UnitFile(".timer");
+  EXPECT_NE(timerFile.find("\nOnCalendar=2031-05-06 07:08:09\n"), std::string::npos) << timerFile;
+  EXPECT_NE(timerFile.find("\nAccuracySec=1us\n"), std::string::npos);
+  EXPECT_NE(timerFile.find("[Install]\nWantedBy=timers.target\n"), std::string::npos);
+  EXPECT_TRUE(fs::is_symlink(manager_->unitDirectory() / "timers.target.wants" /
+                             (Name(program_) + ".timer")));
+  const std::string serviceFile = UnitFile(".service");
+  EXPECT_NE(serviceFile.find("\nExecStart=\"" + launch_test::BuildDirectory() +
+                             "/pelorin-waiter\" --now \"" + program_.string() + "\"\n"),
+            std::string::npos)
+      << serviceFile;
+  EXPECT_NE(
+      serviceFile.find("\nEnvironment=\"PULSE_SERVER=unix:/run/user/1000/pulse/native%%1\"\n"),
+      std::string::npos);
+
+  // Waking the machine is asked for where the manager can, and the file says what it took.
+  const bool wakes = manager_->Property(timer, "WakeSystem") == "yes";
+  EXPECT_EQ(timerFile.find("\nWakeSystem=true\n") != std::string::npos, wakes) << timerFile;
+  std::string failure;
+  const std::string refusal = ReadFile(StateDirectoryPath(&failure) + "/systemd-cannot-wake");
+  EXPECT_EQ(!wakes, refusal.starts_with(std::to_string(manager_->process()) + " "))
+      << "a refusal is kept for this manager: " << refusal;
 }
 
-TEST_F(SystemdTimerTest, ArmingAgainReplacesThePairAndEachProgramHasItsOwn) {
+TEST_F(SystemdTimerTest, ArmingAgainLeavesOneTimerAtTheNewTimeAndEachProgramHasItsOwn) {
   ASSERT_TRUE(Arm(program_, Calendar(2031, 5, 6, 7, 8, 9)));
+  const std::string first = OnlyPendingTimer();
   ASSERT_TRUE(Arm(program_, Calendar(2031, 5, 6, 7, 8, 30)));
-  const std::string name = OnlyUnitName();
-  const std::string timer = ReadFile(units_ / (name + ".timer"));
-  EXPECT_NE(timer.find("OnCalendar=2031-05-06 07:08:30 "), std::string::npos) << timer;
-  EXPECT_EQ(timer.find("07:08:09"), std::string::npos);
-  const std::vector<std::string> calls = Calls();
-  ASSERT_EQ(calls.size(), 6u);
-  EXPECT_EQ(calls[5], "--user|restart|" + name + ".timer|");
+  const std::string second = OnlyPendingTimer();
+  EXPECT_NE(first, second);
+  EXPECT_EQ(CalendarOf(second), "2031-05-06 07:08:30");
+  EXPECT_NE(UnitFile(".timer").find("OnCalendar=2031-05-06 07:08:30\n"), std::string::npos);
 
   const fs::path other = programs_ / "other";
   WriteExecutable(other, "#!/bin/sh\n");
   ASSERT_TRUE(Arm(other, Calendar(2031, 5, 6, 7, 8, 9)));
-  EXPECT_EQ(UnitFiles().size(), 4u);
+  EXPECT_EQ(PendingTimers(other).size(), 1u);
+  EXPECT_EQ(PendingTimers(program_), std::vector<std::string>{second});
 }
 
-TEST_F(SystemdTimerTest, TheTimerNamesTheProgramsTimeZone) {
-  const auto event = [&](const char* zone) {
+TEST_F(SystemdTimerTest, TheTimerNamesAZoneOnlyWhenThePersonSetsOne) {
+  const auto event = [&](std::optional<std::string> zone) {
     ScopedVariable variable{"TZ", zone};
     EXPECT_TRUE(Arm(program_, Calendar(2031, 5, 6, 7, 8, 9)));
-    const std::string timer = ReadFile(units_ / (OnlyUnitName() + ".timer"));
+    const std::string timer = UnitFile(".timer");
     const std::size_t start = timer.find("OnCalendar=") + 11;
-    return timer.substr(start, timer.find('\n', start) - start);
+    const std::string written = timer.substr(start, timer.find('\n', start) - start);
+    EXPECT_EQ(CalendarOf(OnlyPendingTimer()), written);
+    return written;
   };
   EXPECT_EQ(event(":America/New_York"), "2031-05-06 07:08:09 America/New_York");
   EXPECT_EQ(event("/usr/share/zoneinfo/Asia/Tokyo"), "2031-05-06 07:08:09 Asia/Tokyo");
   // A zone given by its rules has no name: the same moment in universal time (CEST is +2).
   EXPECT_EQ(event("CET-1CEST,M3.5.0,M10.5.0/3"), "2031-05-06 05:08:09 UTC");
+  // No TZ: local wall time, which the manager moves with the system's zone.
+  EXPECT_EQ(event(std::nullopt), "2031-05-06 07:08:09");
 }
 
-TEST_F(SystemdTimerTest, AManagerThatMayNotWakeTheMachineGetsATimerThatDoesNot) {
-  ScopedVariable noWake{"FAKE_SYSTEMCTL_NO_WAKE", "1"};
-  testing::internal::CaptureStderr();
-  ASSERT_TRUE(Arm(program_, Calendar(2031, 5, 6, 7, 8, 9)));
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-  const std::string name = OnlyUnitName();
-  const std::string timer = ReadFile(units_ / (name + ".timer"));
-  EXPECT_EQ(timer.find("WakeSystem"), std::string::npos) << timer;
-  EXPECT_NE(timer.find("\nAccuracySec=1s\n"), std::string::npos) << timer;
-  EXPECT_EQ(Calls().back(), "--user|restart|" + name + ".timer|");
+TEST_F(SystemdTimerTest, APathWithBlanksQuotesAndSpecialCharactersStaysOneWord) {
+  const fs::path odd = scratch_.path() / "my \"calls\" 100% $HOME\\x 'a b'";
+  fs::create_directories(odd);
+  program_ = odd / "pelorin";
+  WriteExecutable(program_, "#!/bin/sh\n");
+  ASSERT_TRUE(Arm(program_, Calendar(2031, 12, 31, 23, 59, 59)));
+  const std::string root = scratch_.path().string();
+  EXPECT_NE(UnitFile(".service")
+                .find(" --now \"" + root + "/my \\\"calls\\\" 100%% $$HOME\\\\x 'a b'/pelorin\"\n"),
+            std::string::npos)
+      << UnitFile(".service");
+  const std::string timer = OnlyPendingTimer();
+  EXPECT_EQ(manager_->Property(timer, "Description"),
+            "Pelorin timed launch of " + program_.string() + " (" + Name(program_) + ")");
 }
 
 TEST_F(SystemdTimerTest, AProgramReplacedWhileRunningIsArmedAsInstalled) {
   ASSERT_TRUE(Arm(program_.string() + " (deleted)", Calendar(2031, 5, 6, 7, 8, 9)));
-  const std::string service = ReadFile(units_ / (OnlyUnitName() + ".service"));
-  EXPECT_NE(service.find(" --now \"" + program_.string() + "\"\n"), std::string::npos) << service;
+  EXPECT_NE(UnitFile(".service").find(" --now \"" + program_.string() + "\"\n"), std::string::npos);
+  EXPECT_EQ(PendingTimers(program_).size(), 1u);
 }
 
 TEST_F(SystemdTimerTest, ArmingOneWayCancelsTheOtherWaysPendingLaunch) {
@@ -255,42 +239,55 @@ TEST_F(SystemdTimerTest, ArmingOneWayCancelsTheOtherWaysPendingLaunch) {
   ASSERT_EQ(launch_test::CountWaitersFor(program_.string()), 1);
   ASSERT_TRUE(Arm(program_, later));
   EXPECT_EQ(launch_test::CountWaitersFor(program_.string()), 0);
-  const std::string name = OnlyUnitName();
+  EXPECT_EQ(PendingTimers(program_).size(), 1u);
 
   ScopedVariable backend{"PELORIN_TIMED_LAUNCH", "waiter"};
   ASSERT_TRUE(Arm(program_, later));
-  EXPECT_TRUE(UnitFiles().empty());
-  EXPECT_EQ(Calls().back(), "--user|daemon-reload|");
-  EXPECT_EQ(Calls().end()[-2], "--user|disable|--now|" + name + ".timer|");
+  EXPECT_TRUE(PendingTimers(program_).empty());
+  EXPECT_FALSE(fs::exists(manager_->unitDirectory() / (Name(program_) + ".timer")));
+  EXPECT_FALSE(fs::exists(manager_->unitDirectory() / (Name(program_) + ".service")));
   EXPECT_EQ(launch_test::CountWaitersFor(program_.string()), 1);
   CancelWaiters(program_.string());
 }
 
-TEST_F(SystemdTimerTest, WithoutAChoiceTheManagerIsAskedFirst) {
+// Without a choice the manager is asked; one that answers arms, one that is not there or
+// hangs leaves the launch to the waiter, and a chosen one that hangs costs seconds, not more.
+TEST_F(SystemdTimerTest, WithoutAChoiceAnAnsweringManagerArmsElseTheWaiterLaunches) {
   ScopedVariable automatic{"PELORIN_TIMED_LAUNCH", std::nullopt};
   ASSERT_TRUE(Arm(program_, Calendar(2031, 5, 6, 7, 8, 9)));
-  const std::vector<std::string> calls = Calls();
-  ASSERT_EQ(calls.size(), 4u);
-  EXPECT_EQ(calls[0], "--user|show-environment|");
-  EXPECT_EQ(UnitFiles().size(), 2u);
-}
+  EXPECT_EQ(PendingTimers(program_).size(), 1u);
 
-TEST_F(SystemdTimerTest, WithoutAnAnsweringManagerTheWaiterLaunches) {
-  ScopedVariable automatic{"PELORIN_TIMED_LAUNCH", std::nullopt};
-  ScopedVariable failing{"FAKE_SYSTEMCTL_FAIL", "show-environment"};
-  ScopedVariable runtime{"XDG_RUNTIME_DIR", scratch_.path().string()};
+  test_support::PrivateSessionBus bus;
+  ASSERT_TRUE(bus.Start(scratch_.path()));
+  ASSERT_TRUE(bus.StartService(
+      {"/usr/bin/python3",
+       std::string(getenv("PELORIN_SOURCE_DIR")) + "/tests/screens/stand_in_services.py", "silent",
+       "org.freedesktop.systemd1"},
+      scratch_.path() / "silent.log", "ready"));
+  ScopedVariable hung{"DBUS_SESSION_BUS_ADDRESS", bus.address()};
+  ScopedVariable noSocket{"XDG_RUNTIME_DIR", scratch_.path().string()};
+  {
+    ScopedVariable chosen{"PELORIN_TIMED_LAUNCH", "systemd"};
+    testing::internal::CaptureStderr();
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(Arm(program_, Calendar(2031, 5, 6, 7, 8, 9)));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    const std::vector<std::string> lines =
+        launch_test::Lines(testing::internal::GetCapturedStderr());
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("Ping"), std::string::npos) << lines[0];
+  }
+
   const fs::path record = programs_ / "record";
-  const fs::path program = programs_ / "recorder";
-  WriteExecutable(program, "#!/bin/sh\necho \"$1\" > \"" + record.string() + ".part\" && mv \"" +
-                               record.string() + ".part\" \"" + record.string() + "\"\n");
-
-  ASSERT_TRUE(Arm(program, launch_test::LocalCalendar(std::time(nullptr) + 1)));
+  const fs::path recorder = programs_ / "recorder";
+  WriteExecutable(recorder, "#!/bin/sh\necho \"$1\" > \"" + record.string() + ".part\" && mv \"" +
+                                record.string() + ".part\" \"" + record.string() + "\"\n");
+  ASSERT_TRUE(Arm(recorder, launch_test::LocalCalendar(std::time(nullptr) + 1)));
   for (int tries = 0; tries < 300 && !fs::exists(record); ++tries) {
     usleep(10'000);
   }
   EXPECT_EQ(ReadFile(record), "AppRunAtTime\n");
-  EXPECT_EQ(Calls(), std::vector<std::string>{"--user|show-environment|"});
-  EXPECT_TRUE(UnitFiles().empty());
+  EXPECT_TRUE(PendingTimers(recorder).empty());
 }
 
 }  // namespace

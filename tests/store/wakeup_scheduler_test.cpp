@@ -2,7 +2,10 @@
 
 #include <gmock/gmock.h>
 
+#include <chrono>
 #include <cstdio>
+#include <optional>
+#include <thread>
 #include <vector>
 
 #include "platform/launch/timed_launch.h"
@@ -102,6 +105,25 @@ TEST_F(WakeupSchedulerTest, TwoCallsAtOneTimeArmOnce) {
   ASSERT_EQ(armings_.size(), 1u);
   EXPECT_EQ(armings_[0].time.wMinute, 2);
   EXPECT_EQ(store.CountCalls(), 2);
+}
+
+// Another process that arms while this one reads the file (a ringing launch while the person
+// deletes a call) must not put back a call that the newer file no longer holds: the earliest
+// call is read only once the other arming's turn is over.
+TEST_F(WakeupSchedulerTest, TheEarliestCallIsReadOnceAnotherArmingsTurnIsOver) {
+  WriteSchedule("<CallInfo>" + Call("deleted", NowPlus(60)) + Call("kept", NowPlus(120)) +
+                "</CallInfo>");
+  std::optional<TimedLaunchTurn> other(std::in_place, FromUtf8((directory_ / "pelorin").string()));
+  std::thread scheduler([] {
+    ScheduleStore store;
+    WakeupScheduler(store);
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  WriteSchedule("<CallInfo>" + Call("kept", NowPlus(120)) + "</CallInfo>");
+  other.reset();
+  scheduler.join();
+  ASSERT_EQ(armings_.size(), 1u);
+  EXPECT_EQ(armings_[0].time.wMinute, 2);
 }
 
 }  // namespace
