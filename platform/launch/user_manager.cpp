@@ -45,8 +45,8 @@ class Error {
 };
 
 std::string Describe(const char* method, int code, sd_bus_error* error) {
-  const char* reason = error != nullptr && error->message != nullptr ? error->message
-                                                                      : std::strerror(-code);
+  const char* reason =
+      error != nullptr && error->message != nullptr ? error->message : std::strerror(-code);
   return std::string("the user's systemd manager answered ") + method + " with: " + reason;
 }
 
@@ -74,8 +74,8 @@ std::string SessionBusAddress() {
 
 // A method call to the manager that never starts a service on the bus to answer it.
 int NewCall(sd_bus* bus, const char* method, Message* message) {
-  const int code = sd_bus_message_new_method_call(bus, message->out(), kDestination, kPath,
-                                                  kManager, method);
+  const int code =
+      sd_bus_message_new_method_call(bus, message->out(), kDestination, kPath, kManager, method);
   return code < 0 ? code : sd_bus_message_set_auto_start(message->get(), 0);
 }
 
@@ -265,10 +265,9 @@ std::unique_ptr<UserManager> UserManager::Connect(std::string* failure) {
   }
   std::unique_ptr<UserManager> manager(new UserManager(bus, throughSessionBus));
   // Asked before any job is started, so that none finishes unseen.
-  if (sd_bus_match_signal_async(bus, &manager->finished_->match,
-                                throughSessionBus ? kDestination : nullptr, kPath, kManager,
-                                "JobRemoved", RecordFinishedJob, nullptr,
-                                &manager->finished_->results) < 0) {
+  if (sd_bus_match_signal_async(
+          bus, &manager->finished_->match, throughSessionBus ? kDestination : nullptr, kPath,
+          kManager, "JobRemoved", RecordFinishedJob, nullptr, &manager->finished_->results) < 0) {
     *failure = "cannot listen to the user's systemd manager";
     return nullptr;
   }

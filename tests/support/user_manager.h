@@ -50,8 +50,7 @@ class UserSystemdManager {
                                              [&] {
                                                const std::string state =
                                                    Systemctl({"is-system-running"});
-                                               return state == "running\n" ||
-                                                      state == "degraded\n";
+                                               return state == "running\n" || state == "degraded\n";
                                              },
                                              std::chrono::seconds(20));
     if (!running) {
