@@ -65,7 +65,8 @@ void BM_ArmThroughTheUserManager(benchmark::State& state) {
   int armings = 0;
   for (auto _ : state) {
     const SYSTEMTIME time = LocalCalendar(++ring);
-    seconds += SecondsPerRun(1, [&] { benchmark::DoNotOptimize(CeRunAppAtTime(executable, &time)); });
+    seconds +=
+        SecondsPerRun(1, [&] { benchmark::DoNotOptimize(CeRunAppAtTime(executable, &time)); });
     ++armings;
   }
   const double arming = seconds / armings;

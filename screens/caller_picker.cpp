@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/contacts/pocket_outlook.h"
+#include "platform/contacts/vcard_reader.h"
 #include "platform/sim/sim_manager.h"
 #include "platform/ui/collation.h"
 #include "resources/resource_ids.h"
@@ -39,7 +40,8 @@ void SetRedraw(HWND list, BOOL redraw) {
   }
 }
 
-// The name a contact's row shows: family name, one blank, first name. A contact without either
+// The name a contact's row shows: family name, one blank, first name (the one alone when the
+// other is empty, so a picked name has no stray blank). A contact without either
 // (a card with FN and no N) shows its file-as name instead; one without any name shows nothing.
 // A name part that cannot be read counts as empty.
 std::u16string ShownName(Contact& contact) {
@@ -52,7 +54,7 @@ std::u16string ShownName(Contact& contact) {
     last.clear();
   }
   if (!first.empty() || !last.empty()) {
-    return last + u" " + first;
+    return JoinNameParts(last, first);
   }
   std::u16string fileAs;
   if (!contact.get_FileAs(&fileAs)) {
@@ -61,18 +63,11 @@ std::u16string ShownName(Contact& contact) {
   return fileAs;
 }
 
-// Alphabetical in the user's language, letter case aside, as address books list people. A row
-// without a family name begins with its blank and sorts by its first name.
+// Alphabetical in the user's language, letter case aside, as address books list people.
 bool SortsBefore(const std::u16string& first, const std::u16string& second) {
-  const auto words = [](const std::u16string& name) {
-    const std::size_t start = std::min(name.find_first_not_of(u' '), name.size());
-    return std::u16string_view(name).substr(start);
-  };
-  const std::u16string_view firstWords = words(first);
-  const std::u16string_view secondWords = words(second);
-  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, firstWords.data(),
-                        static_cast<int>(firstWords.size()), secondWords.data(),
-                        static_cast<int>(secondWords.size())) == CSTR_LESS_THAN;
+  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, first.data(),
+                        static_cast<int>(first.size()), second.data(),
+                        static_cast<int>(second.size())) == CSTR_LESS_THAN;
 }
 
 // One row per contact with a name, sorted by the name it shows. A contact that cannot be fetched

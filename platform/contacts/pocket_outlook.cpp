@@ -18,11 +18,11 @@ using Cards = std::shared_ptr<const std::vector<VCardName>>;
 // not keep the screen from coming up for long.
 constexpr std::chrono::milliseconds kEvolutionLimit{2000};
 
-// The name the caller picker shows for a card: family name, a blank, first name; the formatted
-// name when the card has neither.
+// The name the caller picker shows for a card: its name parts; the formatted name when the
+// card has neither.
 std::u16string ShownName(const VCardName& card) {
   if (card.family.empty() && card.given.empty()) return card.formatted;
-  return card.family + u" " + card.given;
+  return JoinNameParts(card.family, card.given);
 }
 
 // The cards of every source in turn. A card whose shown name an earlier source already gave is

@@ -231,3 +231,11 @@ std::vector<VCardName> ReadVCardNames(std::string_view bytes) {
   }
   return names;
 }
+
+std::u16string JoinNameParts(std::u16string_view family, std::u16string_view given) {
+  std::u16string name(family);
+  if (!family.empty() && !given.empty()) {
+    name += u' ';
+  }
+  return name.append(given);
+}

@@ -11,6 +11,10 @@ struct VCardName {
   std::u16string formatted;  // the FN property, the name as the card wants it shown
 };
 
+// A person's two name parts as the contacts show them: family name, a blank, first name. When
+// one part is empty, the other alone: no blank is left at either end of the name.
+std::u16string JoinNameParts(std::u16string_view family, std::u16string_view given);
+
 // One entry per complete card (BEGIN:VCARD to END:VCARD), in the order of the text. A card
 // without N or FN gives empty names there. Lines that are not properties are passed over, and a
 // card that is never ended is dropped, so a damaged file still gives its sound cards. Cards

@@ -124,7 +124,7 @@ std::vector<std::u16string> EntryNames(const std::string& cards) {
     if (!card.formatted.empty()) {
       names.push_back(card.formatted);
     } else if (!card.family.empty() || !card.given.empty()) {
-      names.push_back(card.family + u" " + card.given);
+      names.push_back(JoinNameParts(card.family, card.given));
     }
   }
   return names;

@@ -149,8 +149,8 @@ TEST_F(SystemdLaunchTest, KeptCallsAreLaunchedOnTheirSecondAndADeletedOneNever) 
   std::this_thread::sleep_until(std::chrono::system_clock::from_time_t(last + 2));
   std::vector<long long> late;
   for (const long long open : launches.Opens()) {
-    late.push_back(open - static_cast<long long>(open / 1'000'000 >= last ? last : kept) *
-                              1'000'000);
+    late.push_back(open -
+                   static_cast<long long>(open / 1'000'000 >= last ? last : kept) * 1'000'000);
   }
   ASSERT_EQ(late.size(), 2u) << "launches seen (µs after the first kept second): "
                              << testing::PrintToString(launches.Opens());
@@ -158,8 +158,7 @@ TEST_F(SystemdLaunchTest, KeptCallsAreLaunchedOnTheirSecondAndADeletedOneNever) 
     EXPECT_GE(microseconds, 0);
     EXPECT_LT(microseconds, 50'000) << "launched " << microseconds / 1000 << " ms after its second";
   }
-  std::printf("launched %lld ms and %lld ms after their seconds\n", late[0] / 1000,
-              late[1] / 1000);
+  std::printf("launched %lld ms and %lld ms after their seconds\n", late[0] / 1000, late[1] / 1000);
   EXPECT_TRUE(PendingTimers().empty());
   EXPECT_EQ(CountCalls(ReadSchedule()), 0);
 }

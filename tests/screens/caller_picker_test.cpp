@@ -144,9 +144,10 @@ TEST_F(CallerPickerTest, NothingToListGivesAnEmptyListThatDoneCannotLeave) {
 }
 
 TEST_F(CallerPickerTest, ContactsByNameThenSimEntriesByIndexWithTheFirstRowSelected) {
-  // Without a name the card's FN is shown; a card with neither is not listed. The contacts
-  // are in alphabetical order, letter case and accents aside.
-  WriteCards(Card("Lee;Ann") + Card(";Bo") + Card("") + Card("adams;amy") +
+  // Without a name the card's FN is shown; a card with neither is not listed; a name part
+  // alone leaves no blank beside it. The contacts are in alphabetical order, letter case and
+  // accents aside.
+  WriteCards(Card("Lee;Ann") + Card(";Bo") + Card("Nguyen;") + Card("") + Card("adams;amy") +
              "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:"
              "=C3=96zdemir;=C5=9E=\r\nule\r\nEND:VCARD\r\n"
              "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:\xC3\x89mile Zola\r\nEND:VCARD\r\n"
@@ -169,10 +170,10 @@ TEST_F(CallerPickerTest, ContactsByNameThenSimEntriesByIndexWithTheFirstRowSelec
     PressKey(VK_TSOFT1);
   });
   EXPECT_EQ(RunPicker(), 0);
-  EXPECT_THAT(rows,
-              ElementsAre(ListRow{"adams amy", 0}, ListRow{" Bo", 0}, ListRow{"Émile Zola", 0},
-                          ListRow{"Lee Ann", 0}, ListRow{"Özdemir Şule", 0}, ListRow{"Zed", 0},
-                          ListRow{"Sim Four", 0}, ListRow{"", 0}, ListRow{"Sim Nine", 0}));
+  EXPECT_THAT(rows, ElementsAre(ListRow{"adams amy", 0}, ListRow{"Bo", 0}, ListRow{"Émile Zola", 0},
+                                ListRow{"Lee Ann", 0}, ListRow{"Nguyen", 0},
+                                ListRow{"Özdemir Şule", 0}, ListRow{"Zed", 0},
+                                ListRow{"Sim Four", 0}, ListRow{"", 0}, ListRow{"Sim Nine", 0}));
   EXPECT_EQ(Chosen(), "Émile Zola");
   EXPECT_THAT(selected, ElementsAre("0+focus"));
   EXPECT_EQ(width, 176);
@@ -368,9 +369,9 @@ TEST_F(CallerPickerDatabaseTest, SessionIsOpenedAtInitialisationAndClosedWithThe
 
 TEST_F(CallerPickerDatabaseTest, ContactFailuresAreSilentAndTheSimRowsStillCome) {
   database_.contacts = {u"Ann Lee", std::nullopt, u"Bo "};
-  EXPECT_THAT(RowsOfOneOpening(), ElementsAre(" Bo", "Lee Ann", "Sim One"));
+  EXPECT_THAT(RowsOfOneOpening(), ElementsAre("Bo", "Lee Ann", "Sim One"));
   database_.firstReadable = false;
-  EXPECT_THAT(RowsOfOneOpening(), ElementsAre("Lee ", "Sim One"));
+  EXPECT_THAT(RowsOfOneOpening(), ElementsAre("Lee", "Sim One"));
   database_.firstReadable = true;
   for (bool* step :
        {&database_.countReadable, &database_.hasItems, &database_.hasFolder, &database_.logsOn}) {
