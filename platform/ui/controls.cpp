@@ -2,11 +2,13 @@
 // icons and date pickers, each a Qt widget on the screen's window with the control's id.
 #include "platform/ui/controls.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
@@ -267,6 +269,35 @@ void NotifyScreen(ControlWindow* control, WORD notification) {
                    reinterpret_cast<LPARAM>(static_cast<HWND>(control)));
 }
 
+// A finger has no action key: on a field that shows a choice made on another screen, a tap
+// takes the focus and presses it there.
+class ActionOnTap : public QObject {
+ public:
+  ActionOnTap(ControlWindow* control, QObject* parent) : QObject(parent), control_(control) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonPress) {
+      pressedAt_ = static_cast<QMouseEvent*>(event)->position().toPoint();
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+      const auto* release = static_cast<QMouseEvent*>(event);
+      if (release->button() == Qt::LeftButton &&
+          (release->position().toPoint() - pressedAt_).manhattanLength() <
+              QApplication::startDragDistance() &&
+          LiveControl(control_) != nullptr) {
+        static_cast<QWidget*>(watched)->setFocus(Qt::MouseFocusReason);
+        DispatchToScreen(control_->screen, WM_COMMAND, IDOK, 0);
+        return true;
+      }
+    }
+    return false;
+  }
+
+ private:
+  ControlWindow* control_;
+  QPoint pressedAt_;
+};
+
 QWidget* MakeWidget(ControlWindow* control, QWidget* parent) {
   const QString text = ToQString(control->text);
   switch (control->controlKind) {
@@ -275,6 +306,9 @@ QWidget* MakeWidget(ControlWindow* control, QWidget* parent) {
       edit->setFrame(control->style & kControlBorder);
       QObject::connect(edit, &QLineEdit::textChanged,
                        [control] { NotifyScreen(control, EN_CHANGE); });
+      if (control->style & kControlTapActs) {
+        edit->installEventFilter(new ActionOnTap(control, edit));
+      }
       return edit;
     }
     case ControlKind::kAutoCheckBox: {

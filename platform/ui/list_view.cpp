@@ -2,13 +2,18 @@
 // mark (the selected row), redraw off and on.
 #include "platform/ui/list_view.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QScroller>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "platform/ui/controls.h"
 #include "platform/ui/internal/controls.h"
@@ -18,6 +23,7 @@
 #include "platform/ui/internal/phone_frame.h"
 #include "platform/ui/internal/text.h"
 #include "platform/ui/internal/windows.h"
+#include "platform/ui/messages.h"
 
 namespace {
 
@@ -46,7 +52,13 @@ class ReportTree : public QTreeWidget {
     connect(inner, &QScrollBar::rangeChanged, bar_, [this] { followScrollRange(); });
     connect(inner, &QScrollBar::valueChanged, bar_, &QScrollBar::setValue);
     connect(bar_, &QScrollBar::valueChanged, inner, &QScrollBar::setValue);
+    // A finger drags the rows and flicks them on; a drag never moves the selection, a tap
+    // still selects.
+    QScroller::grabGesture(viewport(), QScroller::LeftMouseButtonGesture);
   }
+
+  // What a tap on the selected row and a double tap on a row do: the action key.
+  void SetActivation(std::function<void()> activate) { activate_ = std::move(activate); }
 
   // The rightmost pixel of the viewport that the scroll bar leaves uncovered.
   int VisibleRight() const {
@@ -63,7 +75,48 @@ class ReportTree : public QTreeWidget {
     followScrollRange();
   }
 
+  void mousePressEvent(QMouseEvent* event) override {
+    const QModelIndex pressed = indexAt(event->position().toPoint());
+    tapOnSelected_ = event->button() == Qt::LeftButton && pressed.isValid() &&
+                     pressed.row() == currentIndex().row() &&
+                     selectionModel()->isRowSelected(pressed.row(), QModelIndex());
+    pressedAt_ = event->position().toPoint();
+    actedOnRelease_ = false;
+    QTreeWidget::mousePressEvent(event);
+  }
+
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    QTreeWidget::mouseReleaseEvent(event);
+    const QPoint released = event->position().toPoint();
+    if (tapOnSelected_ && event->button() == Qt::LeftButton &&
+        (released - pressedAt_).manhattanLength() < QApplication::startDragDistance() &&
+        indexAt(released).row() == currentIndex().row()) {
+      tapOnSelected_ = false;
+      actedOnRelease_ = true;
+      Activate();
+    }
+  }
+
+  // The second press of a double tap. When the first already acted (it fell on the selected
+  // row), the row under the finger may since be another list's: it acts once, not twice.
+  void mouseDoubleClickEvent(QMouseEvent* event) override {
+    if (event->button() != Qt::LeftButton || actedOnRelease_) {
+      return;
+    }
+    const QModelIndex pressed = indexAt(event->position().toPoint());
+    if (pressed.isValid()) {
+      setCurrentIndex(pressed);
+      Activate();
+    }
+  }
+
  private:
+  void Activate() {
+    if (activate_) {
+      activate_();
+    }
+  }
+
   void followScrollRange() {
     const QScrollBar* inner = verticalScrollBar();
     bar_->setRange(inner->minimum(), inner->maximum());
@@ -74,6 +127,10 @@ class ReportTree : public QTreeWidget {
   }
 
   QScrollBar* bar_ = nullptr;
+  std::function<void()> activate_;
+  QPoint pressedAt_;
+  bool tapOnSelected_ = false;
+  bool actedOnRelease_ = false;
 };
 
 // Draws the rows tightly, since on the phone's narrow screen every pixel of a column counts:
@@ -346,6 +403,8 @@ HWND CreateWindowExW(DWORD /*extendedStyle*/, LPCWSTR className, LPCWSTR windowN
   // Not a tab stop: a screen gives its list the focus itself.
   tree->setFocusPolicy(Qt::ClickFocus);
   tree->setGeometry(x, y, width, height);
+  // The list lies on its screen, which outlives it.
+  tree->SetActivation([screen] { DispatchToScreen(screen, WM_COMMAND, IDOK, 0); });
   list->tree = tree;
   list->widget = tree;
   if (style & WS_VISIBLE) {

@@ -27,6 +27,8 @@ enum ControlStyle : std::uint32_t {
   kControlShortDate = 1u << 6,   // date picker showing the short date
   kControlTimeFormat = 1u << 7,  // date picker showing the time of day
   kControlUpDown = 1u << 8,      // date picker with up-down arrows instead of a calendar
+  kControlTapActs = 1u << 9,     // a tap on it is the action key there (a field showing a
+                                 // choice made on another screen)
 };
 
 struct ControlTemplate {

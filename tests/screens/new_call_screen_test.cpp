@@ -332,24 +332,44 @@ TEST_F(NewCallScreenTest, ARingtonePathTooLongForTheFieldIsRefused) {
   EXPECT_THAT(ReadSchedule(), HasSubstr("Ringtone=\"" + defaultRingtone() + "\""));
 }
 
-TEST_F(NewCallScreenTest, TheActionKeyOnTheRingtoneFieldBrowsesAndTheChoiceIsSaved) {
-  WriteSchedule("<CallInfo/>");
-  std::ofstream(directory_ / "short.mp3") << "x";
-  std::u16string shown;
-  RunLater([] {
-    ASSERT_TRUE(FocusOn(IDC_RINGTONE));
-    PressKey(VK_RETURN);
-  });
-  RunLater([&] { BrowseTo(directory_ / "short.mp3"); });
-  RunLater([&] {
-    shown = ControlText(IDC_RINGTONE);
-    PressKey(VK_F1);
-  });
-  QueueRescue();
-  EXPECT_EQ(RunScreen(), 0);
-  EXPECT_EQ(ToUtf8(shown), (directory_ / "short.mp3").string());
-  EXPECT_THAT(ReadSchedule(),
-              HasSubstr("Ringtone=\"" + (directory_ / "short.mp3").string() + "\""));
+// The action key there, or a tap (a phone has no key for it), browses; the file chosen is saved.
+class RingtoneFieldTest : public NewCallScreenTest {
+ protected:
+  void BrowseAndSave(bool tap) {
+    WriteSchedule("<CallInfo/>");
+    const std::filesystem::path directory = directory_;
+    std::ofstream(directory / "short.mp3") << "x";
+    std::u16string shown;
+    RunLater([tap] {
+      if (tap) {
+        WheelAt(88, 60, -3);  // the field lies below the form's first view
+        RECT field{};
+        ASSERT_TRUE(WindowPlace(GetDlgItem(NewestScreen(), IDC_RINGTONE), &field));
+        ClickAt((field.left + field.right) / 2, (field.top + field.bottom) / 2);
+      } else {
+        ASSERT_TRUE(FocusOn(IDC_RINGTONE));
+        PressKey(VK_RETURN);
+      }
+    });
+    RunLater([directory] { BrowseTo(directory / "short.mp3"); });
+    RunLater([&] {
+      shown = ControlText(IDC_RINGTONE);
+      PressKey(VK_F1);
+    });
+    QueueRescue();
+    EXPECT_EQ(RunScreen(), 0);
+    EXPECT_EQ(ToUtf8(shown), (directory / "short.mp3").string());
+    EXPECT_THAT(ReadSchedule(),
+                HasSubstr("Ringtone=\"" + (directory / "short.mp3").string() + "\""));
+  }
+};
+
+TEST_F(RingtoneFieldTest, TheActionKeyThereBrowsesAndTheChoiceIsSaved) {
+  BrowseAndSave(false);
+}
+
+TEST_F(RingtoneFieldTest, ATapThereBrowsesAsTheActionKeyDoes) {
+  BrowseAndSave(true);
 }
 
 }  // namespace

@@ -206,6 +206,45 @@ TEST_F(RingtoneBrowserTest, ActionKeyEntersGoesUpAndPicksFiles) {
   for (const auto& selection : selections) EXPECT_THAT(selection, ElementsAre("0+focus"));
 }
 
+// By touch alone: a tap selects, a tap on the selected row or a double tap does what the
+// action key does on it.
+TEST_F(RingtoneBrowserTest, TapsOnTheSelectedRowAndDoubleTapsEnterGoUpAndPick) {
+  MakeFile("A/B/deep.wav");
+  MakeFile("A/x.wav");
+  std::vector<std::string> directories;
+  const auto tap = [](const std::string& text, bool twice) {
+    const std::vector<ListRow> rows = Rows();
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+      RECT place{};
+      if (rows[row].text == text &&
+          ListRowPlace(State().ringtoneList, static_cast<int>(row), &place)) {
+        const int x = (place.left + place.right) / 2;
+        const int y = (place.top + place.bottom) / 2;
+        twice ? DoubleClickAt(x, y) : ClickAt(x, y);
+        return;
+      }
+    }
+    ADD_FAILURE() << "no row " << text << " in sight";
+  };
+  RunLater([&] {
+    tap("A", false);  // the first row is selected when the browser opens
+    directories.push_back(Directory());
+    tap("B", false);  // selects
+    directories.push_back(Directory());
+    tap("B", false);  // on the selected row
+    directories.push_back(Directory());
+    tap("..", false);  // the up row is selected in a folder just entered
+    directories.push_back(Directory());
+    tap("B", true);
+    directories.push_back(Directory());
+    PressKey(VK_ESCAPE);
+    tap("x.wav", true);
+  });
+  EXPECT_EQ(RunBrowser(), 0);
+  EXPECT_THAT(directories, ElementsAre("/A/", "/A/", "/A/B/", "/A/", "/A/B/"));
+  EXPECT_EQ(Chosen(), "/A/x.wav");
+}
+
 TEST_F(RingtoneBrowserTest, SelectPicksDirectoriesAndTheUpRowAndEachOpeningStartsAtTheRoot) {
   MakeFile("A/B/deep.wav");
   RunLater([] {

@@ -211,7 +211,11 @@ void TypeText(std::u16string_view text) {
   }
 }
 
-void ClickAt(int x, int y) {
+namespace {
+
+// The left button's presses and releases at (x, y) of the newest frame, in order, each to the
+// widget a person's pointer would hit there.
+void SendButtonEvents(int x, int y, std::initializer_list<QEvent::Type> types) {
   ScreenWindow* screen = NewestScreenWindow();
   if (screen == nullptr || screen->frame == nullptr) {
     return;
@@ -231,15 +235,27 @@ void ClickAt(int x, int y) {
   }
   const QPointF local = target->mapFrom(top, QPointF(point));
   const QPointF global = frame->mapToGlobal(QPointF(at));
-  QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
-                    Qt::NoModifier);
-  QCoreApplication::sendEvent(target, &press);
-  if (target == nullptr) {
-    return;
-  }
-  QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+  for (const QEvent::Type type : types) {
+    if (target == nullptr) {
+      return;  // the press ended the screen
+    }
+    const bool down = type != QEvent::MouseButtonRelease;
+    QMouseEvent event(type, local, global, Qt::LeftButton, down ? Qt::LeftButton : Qt::NoButton,
                       Qt::NoModifier);
-  QCoreApplication::sendEvent(target, &release);
+    QCoreApplication::sendEvent(target, &event);
+  }
+}
+
+}  // namespace
+
+void ClickAt(int x, int y) {
+  SendButtonEvents(x, y, {QEvent::MouseButtonPress, QEvent::MouseButtonRelease});
+}
+
+void DoubleClickAt(int x, int y) {
+  SendButtonEvents(x, y,
+                   {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                    QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease});
 }
 
 void WheelAt(int x, int y, int notches) {
@@ -422,6 +438,22 @@ std::vector<std::u16string> ShownWindowTitles() {
 std::u16string ShownListCell(HWND list, int row, int column) {
   ListWindow* live = LiveList(list);
   return live != nullptr ? ShownListCell(live, row, column).toStdU16String() : std::u16string();
+}
+
+bool ListRowPlace(HWND list, int row, RECT* place) {
+  ScreenWindow* screen = NewestScreenWindow();
+  ListWindow* live = LiveList(list);
+  if (screen == nullptr || screen->frame == nullptr || live == nullptr || place == nullptr ||
+      row < 0 || row >= live->tree->topLevelItemCount()) {
+    return false;
+  }
+  QTreeWidget* tree = live->tree;
+  const QRect cell = tree->visualRect(tree->model()->index(row, 0));
+  if (cell.isEmpty()) {
+    return false;
+  }
+  *place = InFrame(screen->frame, tree->viewport(), cell);
+  return true;
 }
 
 int TopShownListRow(HWND list) {

@@ -21,6 +21,8 @@ void ReleaseKey(UINT virtualKey);
 // the frame's top-left corner (the caption strip is y 0 to 19, the client area y 20 to 199,
 // the soft-key bar y 200 to 219). An open message box over that point takes the click.
 void ClickAt(int x, int y);
+// Two clicks in quick succession there, as a double tap arrives.
+void DoubleClickAt(int x, int y);
 // Turns the mouse wheel at (x, y) of the newest screen's frame: positive notches roll away
 // from the person (up), negative towards (down).
 void WheelAt(int x, int y, int notches);
@@ -74,6 +76,9 @@ std::vector<std::u16string> ShownWindowTitles();
 // top, -1 when it shows none.
 std::u16string ShownListCell(HWND list, int row, int column);
 int TopShownListRow(HWND list);
+// Where row `row` of a report list stands in the newest frame (coordinates as ClickAt); false
+// when the list has no such row or it is scrolled out of the list's rows.
+bool ListRowPlace(HWND list, int row, RECT* place);
 // The width a person sees of a report list's column; 0 when it has no such column.
 int ShownColumnWidth(HWND list, int column);
 // How row `row` shows: LVIS_SELECTED when highlighted, LVIS_FOCUSED when it has the focus mark.
