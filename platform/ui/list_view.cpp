@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QScroller>
+#include <QScrollerProperties>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeWidget>
@@ -52,9 +53,13 @@ class ReportTree : public QTreeWidget {
     connect(inner, &QScrollBar::rangeChanged, bar_, [this] { followScrollRange(); });
     connect(inner, &QScrollBar::valueChanged, bar_, &QScrollBar::setValue);
     connect(bar_, &QScrollBar::valueChanged, inner, &QScrollBar::setValue);
-    // A finger drags the rows and flicks them on; a drag never moves the selection, a tap
-    // still selects.
+    // A finger drags the rows and flicks them on. The scroller hands presses on at once (held
+    // back, it would send them on at the wrong place of a scaled frame); the list itself
+    // holds a press until it proves a tap.
     QScroller::grabGesture(viewport(), QScroller::LeftMouseButtonGesture);
+    QScrollerProperties flicking = QScroller::scroller(viewport())->scrollerProperties();
+    flicking.setScrollMetric(QScrollerProperties::MousePressEventDelay, 0);
+    QScroller::scroller(viewport())->setScrollerProperties(flicking);
   }
 
   // What a tap on the selected row and a double tap on a row do: the action key.
@@ -75,23 +80,44 @@ class ReportTree : public QTreeWidget {
     followScrollRange();
   }
 
+  // A press selects only once it proves a tap: a finger that drags scrolls the rows and
+  // leaves the selection where it was.
   void mousePressEvent(QMouseEvent* event) override {
-    const QModelIndex pressed = indexAt(event->position().toPoint());
-    tapOnSelected_ = event->button() == Qt::LeftButton && pressed.isValid() &&
-                     pressed.row() == currentIndex().row() &&
-                     selectionModel()->isRowSelected(pressed.row(), QModelIndex());
+    if (event->button() != Qt::LeftButton) {
+      QTreeWidget::mousePressEvent(event);
+      return;
+    }
+    pressPending_ = true;
     pressedAt_ = event->position().toPoint();
+    pressedGlobal_ = event->globalPosition();
     actedOnRelease_ = false;
-    QTreeWidget::mousePressEvent(event);
+  }
+
+  void mouseMoveEvent(QMouseEvent* event) override {
+    if (!pressPending_) {
+      QTreeWidget::mouseMoveEvent(event);
+    }
   }
 
   void mouseReleaseEvent(QMouseEvent* event) override {
-    QTreeWidget::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton || !pressPending_) {
+      QTreeWidget::mouseReleaseEvent(event);
+      return;
+    }
+    pressPending_ = false;
     const QPoint released = event->position().toPoint();
-    if (tapOnSelected_ && event->button() == Qt::LeftButton &&
-        (released - pressedAt_).manhattanLength() < QApplication::startDragDistance() &&
-        indexAt(released).row() == currentIndex().row()) {
-      tapOnSelected_ = false;
+    if ((released - pressedAt_).manhattanLength() >= QApplication::startDragDistance() ||
+        QScroller::scroller(viewport())->state() != QScroller::Inactive) {
+      return;  // a drag
+    }
+    const QModelIndex pressed = indexAt(pressedAt_);
+    const bool onSelected = pressed.isValid() && pressed.row() == currentIndex().row() &&
+                            selectionModel()->isRowSelected(pressed.row(), QModelIndex());
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(pressedAt_), pressedGlobal_, Qt::LeftButton,
+                      Qt::LeftButton, event->modifiers());
+    QTreeWidget::mousePressEvent(&press);
+    QTreeWidget::mouseReleaseEvent(event);
+    if (onSelected) {
       actedOnRelease_ = true;
       Activate();
     }
@@ -129,7 +155,8 @@ class ReportTree : public QTreeWidget {
   QScrollBar* bar_ = nullptr;
   std::function<void()> activate_;
   QPoint pressedAt_;
-  bool tapOnSelected_ = false;
+  QPointF pressedGlobal_;
+  bool pressPending_ = false;
   bool actedOnRelease_ = false;
 };
 

@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QScroller>
+#include <QScrollerProperties>
 #include <algorithm>
 
 #include "platform/ui/internal/fonts.h"
@@ -166,6 +168,13 @@ PhoneFrame::PhoneFrame(ScreenWindow* screen, const QString& caption)
   area_->setWidget(client_);
   if (scrolls_) {
     makeScrollBar();
+    // A finger drags a long form and flicks it on, wherever it lies on the form. A press
+    // reaches the control under it at once (a field takes the focus, the calendar opens):
+    // only the lists hold presses back to tell a tap from a drag.
+    QScroller::grabGesture(area_->viewport(), QScroller::LeftMouseButtonGesture);
+    QScrollerProperties flicking = QScroller::scroller(area_->viewport())->scrollerProperties();
+    flicking.setScrollMetric(QScrollerProperties::MousePressEventDelay, 0);
+    QScroller::scroller(area_->viewport())->setScrollerProperties(flicking);
   }
   popup_ = new SoftKeyPopup(screen, this);
 }
