@@ -18,6 +18,7 @@
 
 #include "platform/system/module_path.h"
 #include "platform/system/text.h"
+#include "platform/ui/internal/on_screen_keyboard.h"
 
 namespace {
 
@@ -292,6 +293,7 @@ bool StartScreenPlatform(int& argc, char** argv, std::string* why) {
   if (name == "xcb" || IsWayland(name)) {
     RefuseSessionBusAutolaunch();
   }
+  FollowTypingWithOnScreenKeyboard();
   QApplication::setApplicationName("Pelorin");
   QApplication::setQuitOnLastWindowClosed(false);
   return true;

@@ -16,6 +16,7 @@
 #include "platform/ui/internal/controls.h"
 #include "platform/ui/internal/frame_metrics.h"
 #include "platform/ui/internal/gdi.h"
+#include "platform/ui/internal/on_screen_keyboard.h"
 #include "platform/ui/internal/text.h"
 #include "platform/ui/internal/windows.h"
 #include "platform/ui/messages.h"
@@ -308,6 +309,7 @@ QWidget* MakeWidget(ControlWindow* control, QWidget* parent) {
                        [control] { NotifyScreen(control, EN_CHANGE); });
       if (control->style & kControlTapActs) {
         edit->installEventFilter(new ActionOnTap(control, edit));
+        edit->setProperty(kShowsChoiceProperty, true);  // no on-screen keyboard for it
       }
       return edit;
     }
