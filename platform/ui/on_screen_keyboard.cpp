@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QtGlobal>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -24,13 +25,13 @@ bool CompositorSpeaksQtsTextInput() {
   bool spoken = false;
   const wl_registry_listener listener = {
       [](void* data, wl_registry*, uint32_t, const char* interface, uint32_t) {
-        const char* known[] = {"zwp_text_input_manager_v2", "qt_text_input_method_manager_v1",
-#if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
-                               "zwp_text_input_manager_v3",
-#endif
-                               nullptr};
-        for (const char** name = known; *name != nullptr; ++name) {
-          if (std::strcmp(interface, *name) == 0) {
+        std::vector<const char*> known = {"zwp_text_input_manager_v2",
+                                          "qt_text_input_method_manager_v1"};
+        if (QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)) {
+          known.push_back("zwp_text_input_manager_v3");
+        }
+        for (const char* name : known) {
+          if (std::strcmp(interface, name) == 0) {
             *static_cast<bool*>(data) = true;
           }
         }
