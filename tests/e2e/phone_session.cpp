@@ -20,7 +20,8 @@ struct Compositor {
   fs::path directory;
   int xvfb = 0;
   int phoc = 0;
-  std::string socket;  // WAYLAND_DISPLAY for its clients, an absolute path
+  std::string socket;    // WAYLAND_DISPLAY for its clients, an absolute path
+  std::string xDisplay;  // the X server phoc's window is on: its pointer is phoc's
   std::string failure;
 };
 Compositor compositor;
@@ -48,6 +49,7 @@ std::string StartCompositor() {
 
   std::string display;
   compositor.xvfb = StartXvfb(compositor.directory, "360x720x24", false, &display);
+  compositor.xDisplay = display;
   if (compositor.xvfb <= 0) {
     return "Xvfb could not be started: " + ReadFile(compositor.directory / "xvfb.txt");
   }
@@ -116,6 +118,42 @@ void PhoneSession::Keys(const std::vector<std::string>& keys) {
 
 void PhoneSession::Type(const std::string& text) {
   Tool({"wtype", "-d", "80", text});
+}
+
+void PhoneSession::Tap(int x, int y) {
+  const int tool = test_support::Spawn(
+      {"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "1"},
+      {"DISPLAY=" + compositor.xDisplay}, "/dev/null", "/dev/null");
+  ::waitpid(tool, nullptr, 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+}
+
+bool PhoneSession::StartOnScreenKeyboard() {
+  const fs::path settings = root_ / "keyboard-settings" / "glib-2.0" / "settings";
+  fs::create_directories(settings);
+  // squeekboard shows only while the desktop's screen keyboard setting is on.
+  std::ofstream(settings / "keyfile")
+      << "[org/gnome/desktop/a11y/applications]\nscreen-keyboard-enabled=true\n";
+  std::vector<std::string> environment = environment_;
+  environment.push_back("XDG_CONFIG_HOME=" + (root_ / "keyboard-settings").string());
+  environment.push_back("GSETTINGS_BACKEND=keyfile");
+  const fs::path log = root_ / "squeekboard.txt";
+  if (test_support::Spawn({"squeekboard"}, environment, log, log) <= 0) {
+    return false;
+  }
+  return WaitUntil([&] { return !KeyboardVisible().empty(); }, std::chrono::seconds(20));
+}
+
+std::string PhoneSession::KeyboardVisible() {
+  const std::string answer =
+      Tool({"gdbus", "call", "--session", "--dest", "sm.puri.OSK0", "--object-path",
+            "/sm/puri/OSK0", "--method", "org.freedesktop.DBus.Properties.Get", "sm.puri.OSK0",
+            "Visible"})
+          .output;
+  if (answer.find("true") != std::string::npos) {
+    return "true";
+  }
+  return answer.find("false") != std::string::npos ? "false" : "";
 }
 
 std::string PhoneSession::Windows() {

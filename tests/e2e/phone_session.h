@@ -33,6 +33,14 @@ class PhoneSession : public DesktopSession {
   // Saves a picture of the phone's screen as <artifacts>/wayland/<name>.png.
   void TakePicture(const std::string& name) override;
 
+  // A tap with the pointer at (x, y) of the phone's screen (there is no touch device).
+  void Tap(int x, int y);
+  // Starts the real squeekboard, Phosh's on-screen keyboard, on the session's bus (started
+  // first with StartSessionBus); true once it answers there.
+  bool StartOnScreenKeyboard();
+  // Its Visible property, "true" or "false"; empty when it does not answer.
+  std::string KeyboardVisible();
+
   // The windows the compositor shows, the focused one marked "* ", as wayland_windows lists them.
   std::string Windows();
   // Width and height of a PNG picture; {0, 0} when it is none.

@@ -90,4 +90,36 @@ TEST_F(PhoneTest, ACallTypedAheadRingsThroughTheWaiterAndTalkAnswers) {
   EXPECT_EQ(CountCalls(ReadSchedule()), 0) << ReadSchedule();
 }
 
+// Phosh's keyboard comes up for the fields that take typing and goes with them; its keys,
+// tapped, type the caller's name.
+TEST_F(PhoneTest, TheOnScreenKeyboardTypesTheNameAndGoesWhenTheFieldTakesNoTyping) {
+  StartSessionBus();
+  ASSERT_TRUE(StartOnScreenKeyboard()) << "squeekboard did not answer";
+  const auto keyboardIs = [&](const std::string& state) {
+    return WaitUntil([&] { return KeyboardVisible() == state; }, 5s);
+  };
+  const int program = StartProgram();
+  ASSERT_TRUE(FocusWindow(kMainTitle, 20s)) << Windows();
+  EXPECT_TRUE(keyboardIs("false")) << "shown on the main screen";
+  Keys({"F1"});  // New: the caller name field has the focus
+  ASSERT_TRUE(FocusWindow(kNewCallTitle, 10s)) << Windows();
+  ASSERT_TRUE(keyboardIs("true")) << "not shown for the caller name";
+  std::this_thread::sleep_for(1s);  // the keyboard slides in
+  TakePicture("10-keyboard");
+  // Its "u" and "o" keys, in its top row of letters (see the picture).
+  Tap(235, 537);
+  Tap(305, 537);
+  Keys({"Tab"});  // the date takes digits
+  EXPECT_TRUE(keyboardIs("true"));
+  Keys({"Tab", "Tab"});  // the ringtone field only shows the browser's choice
+  EXPECT_TRUE(keyboardIs("false")) << "shown for the ringtone field";
+  Keys({"F1"});  // SAVE
+  ASSERT_TRUE(WaitUntil([&] { return CountCalls(ReadSchedule()) == 1; }, 10s)) << ReadSchedule();
+  EXPECT_THAT(ReadSchedule(), HasSubstr("Name=\"Tobrinuo\""));
+  ASSERT_TRUE(FocusWindow(kMainTitle, 10s)) << Windows();
+  Keys({"F2", "3"});  // Exit
+  EXPECT_EQ(WaitForProgram(program, 10s), 0);
+  EXPECT_TRUE(keyboardIs("false"));
+}
+
 }  // namespace
