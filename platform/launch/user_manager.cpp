@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <functional>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 
@@ -112,96 +114,73 @@ int AppendStrings(sd_bus_message* message, const std::vector<std::string>& strin
   return code < 0 ? code : sd_bus_message_close_container(message);
 }
 
+// Runs the steps of a message's making in order and stops at the first that fails: its
+// code, else the last one's.
+int InOrder(std::initializer_list<std::function<int()>> steps) {
+  int code = 0;
+  for (const std::function<int()>& step : steps) {
+    if ((code = step()) < 0) {
+      break;
+    }
+  }
+  return code;
+}
+
+int CloseContainers(sd_bus_message* message, int count) {
+  int code = 0;
+  for (int open = 0; open < count && code >= 0; ++open) {
+    code = sd_bus_message_close_container(message);
+  }
+  return code;
+}
+
 int AppendTimerProperties(sd_bus_message* message, const TransientLaunch& launch) {
-  int code = sd_bus_message_open_container(message, 'a', "(sv)");
-  if (code >= 0) {
-    code = AppendProperty(message, "Description", "s", launch.description);
-  }
-  if (code >= 0) {
-    code = sd_bus_message_append(message, "(sv)", "TimersCalendar", "a(ss)", 1, "OnCalendar",
-                                 launch.calendar.c_str());
-  }
-  // The default accuracy is a minute; a call rings on its second.
-  if (code >= 0) {
-    code = sd_bus_message_append(message, "(sv)", "AccuracyUSec", "t", std::uint64_t{1});
-  }
-  // An elapsed timer goes, and its service with it once it has run.
-  if (code >= 0) {
-    code = sd_bus_message_append(message, "(sv)", "RemainAfterElapse", "b", 0);
-  }
-  if (code >= 0) {
-    code = sd_bus_message_append(message, "(sv)", "WakeSystem", "b", launch.wakeSystem ? 1 : 0);
-  }
-  return code < 0 ? code : sd_bus_message_close_container(message);
+  return InOrder({
+      [&] { return sd_bus_message_open_container(message, 'a', "(sv)"); },
+      [&] { return AppendProperty(message, "Description", "s", launch.description); },
+      [&] {
+        return sd_bus_message_append(message, "(sv)", "TimersCalendar", "a(ss)", 1, "OnCalendar",
+                                     launch.calendar.c_str());
+      },
+      // The default accuracy is a minute; a call rings on its second.
+      [&] { return sd_bus_message_append(message, "(sv)", "AccuracyUSec", "t", std::uint64_t{1}); },
+      // An elapsed timer goes, and its service with it once it has run.
+      [&] { return sd_bus_message_append(message, "(sv)", "RemainAfterElapse", "b", 0); },
+      [&] {
+        return sd_bus_message_append(message, "(sv)", "WakeSystem", "b", launch.wakeSystem ? 1 : 0);
+      },
+      [&] { return CloseContainers(message, 1); },
+  });
 }
 
 // The service starts the command and is done; a launch that falls while an earlier call
 // still rings starts a second process, and KillMode=process leaves the first alone.
 int AppendService(sd_bus_message* message, const TransientLaunch& launch) {
-  int code = sd_bus_message_open_container(message, 'a', "(sa(sv))");
-  if (code >= 0) {
-    code = sd_bus_message_open_container(message, 'r', "sa(sv)");
-  }
-  if (code >= 0) {
-    code = sd_bus_message_append(message, "s", launch.serviceName.c_str());
-  }
-  if (code >= 0) {
-    code = sd_bus_message_open_container(message, 'a', "(sv)");
-  }
-  if (code >= 0) {
-    code = AppendProperty(message, "Description", "s", launch.description);
-  }
-  if (code >= 0) {
-    code = AppendProperty(message, "Type", "s", "oneshot");
-  }
-  if (code >= 0) {
-    code = AppendProperty(message, "KillMode", "s", "process");
-  }
-  // ExecStart: one command, a(sasb): the program, its whole argv, whether failure is ignored.
-  if (code >= 0) {
-    code = sd_bus_message_open_container(message, 'r', "sv");
-  }
-  if (code >= 0) {
-    code = sd_bus_message_append(message, "s", "ExecStart");
-  }
-  if (code >= 0) {
-    code = sd_bus_message_open_container(message, 'v', "a(sasb)");
-  }
-  if (code >= 0) {
-    code = sd_bus_message_open_container(message, 'a', "(sasb)");
-  }
-  if (code >= 0) {
-    code = sd_bus_message_open_container(message, 'r', "sasb");
-  }
-  if (code >= 0) {
-    code = sd_bus_message_append(message, "s", launch.command.front().c_str());
-  }
-  if (code >= 0) {
-    code = AppendStrings(message, launch.command);
-  }
-  if (code >= 0) {
-    code = sd_bus_message_append(message, "b", 0);
-  }
-  for (int open = 0; open < 4 && code >= 0; ++open) {
-    code = sd_bus_message_close_container(message);
-  }
-  if (code >= 0) {
-    code = sd_bus_message_open_container(message, 'r', "sv");
-  }
-  if (code >= 0) {
-    code = sd_bus_message_append(message, "s", "Environment");
-  }
-  if (code >= 0) {
-    code = sd_bus_message_open_container(message, 'v', "as");
-  }
-  if (code >= 0) {
-    code = AppendStrings(message, launch.environment);
-  }
-  // The variant, the property, the property array, the unit, the unit array.
-  for (int open = 0; open < 5 && code >= 0; ++open) {
-    code = sd_bus_message_close_container(message);
-  }
-  return code;
+  return InOrder({
+      [&] { return sd_bus_message_open_container(message, 'a', "(sa(sv))"); },
+      [&] { return sd_bus_message_open_container(message, 'r', "sa(sv)"); },
+      [&] { return sd_bus_message_append(message, "s", launch.serviceName.c_str()); },
+      [&] { return sd_bus_message_open_container(message, 'a', "(sv)"); },
+      [&] { return AppendProperty(message, "Description", "s", launch.description); },
+      [&] { return AppendProperty(message, "Type", "s", "oneshot"); },
+      [&] { return AppendProperty(message, "KillMode", "s", "process"); },
+      // ExecStart, a(sasb): one command, its program, its whole argv, failure not ignored.
+      [&] { return sd_bus_message_open_container(message, 'r', "sv"); },
+      [&] { return sd_bus_message_append(message, "s", "ExecStart"); },
+      [&] { return sd_bus_message_open_container(message, 'v', "a(sasb)"); },
+      [&] { return sd_bus_message_open_container(message, 'a', "(sasb)"); },
+      [&] { return sd_bus_message_open_container(message, 'r', "sasb"); },
+      [&] { return sd_bus_message_append(message, "s", launch.command.front().c_str()); },
+      [&] { return AppendStrings(message, launch.command); },
+      [&] { return sd_bus_message_append(message, "b", 0); },
+      [&] { return CloseContainers(message, 4); },
+      [&] { return sd_bus_message_open_container(message, 'r', "sv"); },
+      [&] { return sd_bus_message_append(message, "s", "Environment"); },
+      [&] { return sd_bus_message_open_container(message, 'v', "as"); },
+      [&] { return AppendStrings(message, launch.environment); },
+      // The variant, the property, the property array, the unit, the unit array.
+      [&] { return CloseContainers(message, 5); },
+  });
 }
 
 // The start time of a process in clock ticks since boot, field 22 of /proc/<pid>/stat.

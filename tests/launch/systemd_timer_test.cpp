@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "launch_fixture.h"
+#include "platform/launch/launch_name.h"
 #include "platform/launch/timed_launch.h"
 #include "platform/launch/waiter_state.h"
 #include "platform/system/module_path.h"
@@ -85,11 +86,8 @@ class SystemdTimerTest : public testing::Test {
     EXPECT_EQ(pending.size(), 1u);
     return pending.empty() ? "" : pending.front();
   }
-  // The unit base name of the program's launch, as its state file is named too.
-  std::string Name(const fs::path& program) {
-    std::string failure;
-    return fs::path(StateFilePath(program.string(), &failure)).stem().string();
-  }
+  // The unit base name of the program's launch.
+  std::string Name(const fs::path& program) { return LaunchName(program.string()); }
   std::string UnitFile(const std::string& extension) {
     return ReadFile(manager_->unitDirectory() / (Name(program_) + extension));
   }
