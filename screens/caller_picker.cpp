@@ -154,13 +154,15 @@ void PickSelectedName(HWND screen) {
   EndDialog(screen, 0);
 }
 
-INT_PTR CallerPickerProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+INT_PTR CallerPickerProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       InitCallerPicker(screen);
       return TRUE;
     case WM_ACTIVATE:
       return FocusWhenActivated(wParam, State().callerList);
+    case WM_SIZE:
+      return CoverClientWithList(lParam, State().callerList);
     case WM_COMMAND:
       switch (wParam) {
         case IDOK:

@@ -143,7 +143,7 @@ void ShowAbout() {
   about.Run();
 }
 
-INT_PTR MainProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+INT_PTR MainProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       if (InitScreenWithBar(screen, IDR_MAIN_BAR) == nullptr) {
@@ -153,6 +153,8 @@ INT_PTR MainProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*
       MainScreen::RefreshCallList();
       WatchScheduleFile(screen);
       return TRUE;
+    case WM_SIZE:
+      return CoverClientWithList(lParam, State().mainList);
     case WM_SCHEDULE_CHANGED:
       FollowScheduleFile();
       return TRUE;

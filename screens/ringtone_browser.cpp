@@ -115,13 +115,15 @@ void InitRingtoneBrowser(HWND screen) {
   RingtoneBrowser::FillDirectoryList();
 }
 
-INT_PTR RingtoneBrowserProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM /*lParam*/) {
+INT_PTR RingtoneBrowserProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
       InitRingtoneBrowser(screen);
       return TRUE;
     case WM_ACTIVATE:
       return FocusWhenActivated(wParam, State().ringtoneList);
+    case WM_SIZE:
+      return CoverClientWithList(lParam, State().ringtoneList);
     case WM_COMMAND:
       switch (wParam) {
         case IDOK:

@@ -207,6 +207,12 @@ INT_PTR FocusWhenActivated(WPARAM activation, HWND control) {
   return TRUE;
 }
 
+INT_PTR CoverClientWithList(LPARAM size, HWND list) {
+  MoveWindow(list, 0, 0, LOWORD(static_cast<std::uintptr_t>(size)),
+             HIWORD(static_cast<std::uintptr_t>(size)), TRUE);
+  return TRUE;
+}
+
 INT_PTR PaleBackground(HWND screen, WPARAM deviceContext) {
   SetBkMode(reinterpret_cast<HDC>(deviceContext), TRANSPARENT);
   HBRUSH brush = CreateSolidBrush(kPaleColour);

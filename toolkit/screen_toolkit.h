@@ -63,6 +63,10 @@ void AttachRowIcons(HWND list, std::initializer_list<int> iconIds);
 // becoming inactive leaves the message unhandled (FALSE).
 INT_PTR FocusWhenActivated(WPARAM activation, HWND control);
 
+// The answer to WM_SIZE on a screen that is one list: the list covers the new client area
+// (width and height in `size`, as WM_SIZE carries them), showing more rows or fewer (TRUE).
+INT_PTR CoverClientWithList(LPARAM size, HWND list);
+
 // The answer to WM_CTLCOLORSTATIC / WM_CTLCOLORDLG on the pale screens: transparent text over
 // a pale grey brush, stored as the message result and returned.
 INT_PTR PaleBackground(HWND screen, WPARAM deviceContext);

@@ -11,6 +11,10 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleOptionComplex>
+#include <QToolButton>
 #include <algorithm>
 
 #include "platform/ui/internal/controls.h"
@@ -205,7 +209,7 @@ class CalendarFit : public QObject {
     // window shows them.
     const QWidget* frame = editor_->window();
     QRect area(QPoint(0, 0), frame->size());
-    if (popup->height() <= kClientHeight) {
+    if (popup->height() <= ClientAreaHeight()) {
       area.adjust(0, kCaptionHeight, 0, -kBarHeight);
     }
     const QSize size = popup->size().boundedTo(area.size());
@@ -226,6 +230,58 @@ void FitCalendarToFrame(QDateTimeEdit* editor) {
   popup->installEventFilter(new CalendarFit(editor, popup));
 }
 
+// A fingertip's width in the frame's pixels: 41 screen pixels at a phone's 360.
+constexpr int kFingerButtonWidth = 20;
+
+// On a finger's screen a field's buttons are a fingertip wide and as tall as the field: the
+// date field's calendar button, and the time field's two arrows side by side at its right end
+// (down, then up), each stepping the part the cursor is in.
+class FingerFieldStyle : public QProxyStyle {
+ public:
+  QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
+                       const QWidget* widget) const override {
+    const QRect field = option->rect;
+    const int button = kFingerButtonWidth;
+    QRect place;
+    if (control == CC_SpinBox && part == SC_SpinBoxUp) {
+      place = QRect(field.right() + 1 - button, field.top(), button, field.height());
+    } else if (control == CC_SpinBox && part == SC_SpinBoxDown) {
+      place = QRect(field.right() + 1 - 2 * button, field.top(), button, field.height());
+    } else if (control == CC_SpinBox && part == SC_SpinBoxEditField) {
+      place = field.adjusted(2, 2, -2 * button - 1, -2);
+    } else if (control == CC_ComboBox && part == SC_ComboBoxArrow) {
+      place = QRect(field.right() + 1 - button, field.top(), button, field.height());
+    } else if (control == CC_ComboBox && part == SC_ComboBoxEditField) {
+      place = field.adjusted(2, 2, -button - 1, -2);
+    } else {
+      return QProxyStyle::subControlRect(control, option, part, widget);
+    }
+    return visualRect(option->direction, field, place);
+  }
+};
+
+// The digits of a time stand apart, so that each part is a finger's width for the tap that
+// picks it; the field's own font (the screen may set another) still gives the rest.
+void FitPickerToFinger(QDateTimeEdit* editor, bool showsTime) {
+  static QPointer<FingerFieldStyle> style;
+  if (style == nullptr) {
+    style = new FingerFieldStyle;
+    style->setParent(QApplication::instance());
+  }
+  editor->setStyle(style);
+  if (showsTime) {
+    QFont spaced;
+    spaced.setLetterSpacing(QFont::PercentageSpacing, 140);
+    editor->findChild<QLineEdit*>()->setFont(spaced);
+  }
+  if (editor->calendarPopup()) {
+    // The month's arrows in the calendar's heading, a fingertip each way.
+    for (auto* button : editor->calendarWidget()->findChildren<QToolButton*>()) {
+      button->setMinimumSize(kFingerButtonWidth, kFingerButtonWidth);
+    }
+  }
+}
+
 QWidget* MakePicker(ControlWindow* control, QWidget* parent) {
   auto* editor = new QDateTimeEdit(parent);
   // Formats of the program's own, all digits and two per part but the year: a locale's short
@@ -241,6 +297,9 @@ QWidget* MakePicker(ControlWindow* control, QWidget* parent) {
   }
   editor->setButtonSymbols((control->style & kControlUpDown) ? QAbstractSpinBox::UpDownArrows
                                                              : QAbstractSpinBox::NoButtons);
+  if (FingerSized()) {
+    FitPickerToFinger(editor, ShowsTime(control));
+  }
   editor->setMinimumDate(QDate(1601, 1, 1));
   const QDateTime now = QDateTime::currentDateTime();
   control->time = SYSTEMTIME{static_cast<WORD>(now.date().year()),

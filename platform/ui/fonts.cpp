@@ -9,9 +9,15 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/ui/internal/frame_metrics.h"
+
 namespace {
 
-constexpr int kTextUnit = 16;
+// The cell height of the frame's default font; a finger's screen takes the next size up, so
+// that a line (the cell and a pixel) is a fingertip high.
+int TextUnit() {
+  return FingerSized() ? 18 : 16;
+}
 constexpr int kLargestPixelSize = 200;
 
 QFont WithFallback(const QString& face) {
@@ -46,7 +52,7 @@ QFont FontWithCellHeight(const QString& face, int cellHeight) {
 }
 
 QFont ScreenFont() {
-  return FontWithCellHeight(QStringLiteral("Tahoma"), kTextUnit);
+  return FontWithCellHeight(QStringLiteral("Tahoma"), TextUnit());
 }
 
 QFont FontFromLogFont(const LOGFONTW& logFont) {
@@ -65,7 +71,7 @@ QFont FontFromLogFont(const LOGFONTW& logFont) {
     font = WithFallback(family);
     font.setPixelSize(-logFont.lfHeight);
   } else {
-    font = FontWithCellHeight(family, kTextUnit);
+    font = FontWithCellHeight(family, TextUnit());
   }
   const int weight = logFont.lfWeight <= 0 ? 400 : std::clamp<int>(logFont.lfWeight, 100, 900);
   font.setWeight(static_cast<QFont::Weight>(weight));

@@ -56,6 +56,8 @@ class ReportTree : public QTreeWidget {
     // A finger drags the rows and flicks them on. The scroller hands presses on at once (held
     // back, it would send them on at the wrong place of a scaled frame); the list itself
     // holds a press until it proves a tap.
+    // Rows follow the finger pixel by pixel, not a row at a time.
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     QScroller::grabGesture(viewport(), QScroller::LeftMouseButtonGesture);
     QScrollerProperties flicking = QScroller::scroller(viewport())->scrollerProperties();
     flicking.setScrollMetric(QScrollerProperties::MousePressEventDelay, 0);

@@ -46,8 +46,8 @@ PhoneMessageBox::PhoneMessageBox(QWidget* stage, const QString& caption, const Q
   connect(button_, &QPushButton::clicked, this, &QWidget::close);
   layOutText();
   const int buttonHeight = button_->sizeHint().height();
-  const int height = std::min(textRect_.bottom() + 1 + kPadding + buttonHeight + kPadding,
-                              static_cast<int>(kFrameHeight));
+  const int height =
+      std::min(textRect_.bottom() + 1 + kPadding + buttonHeight + kPadding, FrameHeight());
   setFixedSize(kBoxWidth, height);
   button_->setGeometry((kBoxWidth - kButtonWidth) / 2, height - kPadding - buttonHeight,
                        kButtonWidth, buttonHeight);
@@ -86,9 +86,21 @@ QRect PhoneMessageBox::ButtonRect() const {
   return button_->geometry();
 }
 
+void PhoneMessageBox::placeOverClientArea() {
+  move(kInset, std::max(kCaptionHeight + (ClientAreaHeight() - height()) / 2, 0));
+}
+
+bool PhoneMessageBox::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == parentWidget() && event->type() == QEvent::Resize) {
+    placeOverClientArea();
+  }
+  return false;
+}
+
 void PhoneMessageBox::Run() {
-  const int top = std::max(kCaptionHeight + (kClientHeight - height()) / 2, 0);
-  move(kInset, top);
+  placeOverClientArea();
+  // The frame's height follows the window's.
+  parentWidget()->installEventFilter(this);
   PhoneWindow* window = ProgramWindow();
   ScreenWindow* screen = NewestScreenWindow();
   // The newest screen's control gets its focus back; hiding the box would hand it elsewhere.

@@ -3,6 +3,7 @@
 #include "platform/ui/window_types.h"
 
 inline constexpr UINT WM_ACTIVATE = 0x0006;  // LOWORD(wParam): WA_INACTIVE or WA_ACTIVE
+inline constexpr UINT WM_SIZE = 0x0005;      // lParam: MAKELPARAM(client width, client height)
 inline constexpr UINT WM_PAINT = 0x000F;
 inline constexpr UINT WM_INITDIALOG = 0x0110;      // wParam: the first control that takes focus
 inline constexpr UINT WM_COMMAND = 0x0111;         // wParam: command id | notification << 16

@@ -32,7 +32,7 @@ ScreenWindow* MakeScreen(HINSTANCE instance, const DialogTemplate& dialog, DLGPR
   screen->frame = frame;
   screen->widget = frame->Client();
   frame->Client()->resize(std::min(dialog.width, kFrameWidth),
-                          std::min(dialog.height, kClientHeight));
+                          std::min(dialog.height, ClientAreaHeight()));
   RegisterWindow(screen);
   const QFont font = TemplateFont(dialog);
   frame->Client()->setFont(font);

@@ -81,9 +81,9 @@ void SoftKeyPopup::Open(const SoftKey& key, bool onLeft) {
   }
   width = std::min(width + 2 * kPopupPadding + 2, kFrameWidth);
   const int rowHeight = metrics.height() + 2;
-  const int height = std::min(rowHeight * EntryCount() + 2, kClientHeight);
+  const int height = std::min(rowHeight * EntryCount() + 2, ClientAreaHeight());
   const int x = onLeft ? 0 : kFrameWidth - width;
-  setGeometry(x, kCaptionHeight + kClientHeight - height, width, height);
+  setGeometry(x, kCaptionHeight + ClientAreaHeight() - height, width, height);
   show();
   raise();
   update();
@@ -147,7 +147,7 @@ void SoftKeyPopup::mousePressEvent(QMouseEvent* event) {
 PhoneFrame::PhoneFrame(ScreenWindow* screen, const QString& caption)
     : QWidget(ProgramWindow()->Stage()), screen_(screen), caption_(caption) {
   hide();
-  setGeometry(0, 0, kFrameWidth, kFrameHeight);
+  setGeometry(0, 0, kFrameWidth, FrameHeight());
   setFont(ScreenFont());
   setFocusPolicy(Qt::NoFocus);
   QPalette colours = palette();
@@ -162,7 +162,7 @@ PhoneFrame::PhoneFrame(ScreenWindow* screen, const QString& caption)
   area_->setFocusPolicy(Qt::NoFocus);
   area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   area_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  area_->setGeometry(0, kCaptionHeight, kFrameWidth, kClientHeight);
+  area_->setGeometry(0, kCaptionHeight, kFrameWidth, ClientAreaHeight());
   area_->setWidgetResizable(false);
   client_ = new ScreenClient(screen, nullptr);
   area_->setWidget(client_);
@@ -188,7 +188,7 @@ void PhoneFrame::makeScrollBar() {
   scrollBar_->setStyleSheet(QString::fromLatin1(kSlimScrollBarStyle));
   scrollBar_->setFocusPolicy(Qt::NoFocus);
   scrollBar_->setGeometry(kFrameWidth - kScrollBarWidth, kCaptionHeight, kScrollBarWidth,
-                          kClientHeight);
+                          ClientAreaHeight());
   scrollBar_->hide();
   connect(inner, &QScrollBar::rangeChanged, this, [this] { followScrollRange(); });
   connect(inner, &QScrollBar::valueChanged, scrollBar_, &QScrollBar::setValue);
@@ -214,13 +214,38 @@ void PhoneFrame::SetCaption(const QString& caption) {
 
 void PhoneFrame::FitClient(bool fullScreen) {
   fullScreen_ = fullScreen;
-  client_->resize(kFrameWidth, std::max(client_->height(), kClientHeight));
+  client_->resize(kFrameWidth, std::max(client_->height(), ClientAreaHeight()));
   UpdateContentHeight();
+}
+
+// The window's shape changed the frame's height: the client area takes the difference, and
+// the screen hears of its new size as a window does (WM_SIZE), so that a list fills it again.
+void PhoneFrame::FitHeight() {
+  if (height() == FrameHeight()) {
+    return;
+  }
+  popup_->hide();
+  resize(kFrameWidth, FrameHeight());
+  area_->resize(kFrameWidth, ClientAreaHeight());
+  if (scrollBar_ != nullptr) {
+    scrollBar_->resize(kScrollBarWidth, ClientAreaHeight());
+  }
+  UpdateContentHeight();
+  if (LiveScreen(screen_) == nullptr || screen_->ended) {
+    return;
+  }
+  const SIZE client = ClientSizeOf(screen_);
+  DispatchToScreen(screen_, WM_SIZE, 0,
+                   MAKELPARAM(static_cast<WORD>(client.cx), static_cast<WORD>(client.cy)));
+  // A shorter window (an on-screen keyboard took the rest) keeps the field being typed in view.
+  if (LiveScreen(screen_) != nullptr) {
+    EnsureVisible(client_->focusWidget());
+  }
 }
 
 // A scrolling screen is as tall as its lowest control; any other screen is cut at the frame.
 void PhoneFrame::UpdateContentHeight() {
-  int height = fullScreen_ ? kClientHeight : std::min(client_->height(), kClientHeight);
+  int height = fullScreen_ ? ClientAreaHeight() : std::min(client_->height(), ClientAreaHeight());
   if (scrolls_) {
     for (QWidget* child : client_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
       height = std::max(height, child->geometry().bottom() + 3);
@@ -239,7 +264,7 @@ void PhoneFrame::EnsureVisible(QWidget* child) {
 
 QRect PhoneFrame::SoftKeyRect(bool left) const {
   const int half = kFrameWidth / 2;
-  return QRect(left ? 0 : half, kCaptionHeight + kClientHeight, half, kBarHeight);
+  return QRect(left ? 0 : half, height() - kBarHeight, half, kBarHeight);
 }
 
 void PhoneFrame::ShiftContent(int offset) {
@@ -256,7 +281,7 @@ void PhoneFrame::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), kDefaultBackground);  // the edge a shake uncovers
   painter.translate(shift_, 0);
   painter.fillRect(0, 0, kFrameWidth, kCaptionHeight, kStripColour);
-  painter.fillRect(0, kCaptionHeight + kClientHeight, kFrameWidth, kBarHeight, kStripColour);
+  painter.fillRect(0, height() - kBarHeight, kFrameWidth, kBarHeight, kStripColour);
   painter.setPen(kStripText);
   painter.setFont(ScreenFont());
   painter.drawText(QRect(4, 0, kFrameWidth - 8, kCaptionHeight), Qt::AlignVCenter | Qt::AlignLeft,
@@ -328,6 +353,7 @@ void ChoosePopupEntry(ScreenWindow* screen, int index) {
 PhoneWindow::PhoneWindow() : QWidget(nullptr), view_(new QGraphicsView(this)), stage_(new QWidget) {
   setWindowTitle(QStringLiteral("Pelorin"));
   resize(kFrameWidth, kFrameHeight);
+  SetFrameHeight(kFrameHeight);
   stage_->setFocusPolicy(Qt::NoFocus);
   stage_->resize(kFrameWidth, kFrameHeight);
   auto* scene = new QGraphicsScene(this);
@@ -350,11 +376,22 @@ qreal PhoneWindow::stageScale() const {
                   static_cast<qreal>(height()) / kFrameHeight);
 }
 
+// The width sets the scale; what the window has below the phone's shape makes the frames
+// taller, to the last whole logical pixel.
 void PhoneWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   view_->setGeometry(rect());
   const qreal scale = stageScale();
   view_->setTransform(QTransform::fromScale(scale, scale));
+  SetFrameHeight(static_cast<int>(height() / scale + 1e-6));
+  if (stage_->height() == FrameHeight()) {
+    return;
+  }
+  stage_->resize(kFrameWidth, FrameHeight());
+  view_->scene()->setSceneRect(0, 0, kFrameWidth, FrameHeight());
+  for (auto* frame : stage_->findChildren<PhoneFrame*>(Qt::FindDirectChildrenOnly)) {
+    frame->FitHeight();
+  }
 }
 
 void PhoneWindow::Present(PhoneFrame* frame, bool onTop, bool firstShow) {

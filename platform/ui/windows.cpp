@@ -173,7 +173,7 @@ SIZE ClientSizeOf(const HWND__* window) {
     const bool scrolls =
         screen->dialog != nullptr && (screen->dialog->style & kDialogVerticalScroll) != 0;
     size = window->widget->size().boundedTo(
-        QSize(scrolls ? kFrameWidth - kScrollBarWidth : kFrameWidth, kClientHeight));
+        QSize(scrolls ? kFrameWidth - kScrollBarWidth : kFrameWidth, ClientAreaHeight()));
   } else if (window->kind == WindowKind::kBar) {
     size = QSize(kFrameWidth, kBarHeight);
   } else if (window->widget != nullptr) {

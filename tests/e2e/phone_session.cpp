@@ -1,5 +1,9 @@
 #include "tests/e2e/phone_session.h"
 
+#include <dirent.h>
+
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <thread>
 
@@ -30,13 +34,17 @@ fs::path ListWindowsTool() {
   return fs::path(std::getenv("PELORIN_BUILD_DIR")) / "tests" / "wayland_windows";
 }
 
+// The phone's screen in device pixels.
+std::string ScreenMode() {
+  return std::to_string(360 * PhoneSession::kScale) + "x" +
+         std::to_string(720 * PhoneSession::kScale);
+}
+
 // phoc's settings file: the phone's screen, and no X11 server of its own for X clients.
-constexpr char kPhocSettings[] =
-    "[core]\n"
-    "xwayland=false\n"
-    "[output:X11-1]\n"
-    "mode=360x720\n"
-    "scale=1\n";
+std::string PhocSettings() {
+  return "[core]\nxwayland=false\n[output:X11-1]\nmode=" + ScreenMode() +
+         "\nscale=" + std::to_string(PhoneSession::kScale) + "\n";
+}
 
 std::string StartCompositor() {
   compositor.directory =
@@ -45,10 +53,10 @@ std::string StartCompositor() {
   const fs::path runtime = compositor.directory / "run";
   fs::create_directories(runtime);
   fs::permissions(runtime, fs::perms::owner_all);
-  std::ofstream(compositor.directory / "phoc.ini") << kPhocSettings;
+  std::ofstream(compositor.directory / "phoc.ini") << PhocSettings();
 
   std::string display;
-  compositor.xvfb = StartXvfb(compositor.directory, "360x720x24", false, &display);
+  compositor.xvfb = StartXvfb(compositor.directory, ScreenMode() + "x24", false, &display);
   compositor.xDisplay = display;
   if (compositor.xvfb <= 0) {
     return "Xvfb could not be started: " + ReadFile(compositor.directory / "xvfb.txt");
@@ -98,7 +106,7 @@ void PhoneSession::SetUp() {
   ASSERT_EQ(compositor.failure, "");
   DesktopSession::SetUp();
   SetVariable("WAYLAND_DISPLAY", compositor.socket);
-  artifacts_ /= "wayland";
+  artifacts_ /= kScale == 1 ? "wayland" : "wayland-" + std::to_string(kScale) + "x";
   fs::create_directories(artifacts_);
 }
 
@@ -120,12 +128,102 @@ void PhoneSession::Type(const std::string& text) {
   Tool({"wtype", "-d", "80", text});
 }
 
-void PhoneSession::Tap(int x, int y) {
-  const int tool = test_support::Spawn(
-      {"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "1"},
-      {"DISPLAY=" + compositor.xDisplay}, "/dev/null", "/dev/null");
+void PhoneSession::Pointer(const std::vector<std::string>& steps) {
+  std::vector<std::string> command = {"xdotool"};
+  command.insert(command.end(), steps.begin(), steps.end());
+  const int tool =
+      test_support::Spawn(command, {"DISPLAY=" + compositor.xDisplay}, "/dev/null", "/dev/null");
   ::waitpid(tool, nullptr, 0);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
+}
+
+namespace {
+
+std::vector<std::string> MoveTo(double x, double y) {
+  return {"mousemove", std::to_string(std::lround(x * PhoneSession::kScale)),
+          std::to_string(std::lround(y * PhoneSession::kScale))};
+}
+
+}  // namespace
+
+void PhoneSession::Tap(double x, double y) {
+  std::vector<std::string> steps = MoveTo(x, y);
+  steps.insert(steps.end(), {"click", "1"});
+  Pointer(steps);
+}
+
+void PhoneSession::DoubleTap(double x, double y) {
+  std::vector<std::string> steps = MoveTo(x, y);
+  steps.insert(steps.end(), {"click", "--repeat", "2", "--delay", "120", "1"});
+  Pointer(steps);
+}
+
+void PhoneSession::Drag(double x, double fromY, double toY, bool flick) {
+  std::vector<std::string> steps = MoveTo(x, fromY);
+  steps.insert(steps.end(), {"mousedown", "1"});
+  constexpr int kSteps = 20;
+  for (int i = 1; i <= kSteps; ++i) {
+    const std::vector<std::string> move = MoveTo(x, fromY + (toY - fromY) * i / kSteps);
+    steps.insert(steps.end(), move.begin(), move.end());
+    steps.insert(steps.end(), {"sleep", flick ? "0.005" : "0.04"});
+  }
+  if (!flick) {
+    steps.insert(steps.end(), {"sleep", "0.6"});  // at rest before the finger lifts
+  }
+  steps.insert(steps.end(), {"mouseup", "1"});
+  Pointer(steps);
+  std::this_thread::sleep_for(std::chrono::milliseconds(flick ? 2000 : 300));
+}
+
+std::pair<double, double> PhoneSession::HighlightedRow(const fs::path& picture, double x) {
+  const std::string column = Tool({"convert", picture.string(), "-crop",
+                                   "1x" + std::to_string(720 * kScale) + "+" +
+                                       std::to_string(std::lround(x * kScale)) + "+0",
+                                   "+repage", "-depth", "8", "txt:-"})
+                                 .output;
+  int top = -1;
+  int bottom = -1;
+  for (const std::string& line : test_support::Lines(column)) {
+    // "0,123: (48,140,198)  #308CC6  srgb(48,140,198)"
+    const std::size_t comma = line.find(',');
+    const std::size_t colon = line.find(':');
+    if (comma == std::string::npos || colon == std::string::npos ||
+        line.find("#308CC6") == std::string::npos) {
+      continue;
+    }
+    const int y = std::stoi(line.substr(comma + 1, colon - comma - 1));
+    top = top < 0 ? y : top;
+    bottom = y;
+  }
+  if (top < 0) {
+    return {-1, -1};
+  }
+  return {static_cast<double>(top) / kScale, static_cast<double>(bottom + 1) / kScale};
+}
+
+std::vector<std::string> PhoneSession::BrowserRows(const fs::path& directory) {
+  std::vector<std::string> rows;
+  if (directory != "/") {
+    rows.push_back("..");
+  }
+  DIR* listing = ::opendir(directory.c_str());
+  if (listing == nullptr) {
+    return rows;
+  }
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string name = entry->d_name;
+    std::string extension = name.size() > 4 ? name.substr(name.size() - 4) : "";
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::error_code ignored;
+    if (name != "." && name != ".." &&
+        (fs::is_directory(directory / name, ignored) || extension == ".mp3" ||
+         extension == ".wav")) {
+      rows.push_back(name);
+    }
+  }
+  ::closedir(listing);
+  return rows;
 }
 
 bool PhoneSession::StartOnScreenKeyboard() {
@@ -187,8 +285,37 @@ void PhoneSession::TakePicture(const std::string& name) {
   Tool({"grim", Picture(name).string()});
 }
 
+// A row of a finger's list and of its menus is 20 frame pixels high; the frame on the phone's
+// screen is 352 frame pixels high, a caption strip and a soft-key bar of 20 each.
+constexpr double kFingerRow = 20;
+constexpr double kBarTop = 332;
+
+void PhoneSession::TapPopupEntry(int index, int count) {
+  const double top = kBarTop - (kFingerRow * count + 2) + 1;
+  Tap(OnScreen(150), OnScreen(top + kFingerRow * (index + 0.5)));
+}
+
+void PhoneSession::DoubleTapBrowserRow(const fs::path& directory, const std::string& name) {
+  const std::vector<std::string> rows = BrowserRows(directory);
+  const auto found = std::find(rows.begin(), rows.end(), name);
+  ASSERT_NE(found, rows.end()) << name << " is not listed in " << directory;
+  const double index = static_cast<double>(found - rows.begin());
+  // A new listing shows its first row selected, at the top.
+  TakePicture("browser");
+  const auto [top, bottom] = HighlightedRow(Picture("browser"), 300);
+  ASSERT_GE(top, 0) << "no row selected in " << directory;
+  const double row = OnScreen(kFingerRow);
+  double middle = (top + bottom) / 2 + index * row;
+  if (middle > OnScreen(kBarTop) - row / 2) {
+    Drag(180, 600, 100, true);
+    middle = OnScreen(kBarTop) - (static_cast<double>(rows.size()) - index - 0.5) * row;
+  }
+  DoubleTap(180, middle);
+}
+
 std::string PhoneSession::PixelOf(const fs::path& picture, int x, int y) {
-  const std::string pixel = "%[hex:p{" + std::to_string(x) + "," + std::to_string(y) + "}]";
+  const std::string pixel =
+      "%[hex:p{" + std::to_string(x * kScale) + "," + std::to_string(y * kScale) + "}]";
   return Tool({"convert", picture.string(), "-format", pixel, "info:"}).output;
 }
 

@@ -4,10 +4,13 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <ctime>
+#include <fstream>
 #include <set>
 #include <thread>
 
 #include "tests/e2e/phone_session.h"
+#include "tests/support/local_time.h"
 #include "tests/support/processes.h"
 #include "tests/support/text_files.h"
 #include "tests/support/waiting.h"
@@ -17,6 +20,7 @@ namespace {
 using test_support::WaitUntil;
 using ::testing::HasSubstr;
 using namespace std::chrono_literals;
+namespace fs = std::filesystem;
 
 class PhoneTest : public e2e::PhoneSession {};
 
@@ -24,14 +28,14 @@ TEST_F(PhoneTest, StartNewSaveAboutExit) {
   const int program = StartProgram();
   ASSERT_TRUE(FocusWindow(kMainTitle, 20s)) << "the main screen never showed: " << Windows();
   TakePicture("01-main");
-  EXPECT_EQ(PictureSize(Picture("01-main")), std::make_pair(360, 720)) << "the phone's screen";
+  EXPECT_EQ(PictureSize(Picture("01-main")), std::make_pair(360 * kScale, 720 * kScale))
+      << "the phone's screen";
   // The window fills the phone's screen with no title bar of the toolkit at its top, and the
-  // frame is drawn scaled to the screen's width (x 2.045), centred: its caption strip runs
-  // from y 135 to 176, edge to edge.
-  EXPECT_EQ(PixelOf(Picture("01-main"), 180, 5), "202020");
-  EXPECT_EQ(PixelOf(Picture("01-main"), 180, 130), "202020");
-  EXPECT_EQ(PixelOf(Picture("01-main"), 2, 140), "1F3A68");
-  EXPECT_EQ(PixelOf(Picture("01-main"), 357, 170), "1F3A68");
+  // frame fills the window: scaled to its width (x 2.045), as tall as the screen, the caption
+  // strip at the top edge, the soft-key bar at the bottom one, the list between.
+  EXPECT_EQ(PixelOf(Picture("01-main"), 2, 2), "1F3A68");
+  EXPECT_EQ(PixelOf(Picture("01-main"), 357, 717), "1F3A68");
+  EXPECT_EQ(PixelOf(Picture("01-main"), 180, 400), "FFFFFF");
 
   Keys({"F1"});  // New
   ASSERT_TRUE(FocusWindow(kNewCallTitle, 10s)) << Windows();
@@ -120,6 +124,93 @@ TEST_F(PhoneTest, TheOnScreenKeyboardTypesTheNameAndGoesWhenTheFieldTakesNoTypin
   Keys({"F2", "3"});  // Exit
   EXPECT_EQ(WaitForProgram(program, 10s), 0);
   EXPECT_TRUE(keyboardIs("false"));
+}
+
+// A person with no keys: New, the minutes one up with the time's arrow, a ringtone three
+// folders down opened by double taps, SAVE, and Exit from the menu: taps alone.
+TEST_F(PhoneTest, ByTapsAloneACallGetsATappedTimeAndARingtoneFoldersDown) {
+  const fs::path tone = root_ / "ringtones" / "calm" / "tone.mp3";
+  fs::create_directories(tone.parent_path());
+  fs::copy_file(program_ / "ringtone1.mp3", tone);
+  const int program = StartProgram();
+  ASSERT_TRUE(FocusWindow(kMainTitle, 20s)) << Windows();
+  const std::time_t before = std::time(nullptr);
+  TapLeftSoftKey();  // New
+  ASSERT_TRUE(FocusWindow(kNewCallTitle, 10s)) << Windows();
+  const std::time_t after = std::time(nullptr);
+  // The time field, a finger's line of 19 frame pixels each: its minutes, then its up arrow.
+  const double timeField = OnScreen(20 + 6 * 19 + 12);
+  Tap(OnScreen(40), timeField);
+  Tap(OnScreen(160), timeField);
+  Tap(180, OnScreen(20 + 10 * 19 + 12));  // the ringtone field opens the browser
+  ASSERT_TRUE(FocusWindow(kRingtoneTitle, 10s)) << Windows();
+  fs::path shown = "/";
+  for (const fs::path& part : tone.relative_path()) {
+    ASSERT_NO_FATAL_FAILURE(DoubleTapBrowserRow(shown, part.string()));
+    shown /= part;
+  }
+  ASSERT_TRUE(FocusWindow(kNewCallTitle, 10s)) << Windows();
+  TakePicture("11-new-call-tapped");
+  TapLeftSoftKey();  // SAVE
+  ASSERT_TRUE(WaitUntil([&] { return CountCalls(ReadSchedule()) == 1; }, 10s)) << ReadSchedule();
+  const std::string schedule = ReadSchedule();
+  EXPECT_THAT(schedule, HasSubstr("Ringtone=\"" + tone.string() + "\""));
+  // Five minutes ahead as the form opened, and a minute more (not past the hour's last one).
+  std::tm opened{};
+  const std::time_t formDefault = before + 5 * 60;
+  localtime_r(&formDefault, &opened);
+  const int added = opened.tm_min == 59 ? 0 : 60;
+  const auto fileTime = [](std::time_t moment) {
+    const FILETIME time = test_support::LocalFileTime(moment);
+    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  };
+  const auto attribute = [&](const std::string& name) {
+    const std::size_t at = schedule.find(name + "=\"") + name.size() + 2;
+    return std::stoull(schedule.substr(at, schedule.find('"', at) - at));
+  };
+  const unsigned long long ring = (attribute("CallTimeHigh") << 32) | attribute("CallTimeLow");
+  EXPECT_GE(ring, fileTime(formDefault + added)) << schedule;
+  EXPECT_LE(ring, fileTime(after + 5 * 60 + added + 1)) << schedule;
+  ASSERT_TRUE(FocusWindow(kMainTitle, 10s)) << Windows();
+  TapRightSoftKey();    // Menu
+  TapPopupEntry(2, 3);  // Exit
+  EXPECT_EQ(WaitForProgram(program, 10s), 0);
+}
+
+// A drag moves the caller list and leaves its selection: Done after it picks the first name.
+TEST_F(PhoneTest, TheCallerListScrollsUnderADragAndKeepsItsSelection) {
+  const fs::path book = root_ / "data" / "contacts";
+  fs::create_directories(book);
+  std::ofstream people(book / "people.vcf");
+  for (int i = 1; i <= 40; ++i) {
+    const std::string number = (i < 10 ? "0" : "") + std::to_string(i);
+    people << "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Family" << number << ";Given" << number
+           << ";;;\r\nFN:Given" << number << " Family" << number << "\r\nEND:VCARD\r\n";
+  }
+  people.close();
+  SetVariable("XDG_DATA_HOME", (root_ / "data").string());
+  const int program = StartProgram();
+  ASSERT_TRUE(FocusWindow(kMainTitle, 20s)) << Windows();
+  TapLeftSoftKey();  // New
+  ASSERT_TRUE(FocusWindow(kNewCallTitle, 10s)) << Windows();
+  TapRightSoftKey();    // Menu
+  TapPopupEntry(1, 3);  // Get CallerName
+  ASSERT_TRUE(FocusWindow(kCallerTitle, 10s)) << Windows();
+  TakePicture("12-callers");
+  const auto [top, bottom] = HighlightedRow(Picture("12-callers"), 300);
+  ASSERT_GE(top, 0) << "the first name is not selected";
+  Drag(180, 600, 300, false);
+  TakePicture("13-callers-dragged");
+  const auto [draggedTop, draggedBottom] = HighlightedRow(Picture("13-callers-dragged"), 300);
+  EXPECT_EQ(draggedTop, -1) << "the rows did not move, or another one is selected";
+  TapLeftSoftKey();  // Done
+  ASSERT_TRUE(FocusWindow(kNewCallTitle, 10s)) << Windows();
+  TapLeftSoftKey();  // SAVE
+  ASSERT_TRUE(WaitUntil([&] { return CountCalls(ReadSchedule()) == 1; }, 10s)) << ReadSchedule();
+  EXPECT_THAT(ReadSchedule(), HasSubstr("Name=\"Family01 Given01\""));
+  ASSERT_TRUE(FocusWindow(kMainTitle, 10s)) << Windows();
+  Keys({"F2", "3"});  // Exit
+  EXPECT_EQ(WaitForProgram(program, 10s), 0);
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 
 #include "platform/ui/window_types.h"
 
-// The frame's default font: "Tahoma", sized so that the cell height of "A" is 16 pixels.
+// The frame's default font: "Tahoma", sized so that the cell height of "A" is 16 pixels (18 on
+// a finger's screen).
 QFont ScreenFont();
 // The face at the largest pixel size whose cell height is at most `cellHeight`.
 QFont FontWithCellHeight(const QString& face, int cellHeight);

@@ -28,9 +28,11 @@ class PhoneMessageBox : public QWidget {
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void layOutText();
+  void placeOverClientArea();
 
   QString caption_;
   QString text_;

@@ -1,9 +1,10 @@
 #pragma once
 // Used only inside platform/ui: the phone frame every screen fills. Top to bottom: a 20-pixel
-// caption strip, the 176 x 180 client area holding the screen's own window, and the 20-pixel
-// soft-key bar. A soft key with a popup opens its entries over the client area. A scrolling
-// screen (one whose content may be taller than the client area) keeps the client area's right
-// edge for a slim scroll bar, shown while the content is taller.
+// caption strip, the client area holding the screen's own window (176 x 180, taller in a
+// window taller than the phone's shape), and the 20-pixel soft-key bar. A soft key with a popup
+// opens its entries over the client area. A scrolling screen (one whose content may be taller than
+// the client area) keeps the client area's right edge for a slim scroll bar, shown while the
+// content is taller.
 #include <QColor>
 #include <QPointer>
 #include <QScrollArea>
@@ -75,6 +76,8 @@ class PhoneFrame : public QWidget {
   QString Caption() const { return caption_; }
   // Sizes the screen's window to the client area (or, for a scrolling screen, to its content).
   void FitClient(bool fullScreen);
+  // Follows FrameHeight().
+  void FitHeight();
   void UpdateContentHeight();
   void EnsureVisible(QWidget* child);
   QRect SoftKeyRect(bool left) const;
@@ -107,13 +110,14 @@ class PhoneFrame : public QWidget {
 // caption while one is open, else the newest screen's caption ("Pelorin" when it has none).
 // Closing it closes the message box, or else asks the newest screen to cancel.
 // The window takes any size; the stage keeps the phone's logical pixels and is drawn scaled to
-// fill it (the same both ways), centred. Text and lines are drawn at the real scale, pictures
+// fill it (the same both ways), centred: its width is the frame's, its height the frame's or
+// more, as the window's shape allows. Text and lines are drawn at the real scale, pictures
 // smoothly scaled, so nothing shows doubled pixels.
 class PhoneWindow : public QWidget {
   Q_OBJECT
  public:
   PhoneWindow();
-  // What the frames and message boxes are children of; kFrameWidth x kFrameHeight.
+  // What the frames and message boxes are children of; kFrameWidth x FrameHeight().
   QWidget* Stage() const { return stage_; }
   // Shows `frame` over the others (hiding them), with the focus it had, and the window with it:
   // raised, active and, when `onTop`, kept above other windows. `firstShow` for a new screen,
