@@ -275,10 +275,13 @@ void FitPickerToFinger(QDateTimeEdit* editor, bool showsTime) {
     editor->findChild<QLineEdit*>()->setFont(spaced);
   }
   if (editor->calendarPopup()) {
-    // The month's arrows in the calendar's heading, a fingertip each way.
-    for (auto* button : editor->calendarWidget()->findChildren<QToolButton*>()) {
+    // The month's arrows in the calendar's heading a fingertip each way, and each of its
+    // seven rows (the days' letters, six weeks) a fingertip high under the heading.
+    QCalendarWidget* calendar = editor->calendarWidget();
+    for (auto* button : calendar->findChildren<QToolButton*>()) {
       button->setMinimumSize(kFingerButtonWidth, kFingerButtonWidth);
     }
+    calendar->setMinimumHeight(kFingerButtonWidth + 7 * kFingerButtonWidth);
   }
 }
 

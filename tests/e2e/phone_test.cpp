@@ -142,6 +142,10 @@ TEST_F(PhoneTest, ByTapsAloneACallGetsATappedTimeAndARingtoneFoldersDown) {
   const double timeField = OnScreen(20 + 6 * 19 + 12);
   Tap(OnScreen(40), timeField);
   Tap(OnScreen(160), timeField);
+  // The date's calendar opens over the form, and a tap beside it closes it unchanged.
+  Tap(OnScreen(160), OnScreen(20 + 4 * 19 + 12));
+  TakePicture("11-calendar");
+  Tap(180, 10);
   Tap(180, OnScreen(20 + 10 * 19 + 12));  // the ringtone field opens the browser
   ASSERT_TRUE(FocusWindow(kRingtoneTitle, 10s)) << Windows();
   fs::path shown = "/";
