@@ -148,6 +148,36 @@ TEST_F(MainScreenTest, ALongListOpensAtItsTopWithNamesReadableAndTimesWhole) {
   EXPECT_EQ(time, "12-08 09:30:00");
 }
 
+// A window taller than the phone's shape (a phone's screen) makes the frame taller: the list
+// fills the larger client area down to the soft-key bar, and gives it back when the window
+// is the phone's shape again.
+TEST_F(MainScreenTest, TheListFollowsTheWindowsHeight) {
+  std::string calls;
+  for (int i = 0; i < 14; ++i) {
+    calls += Call("Caller " + std::to_string(i), NowPlus(77400 + 60 * i), i + 1);
+  }
+  WriteSchedule("<CallInfo>" + calls + "</CallInfo>");
+  std::vector<int> heights;
+  std::vector<COLORREF> barPixels;
+  RunLater([&] {
+    const auto measure = [&](int width, int height) {
+      ResizeProgramWindow(width, height);
+      RECT place{};
+      WindowPlace(State().mainList, &place);
+      heights.push_back(place.bottom - place.top);
+      COLORREF bar = 0;
+      ReadFramePixel(2, height * 176 / width - 2, &bar);
+      barPixels.push_back(bar);
+    };
+    measure(352, 704);  // 176 x 352 frame pixels, drawn x2
+    measure(176, 220);
+    Exit();
+  });
+  RunScreen();
+  EXPECT_THAT(heights, ElementsAre(312, 180));
+  EXPECT_THAT(barPixels, ElementsAre(RGB(0x1F, 0x3A, 0x68), RGB(0x1F, 0x3A, 0x68)));
+}
+
 TEST_F(MainScreenTest, RingTimesShowMonthDayAndTimeOfDay) {
   SetNow({2026, 3, 0, 1, 8, 0, 0, 0});
   auto at = [](SYSTEMTIME calendar) {

@@ -417,6 +417,11 @@ bool NewestWindowOrigin(int* x, int* y) {
   return true;
 }
 
+void ResizeProgramWindow(int width, int height) {
+  ProgramWindow()->resize(width, height);
+  QCoreApplication::processEvents();
+}
+
 void PressCloseButton() {
   if (NewestScreenWindow() != nullptr || OpenCover() != nullptr) {
     ProgramWindow()->close();

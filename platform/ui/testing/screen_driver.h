@@ -68,6 +68,8 @@ bool NewestFrameOrigin(int* x, int* y);
 bool NewestWindowOrigin(int* x, int* y);
 // The window's close button, as a person clicks it on the desktop.
 void PressCloseButton();
+// Resizes the program's window, as a desktop or a compositor does, and lets it lay out.
+void ResizeProgramWindow(int width, int height);
 // The titles of the program's windows a desktop shows now, in no order.
 std::vector<std::u16string> ShownWindowTitles();
 
