@@ -94,5 +94,7 @@ int main(int argc, char** argv) {
     }
     return -1;
   }
-  return Entry(&ProgramResources(), commandLine);
+  const int code = Entry(&ProgramResources(), commandLine);
+  // Ended by a signal: its screens ended first, and the exit says which signal, as a shell's.
+  return EndRequestSignal() != 0 ? 128 + EndRequestSignal() : code;
 }

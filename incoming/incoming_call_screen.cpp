@@ -6,6 +6,8 @@
 
 #include "incoming/ringtone_player.h"
 #include "platform/power/power.h"
+#include "platform/ui/notifications.h"
+#include "platform/ui/resource_module.h"
 #include "platform/ui/vibrator.h"
 #include "resources/resource_ids.h"
 #include "store/schedule_store.h"
@@ -27,6 +29,14 @@ constexpr INT_PTR kRejected = -1;
 constexpr INT_PTR kNoBar = 3;
 // How often a screen shown before the next call is armed looks whether it may ring.
 constexpr UINT kAlertingCheckPeriod = 5;  // milliseconds
+// A call nobody answers stops ringing after this long, as a phone call does.
+constexpr UINT kUnansweredAfter = 60000;  // milliseconds
+
+// The call's notification, shown where a locked screen hides the window; the missed call's.
+constexpr DWORD kCallNotification = 1;
+constexpr DWORD kMissedNotification = 2;
+constexpr char16_t kCallTitle[] = u"Incoming";
+constexpr char16_t kMissedTitle[] = u"Missed call";
 
 // The schedule's work begun by BeginScheduleWork: the due call as soon as it is read, then the
 // end of the purge's save and of the arming.
@@ -108,12 +118,51 @@ void AlertOnceArmed(HWND screen) {
   StartAlerting(screen);
 }
 
+// The notification carries the soft keys' own captions and commands: choosing one there is
+// pressing it here.
+void PostCallNotification(HWND screen) {
+  const SoftKeyBarResource* bar = FindSoftKeyBar(State().instance, IDR_INCOMING_BAR);
+  SHNOTIFICATIONDATA call{};
+  call.dwID = kCallNotification;
+  call.grfFlags = SHNF_CRITICAL;
+  call.pszTitle = kCallTitle;
+  call.pszHTML = State().dueRecord.Name;
+  call.pszCategory = u"call.incoming";
+  call.hwndSink = screen;
+  if (bar != nullptr) {
+    call.rgskn[0] = {bar->left.caption, static_cast<DWORD>(bar->left.command)};
+    call.rgskn[1] = {bar->right.caption, static_cast<DWORD>(bar->right.command)};
+  }
+  SHNotificationAdd(&call);
+}
+
+// Whatever ends the call (a key, the notification, no answer, the window's close button, a
+// signal's end) ends what ringing holds besides the window: the vibration, the notification
+// and the system's keeping awake.
+void StopAlerting() {
+  VibrateStop();
+  SHNotificationRemove(kCallNotification);
+  PowerPolicyNotify(PPN_UNATTENDEDMODE, FALSE);
+}
+
 // Answering and rejecting by soft key differ only in the end code. The Talk key is given back
 // at once, so that a later screen of this process can have it.
 void EndCall(HWND screen, INT_PTR code) {
   UnregisterHotKey(screen, IDH_TALK);
-  VibrateStop();
+  StopAlerting();
   EndDialog(screen, code);
+}
+
+// Nobody answered: the call ends as rejected, and a notification that stays until dismissed
+// says whose call was missed.
+void MissCall(HWND screen) {
+  EndCall(screen, kRejected);
+  SHNOTIFICATIONDATA missed{};
+  missed.dwID = kMissedNotification;
+  missed.pszTitle = kMissedTitle;
+  missed.pszHTML = State().dueRecord.Name;
+  missed.pszCategory = u"call.unanswered";
+  SHNotificationAdd(&missed);
 }
 
 // A screen that ends here is never shown and never rings, but the schedule is still brought
@@ -185,6 +234,10 @@ void StartAlerting(HWND screen) {
   // Held until the process ends, whatever the call's vibrate choice.
   SetPowerRequirement(kBacklight, D0, POWER_NAME, nullptr, 0);
   PlayRingtone(call.Ringtone);
+  // What the bus does for the call comes after the sound has started, and waits for nothing.
+  PostCallNotification(screen);
+  PowerPolicyNotify(PPN_UNATTENDEDMODE, TRUE);
+  SetTimer(screen, IDT_UNANSWERED, kUnansweredAfter, nullptr);
 }
 
 INT_PTR IncomingCallProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -198,6 +251,8 @@ INT_PTR IncomingCallProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM l
     case WM_TIMER:
       if (wParam == IDT_ALERTING) {
         AlertOnceArmed(screen);
+      } else if (wParam == IDT_UNANSWERED) {
+        MissCall(screen);
       } else {
         AlternateVibrator();
       }
@@ -218,7 +273,7 @@ INT_PTR IncomingCallProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM l
       // Only the key counts, not the modifiers: the first Talk release answers.
       if (HIWORD(static_cast<std::uintptr_t>(lParam)) == VK_TTALK) {
         UnregisterHotKey(screen, static_cast<int>(wParam));
-        VibrateStop();
+        StopAlerting();
         EndDialog(screen, kAnswered);
       }
       return TRUE;

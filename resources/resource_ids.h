@@ -65,4 +65,5 @@ inline constexpr int IDB_HANDSET = 137;
 // Timers and hot keys.
 inline constexpr int IDT_VIBRATION = 40001;
 inline constexpr int IDT_ALERTING = 40002;
+inline constexpr int IDT_UNANSWERED = 40003;
 inline constexpr int IDH_TALK = 114;

@@ -6,6 +6,7 @@
 #include <string>
 
 using HANDLE = void*;
+using BOOL = int;
 
 enum CEDEVICE_POWER_STATE { D0 = 0, D1, D2, D3, D4 };
 inline constexpr unsigned long POWER_NAME = 0x00000001;
@@ -18,3 +19,14 @@ HANDLE SetPowerRequirement(const std::u16string& device, CEDEVICE_POWER_STATE st
 // Tests put a recorder in the place of the real service; an empty function restores it.
 using PowerRequirementService = std::function<HANDLE(const std::u16string&, CEDEVICE_POWER_STATE)>;
 void SetPowerRequirementService(PowerRequirementService service);
+
+// Unattended mode: the system keeps running (no suspend, no idle sleep) while the screen may be
+// off, for as long as a program holds it (data TRUE), until it lets go (FALSE). Here it is
+// logind's inhibitor lock for "sleep:idle" in block mode, on the system bus; asked in the
+// background, so the caller never waits. No system bus or no logind: nothing is held.
+inline constexpr unsigned long PPN_UNATTENDEDMODE = 0x00000003;
+BOOL PowerPolicyNotify(unsigned long message, unsigned long data);
+
+// Tests put a recorder in the place of logind; an empty function restores it.
+using PowerPolicyService = std::function<void(unsigned long message, unsigned long data)>;
+void SetPowerPolicyService(PowerPolicyService service);

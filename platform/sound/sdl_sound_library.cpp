@@ -58,6 +58,9 @@ bool SdlSoundLibrary::Init(int mixRate, int maxSoftwareChannels, unsigned int /*
   }
   Close();
   error_ = FMOD_ERR_INIT;
+  // SDL's audio brings its event loop, which would take SIGINT and SIGTERM for quit events
+  // nobody reads: the program ends on them as it does without sound.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     return false;
   }

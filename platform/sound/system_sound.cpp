@@ -102,6 +102,7 @@ bool PlaySoundW(const char16_t* sound, const void* module, std::uint32_t flags) 
   if (!LoadClick(&clip)) {
     return false;
   }
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");  // the program's own, as for ringtones
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     return false;
   }

@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -8,7 +10,9 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QLibraryInfo>
+#include <QSocketNotifier>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -255,7 +259,53 @@ void LeaveDecorationToTheFrame(std::string_view platform) {
   }
 }
 
+int endSignalPipe[2] = {-1, -1};
+volatile sig_atomic_t endSignal = 0;
+void (*endHandler)() = nullptr;
+
+// Only what is safe in a signal handler: the signal's number into the pipe, and the default
+// action back for the next one.
+void NoteEndSignal(int number) {
+  const int saved = errno;
+  endSignal = number;
+  const char byte = static_cast<char>(number);
+  (void)!write(endSignalPipe[1], &byte, 1);
+  signal(number, SIG_DFL);
+  errno = saved;
+}
+
+void TakeEndSignals() {
+  if (pipe2(endSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    return;  // the signals keep their default action: the process ends at once
+  }
+  auto* notifier =
+      new QSocketNotifier(endSignalPipe[0], QSocketNotifier::Read, QApplication::instance());
+  QObject::connect(notifier, &QSocketNotifier::activated, [] {
+    char byte = 0;
+    while (read(endSignalPipe[0], &byte, 1) == 1) {
+    }
+    if (endHandler != nullptr) {
+      endHandler();
+    }
+  });
+  struct sigaction action {};
+  action.sa_handler = NoteEndSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+    sigaction(number, &action, nullptr);
+  }
+}
+
 }  // namespace
+
+void SetEndRequestHandler(void (*onEnd)()) {
+  endHandler = onEnd;
+}
+
+int EndRequestSignal() {
+  return endSignal;
+}
 
 bool StartScreenPlatform(int& argc, char** argv, std::string* why) {
   if (QApplication::instance() != nullptr) {
@@ -294,6 +344,7 @@ bool StartScreenPlatform(int& argc, char** argv, std::string* why) {
     RefuseSessionBusAutolaunch();
   }
   FollowTypingWithOnScreenKeyboard();
+  TakeEndSignals();
   QApplication::setApplicationName("Pelorin");
   QApplication::setQuitOnLastWindowClosed(false);
   return true;

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/internal/controls.h"
 #include "platform/ui/internal/fonts.h"
@@ -13,6 +14,7 @@
 #include "platform/ui/internal/phone_frame.h"
 #include "platform/ui/internal/text.h"
 #include "platform/ui/internal/windows.h"
+#include "platform/ui/vibrator.h"
 
 namespace {
 
@@ -86,13 +88,32 @@ void ReturnTo(ScreenWindow* opener) {
   DispatchToScreen(opener, WM_ACTIVATE, WA_ACTIVE, 0);
 }
 
+// Told to end (a signal): the popup or message box open closes, the vibrator stops, and every
+// screen ends as cancelled, newest first, so that each returns to its opener and the program
+// leaves its screens as a person's Cancel and Exit would have it.
+void EndEveryScreen() {
+  if (QWidget* popup = QApplication::activePopupWidget(); popup != nullptr) {
+    popup->close();
+  }
+  if (QWidget* cover = OpenCover(); cover != nullptr) {
+    cover->close();
+  }
+  VibrateStop();
+  const std::vector<ScreenWindow*> screens = ScreenStack();
+  for (auto screen = screens.rbegin(); screen != screens.rend(); ++screen) {
+    EndDialog(*screen, -1);
+  }
+}
+
 }  // namespace
 
 INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, const DLGTEMPLATE* dialog, HWND /*owner*/,
                                 DLGPROC procedure, LPARAM initParam) {
-  if (dialog == nullptr || procedure == nullptr || QApplication::instance() == nullptr) {
+  if (dialog == nullptr || procedure == nullptr || QApplication::instance() == nullptr ||
+      EndRequestSignal() != 0) {
     return -1;
   }
+  SetEndRequestHandler(EndEveryScreen);
   InstallKeyRouter();
   ScreenWindow* previous = NewestScreenWindow();
   ScreenWindow* screen = MakeScreen(instance, *dialog, procedure);

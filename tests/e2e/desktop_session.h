@@ -43,6 +43,8 @@ class DesktopSession : public ::testing::Test {
   // ScreenSaverLog(), and gives the bus to everything started from now on.
   void StartSessionBus();
   std::filesystem::path ScreenSaverLog() const { return root_ / "screen-saver.log"; }
+  // That bus, for the test's own stand-ins on it.
+  test_support::PrivateSessionBus& SessionBus() { return bus_; }
 
   // Starts the program copy with these arguments; returns its process id.
   int StartProgram(const std::vector<std::string>& arguments = {});

@@ -5,6 +5,7 @@
 // (sound, backlight held, window up), purges the call and arms the next; F1 answers.
 #include <gmock/gmock.h>
 #include <signal.h>
+#include <string.h>
 
 #include <chrono>
 #include <cstdint>
@@ -69,6 +70,52 @@ class TimedRingTest : public e2e::DesktopSession {
     SetVariable("SDL_AUDIODRIVER", "disk");
     SetVariable("SDL_DISKAUDIOFILE", AudioPath().string());
   }
+
+  // The desktop's notification service and logind, stand-ins on the session bus and on a
+  // system bus of the test's own, each logging what it was asked. `notifications`: "actions",
+  // "no-actions", or "silent" for one that never answers.
+  void StartLockScreenServices(const std::string& notifications) {
+    const std::string standIns =
+        std::string(getenv("PELORIN_SOURCE_DIR")) + "/tests/screens/stand_in_services.py";
+    if (notifications == "silent") {
+      ASSERT_TRUE(SessionBus().StartService(
+          {"/usr/bin/python3", standIns, "silent", "org.freedesktop.Notifications"},
+          root_ / "notifications.out", "ready"));
+    } else {
+      ASSERT_TRUE(SessionBus().StartService({"/usr/bin/python3", standIns, "notifications",
+                                             NotificationLog().string(), notifications},
+                                            root_ / "notifications.out", "ready"));
+    }
+    if (systemBus_.address().empty()) {
+      fs::create_directories(root_ / "system-bus");
+      ASSERT_TRUE(systemBus_.Start(root_ / "system-bus"));
+      SetVariable("DBUS_SYSTEM_BUS_ADDRESS", systemBus_.address());
+      ASSERT_TRUE(
+          systemBus_.StartService({"/usr/bin/python3", standIns, "logind", LogindLog().string()},
+                                  root_ / "logind.out", "ready"));
+    }
+  }
+  fs::path NotificationLog() const { return root_ / "notifications.log"; }
+  fs::path LogindLog() const { return root_ / "logind.log"; }
+  // Has the person's choice `key` ("0" the left soft key's, "1" the right one's) of
+  // notification `number` said, as a lock screen does.
+  void ChooseInNotification(int number, const std::string& key) {
+    Tool({"gdbus", "call", "--session", "--dest", "org.freedesktop.Notifications", "--object-path",
+          "/org/freedesktop/Notifications", "--method", "org.pelorin.Test.Invoke",
+          std::to_string(number), key});
+  }
+  // A timed launch ringing for a call due now; its process once the ringtone is heard.
+  int StartRinging(const std::string& name) {
+    WriteSchedule("<?xml version=\"1.0\"?>\n<CallInfo>" +
+                  Call(name, std::time(nullptr), 1, (program_ / "ringtone1.mp3").string()) +
+                  "</CallInfo>\n");
+    fs::remove(AudioPath());
+    const int ringing = StartProgram({"AppRunAtTime"});
+    EXPECT_TRUE(WaitUntil([&] { return AudibleSamples(AudioPath()) > 1000; }, 15s))
+        << "the ringtone was not heard";
+    return ringing;
+  }
+  test_support::PrivateSessionBus systemBus_;
 
   std::string Program() const { return (program_ / "pelorin").string(); }
   std::string Waiter() const { return (program_ / "pelorin-waiter").string(); }
@@ -148,6 +195,75 @@ TEST_F(TimedRingTest, TheWaiterStartsTheProgramOnTheSecondAndItRingsPurgesAndArm
   EXPECT_TRUE(WaitUntil([&] { return Lines(ReadFile(ScreenSaverLog())).size() == 3; }, 10s));
   EXPECT_THAT(Lines(ReadFile(ScreenSaverLog())).back(), HasSubstr("released"));
   EXPECT_THAT(StoredNames(), ElementsAre("Later"));
+}
+
+// On a locked phone the call is a notification on the lock screen: critical, with the soft
+// keys as its actions, while the phone is kept from sleeping. Reject there ends the call as the
+// soft key does, and the notification and the sleep lock go with it.
+TEST_F(TimedRingTest, TheCallIsANotificationWhoseRejectEndsItAndSleepIsHeldOffMeanwhile) {
+  ASSERT_NO_FATAL_FAILURE(StartLockScreenServices("actions"));
+  const int ringing = StartRinging("Mum");
+  ASSERT_TRUE(WaitUntil([&] { return Lines(ReadFile(LogindLog())).size() == 1; }, 10s));
+  EXPECT_THAT(Lines(ReadFile(LogindLog())),
+              ElementsAre("Inhibit sleep:idle|Pelorin|Incoming call|block"));
+  ASSERT_TRUE(WaitUntil([&] { return Lines(ReadFile(NotificationLog())).size() == 2; }, 10s));
+  EXPECT_THAT(Lines(ReadFile(NotificationLog())),
+              ElementsAre("GetCapabilities",
+                          "Notify 1 Pelorin|pelorin|Incoming|Mum|0,Accept,1,Reject|"
+                          "category=call.incoming|desktop-entry=pelorin|urgency=2|expire=0"));
+  ChooseInNotification(1, "1");  // Reject
+  EXPECT_EQ(WaitForProgram(ringing, 5s), 0) << "Reject in the notification did not end it";
+  EXPECT_TRUE(WaitUntil([&] { return Lines(ReadFile(LogindLog())).size() == 2; }, 5s));
+  EXPECT_EQ(Lines(ReadFile(LogindLog())).back(), "released");
+  EXPECT_EQ(Lines(ReadFile(NotificationLog())).back(), "CloseNotification 1");
+}
+
+// kill, systemctl stop, Ctrl+C and a closed session end a ringing call within a second, what it
+// holds released, whatever the notification service does: one that offers actions, one that
+// never answers (the ringing did not wait for it), one without actions (nothing is posted).
+TEST_F(TimedRingTest, TermIntAndHupEndARingingCallWithinASecond) {
+  const std::vector<std::pair<int, std::string>> rounds = {
+      {SIGTERM, "actions"}, {SIGINT, "silent"}, {SIGHUP, "no-actions"}};
+  for (const auto& [signal, notifications] : rounds) {
+    SCOPED_TRACE(std::string(strsignal(signal)) + " with a service " + notifications);
+    fs::remove(NotificationLog());
+    ASSERT_NO_FATAL_FAILURE(StartLockScreenServices(notifications));
+    const std::size_t locks = Lines(ReadFile(LogindLog())).size();
+    const int ringing = StartRinging("Sig");
+    ASSERT_TRUE(WaitUntil([&] { return Lines(ReadFile(LogindLog())).size() == locks + 1; }, 10s));
+    if (notifications == "actions") {
+      ASSERT_TRUE(WaitUntil([&] { return Lines(ReadFile(NotificationLog())).size() == 2; }, 10s));
+    }
+    const auto told = std::chrono::steady_clock::now();
+    kill(ringing, signal);
+    EXPECT_EQ(WaitForProgram(ringing, 5s), 128 + signal);
+    EXPECT_LT(std::chrono::steady_clock::now() - told, 1s);
+    EXPECT_TRUE(WaitUntil([&] { return Lines(ReadFile(LogindLog())).size() == locks + 2; }, 5s));
+    EXPECT_EQ(Lines(ReadFile(LogindLog())).back(), "released");
+    const std::vector<std::string> asked = Lines(ReadFile(NotificationLog()));
+    if (notifications == "actions") {
+      EXPECT_EQ(asked.back(), "CloseNotification 1");
+    } else if (notifications == "no-actions") {
+      EXPECT_THAT(asked, ElementsAre("GetCapabilities")) << "posted without its keys";
+    }
+    SessionBus().StopServices();
+  }
+}
+
+// A call nobody answers stops after a minute, as a phone call does, and leaves a missed call.
+TEST_F(TimedRingTest, ACallNobodyAnswersEndsAfterAMinuteAndLeavesAMissedCall) {
+  ASSERT_NO_FATAL_FAILURE(StartLockScreenServices("actions"));
+  const auto started = std::chrono::steady_clock::now();
+  const int ringing = StartRinging("Tobrin");
+  EXPECT_EQ(WaitForProgram(ringing, 75s), 0) << "still ringing after 75 s";
+  EXPECT_GE(std::chrono::steady_clock::now() - started, 59s);
+  const std::vector<std::string> asked = Lines(ReadFile(NotificationLog()));
+  ASSERT_EQ(asked.size(), 4u) << ReadFile(NotificationLog());
+  EXPECT_EQ(asked[2], "CloseNotification 1");
+  EXPECT_EQ(asked[3],
+            "Notify 2 Pelorin|pelorin|Missed call|Tobrin||category=call.unanswered|"
+            "desktop-entry=pelorin|urgency=1|expire=0");
+  EXPECT_EQ(Lines(ReadFile(LogindLog())).back(), "released");
 }
 
 }  // namespace

@@ -14,13 +14,17 @@ using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
 
 // What the due call of WriteDueCall(1) sets going once its screen shows, in order.
-const std::vector<std::string> kDueCallAlerting = {"vibrator on",
-                                                   "backlight BKL1: D0",
-                                                   "sound: SetBufferSize 200",
-                                                   "sound: Init 22050",
-                                                   "sound: LoadSong /music/ring.mp3",
-                                                   "sound: StreamOpen /music/ring.mp3",
-                                                   "sound: StreamPlay -1"};
+const std::vector<std::string> kDueCallAlerting = {
+    "vibrator on", "backlight BKL1: D0", "sound: SetBufferSize 200", "sound: Init 22050",
+    "sound: LoadSong /music/ring.mp3", "sound: StreamOpen /music/ring.mp3", "sound: StreamPlay -1",
+    // what goes over the bus, once it sounds
+    "notification 1 Incoming|Mum|call.incoming|"
+    "critical|Accept=40001|Reject=40007|"
+    "to the screen",
+    "awake held"};
+// How every ringing call ends, whatever ends it.
+const std::vector<std::string> kCallEnds = {"vibrator off", "notification withdrawn 1",
+                                            "awake let go"};
 
 class IncomingCallScreenTest : public IncomingFixture {
  protected:
@@ -77,7 +81,8 @@ TEST_F(IncomingCallScreenTest, AVibratingCallRingsAndTheFileIsUpToDateBeforeItIs
   EXPECT_THAT(eventsWhenShown, ElementsAreArray(kDueCallAlerting));
   EXPECT_THAT(storedWhenShown, ElementsAre("Later"));
   EXPECT_THAT(armed_, ElementsAre(CalendarPlus(3600)));
-  EXPECT_EQ(events_.back(), "vibrator off") << "Accept stops the vibrator";
+  EXPECT_THAT(std::vector(events_.end() - 3, events_.end()), ElementsAreArray(kCallEnds))
+      << "Accept stops the vibrator and lets go of the rest";
 }
 
 TEST_F(IncomingCallScreenTest, TheVibratorIsOnInEvenSecondsAndOffInOddOnes) {
@@ -197,7 +202,25 @@ TEST_F(IncomingCallScreenTest, AcceptAndTalkAnswerRejectAndBackRejectTheActionKe
     EXPECT_EQ(name, "Mum");
     EXPECT_THAT(beforeLastKey, ElementsAre("vibrator on")) << "still ringing";
     EXPECT_THAT(EventsOf("vibrator"), ElementsAre("vibrator on", "vibrator off"));
+    // The call's notification, keyed as the soft keys are, goes with it, and so does the
+    // system's keeping awake.
+    EXPECT_THAT(EventsOf("notification"), ElementsAre(kDueCallAlerting[7], kCallEnds[1]));
+    EXPECT_THAT(EventsOf("awake"), ElementsAre("awake held", "awake let go"));
   }
+}
+
+// Its minute's timer ends a call nobody answered as rejected, everything it held let go, and
+// a notification without keys says whose call was missed.
+TEST_F(IncomingCallScreenTest, ACallNobodyAnswersEndsAsRejectedWithAMissedCall) {
+  WriteDueCall(1);
+  RunLater([&] { SendMessageW(NewestScreen(), WM_TIMER, IDT_UNANSWERED, 0); });
+  EXPECT_EQ(RunScreen(), -1);
+  EXPECT_THAT(EventsOf("vibrator"), ElementsAre("vibrator on", "vibrator off"));
+  EXPECT_THAT(EventsOf("awake"), ElementsAre("awake held", "awake let go"));
+  const std::vector<std::string> notifications = EventsOf("notification");
+  ASSERT_EQ(notifications.size(), 3u);
+  EXPECT_EQ(notifications[1], "notification withdrawn 1");
+  EXPECT_EQ(notifications[2], "notification 2 Missed call|Mum|call.unanswered");
 }
 
 TEST_F(IncomingCallScreenTest, OfTwoCallsTwoSecondsApartTheFirstInTheFileRingsAndBothGo) {
@@ -243,7 +266,7 @@ TEST_F(IncomingCallScreenTest, ScheduleWorkBegunEarlyShowsTheCallAndRingsOnceThe
   EXPECT_EQ(name, "Mum");
   std::vector<std::string> expected = {"armed"};
   expected.insert(expected.end(), kDueCallAlerting.begin(), kDueCallAlerting.end());
-  expected.push_back("vibrator off");
+  expected.insert(expected.end(), kCallEnds.begin(), kCallEnds.end());
   EXPECT_THAT(events_, ElementsAreArray(expected)) << "armed, then it rings";
   EXPECT_THAT(storedWhenRinging, ElementsAre("Later"));
   EXPECT_THAT(armed_, ElementsAre(CalendarPlus(3600)));

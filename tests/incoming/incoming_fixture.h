@@ -1,8 +1,9 @@
 #pragma once
 // The incoming call screen run offscreen in the test process, in a program directory of its
 // own at a clock the test sets, with recorders in the place of the vibrator, the backlight,
-// the sound library and the timed launch. Everything they are asked lands in one list of
-// events, in order, so a test sees what happened and when relative to the rest.
+// the sound library, the notifications, the system's keeping awake and the timed launch. Everything
+// they are asked lands in one list of events, in order, so a test sees what happened and when
+// relative to the rest.
 #include <gmock/gmock.h>
 
 #include <string>
@@ -16,6 +17,7 @@
 #include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/keys.h"
+#include "platform/ui/notifications.h"
 #include "platform/ui/testing/screen_driver.h"
 #include "platform/ui/vibrator.h"
 #include "resources/resource_ids.h"
@@ -76,6 +78,27 @@ class IncomingFixture : public ScheduleFixture {
       return static_cast<HANDLE>(&events_);
     });
     SetSoundLibrary(&sound_);
+    SetNotificationService([this](const SHNOTIFICATIONDATA& data, bool removed) {
+      if (removed) {
+        events_.push_back("notification withdrawn " + std::to_string(data.dwID));
+        return;
+      }
+      std::string keys;
+      for (const SOFTKEYNOTIFY& key : data.rgskn) {
+        if (key.pszTitle != nullptr) {
+          keys += "|" + ToUtf8(key.pszTitle) + "=" + std::to_string(key.skc);
+        }
+      }
+      events_.push_back("notification " + std::to_string(data.dwID) + " " + ToUtf8(data.pszTitle) +
+                        "|" + ToUtf8(data.pszHTML) + "|" + ToUtf8(data.pszCategory) +
+                        ((data.grfFlags & SHNF_CRITICAL) != 0 ? "|critical" : "") + keys +
+                        (data.hwndSink == NewestScreen() ? "|to the screen" : ""));
+    });
+    SetPowerPolicyService([this](unsigned long message, unsigned long data) {
+      if (message == PPN_UNATTENDEDMODE) {
+        events_.push_back(data != 0 ? "awake held" : "awake let go");
+      }
+    });
     SetTimedLaunchService([this](const std::u16string& executable, const SYSTEMTIME& time) {
       armedFor_.push_back(ToUtf8(executable));
       armed_.push_back(time);
@@ -85,6 +108,8 @@ class IncomingFixture : public ScheduleFixture {
 
   void TearDown() override {
     SetTimedLaunchService({});
+    SetPowerPolicyService({});
+    SetNotificationService({});
     SetSoundLibrary(nullptr);
     SetPowerRequirementService({});
     SetVibratorService({});

@@ -5,6 +5,12 @@
                                     entries, one of them without a name; each call it answers
                                     is a line in LOG
   stand_in_services.py silent NAME  owns NAME and never answers, as a hung service does
+  stand_in_services.py notifications LOG [no-actions]
+                                    a desktop notification service (with actions unless told
+                                    otherwise); each call is a line in LOG; the test's own
+                                    org.pelorin.Test.Invoke(id, key) makes it emit ActionInvoked
+  stand_in_services.py logind LOG   logind's Inhibit: hands out a descriptor, and writes
+                                    "released" into LOG when the holder closes it
 
 Either prints "ready" once it is on the bus, and runs until it is ended.
 """
@@ -68,6 +74,81 @@ class Phonebook(dbus.service.Object):
         return PHONE_BOOK
 
 
+def Shown(value):
+    """A hint's value as text: a byte as its number."""
+    return int(value) if isinstance(value, dbus.Byte) else value
+
+
+class Notifications(dbus.service.Object):
+    def __init__(self, bus, log, actions):
+        super().__init__(bus, "/org/freedesktop/Notifications")
+        self.log = log
+        self.actions = actions
+        self.last = 0
+
+    @dbus.service.method("org.freedesktop.Notifications", in_signature="", out_signature="as")
+    def GetCapabilities(self):
+        self.log.write("GetCapabilities")
+        return ["body", "actions"] if self.actions else ["body"]
+
+    @dbus.service.method(
+        "org.freedesktop.Notifications", in_signature="susssasa{sv}i", out_signature="u"
+    )
+    def Notify(self, app, replaces, icon, summary, body, actions, hints, expire):
+        self.last += 1
+        described = "|".join(
+            [str(app), str(icon), str(summary), str(body), ",".join(actions)]
+            + ["%s=%s" % (key, Shown(hints[key])) for key in sorted(hints)]
+            + ["expire=%d" % expire]
+        )
+        self.log.write("Notify %d %s" % (self.last, described))
+        return self.last
+
+    @dbus.service.method("org.freedesktop.Notifications", in_signature="u", out_signature="")
+    def CloseNotification(self, number):
+        self.log.write("CloseNotification %d" % number)
+
+    @dbus.service.signal("org.freedesktop.Notifications", signature="us")
+    def ActionInvoked(self, number, key):
+        pass
+
+    @dbus.service.method("org.pelorin.Test", in_signature="us", out_signature="")
+    def Invoke(self, number, key):
+        self.ActionInvoked(number, key)
+
+
+class Logind(dbus.service.Object):
+    def __init__(self, bus, log):
+        super().__init__(bus, "/org/freedesktop/login1")
+        self.log = log
+
+    @dbus.service.method(
+        "org.freedesktop.login1.Manager", in_signature="ssss", out_signature="h"
+    )
+    def Inhibit(self, what, who, why, mode):
+        self.log.write("Inhibit %s|%s|%s|%s" % (what, who, why, mode))
+        held, given = os.pipe()
+        GLib.io_add_watch(held, GLib.IO_IN | GLib.IO_HUP | GLib.IO_ERR, self.released)
+        handed = dbus.types.UnixFd(given)
+        os.close(given)
+        return handed
+
+    def released(self, held, condition):
+        self.log.write("released")
+        os.close(held)
+        return False
+
+
+def serve(name, make):
+    DBusGMainLoop(set_as_default=True)
+    bus = dbus.bus.BusConnection(os.environ["DBUS_SESSION_BUS_ADDRESS"])
+    served = make(bus)
+    owned = dbus.service.BusName(name, bus)
+    print("ready", flush=True)
+    GLib.MainLoop().run()
+    del served, owned
+
+
 def main():
     address = os.environ["DBUS_SESSION_BUS_ADDRESS"]
     if len(sys.argv) == 3 and sys.argv[1] == "ofono":
@@ -79,6 +160,14 @@ def main():
         print("ready", flush=True)
         GLib.MainLoop().run()
         del objects, name
+    elif len(sys.argv) in (3, 4) and sys.argv[1] == "notifications":
+        actions = sys.argv[3:] != ["no-actions"]
+        serve(
+            "org.freedesktop.Notifications",
+            lambda bus: Notifications(bus, Log(sys.argv[2]), actions),
+        )
+    elif len(sys.argv) == 3 and sys.argv[1] == "logind":
+        serve("org.freedesktop.login1", lambda bus: Logind(bus, Log(sys.argv[2])))
     elif len(sys.argv) == 3 and sys.argv[1] == "silent":
         bus = dbus.bus.BusConnection(address)
         bus.request_name(sys.argv[2])

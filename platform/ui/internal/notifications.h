@@ -1,0 +1,14 @@
+#pragma once
+// Used only inside platform/ui: the receiver of the notification service's signals, which Qt's
+// D-Bus module hands to slots only.
+#include <QObject>
+#include <QString>
+
+class NotificationSignals : public QObject {
+  Q_OBJECT
+ public slots:
+  // A key of notification `serverId` was chosen: its sink gets the key's command.
+  void actionInvoked(uint serverId, const QString& key);
+  // The person dismissed it: it is not closed again.
+  void notificationClosed(uint serverId, uint reason);
+};
