@@ -242,6 +242,31 @@ bool PhoneSession::StartOnScreenKeyboard() {
   return WaitUntil([&] { return !KeyboardVisible().empty(); }, std::chrono::seconds(20));
 }
 
+bool PhoneSession::StartNotificationDaemon() {
+  const fs::path settings = root_ / "mako.conf";
+  std::ofstream(settings) << "";  // mako's own defaults, not the person's
+  const fs::path log = root_ / "mako.txt";
+  if (test_support::Spawn({"mako", "-c", settings.string()}, environment_, log, log) <= 0) {
+    return false;
+  }
+  return WaitUntil(
+      [&] {
+        return Tool({"gdbus", "call", "--session", "--dest", "org.freedesktop.Notifications",
+                     "--object-path", "/org/freedesktop/Notifications", "--method",
+                     "org.freedesktop.Notifications.GetServerInformation"})
+                   .output.find("mako") != std::string::npos;
+      },
+      std::chrono::seconds(20));
+}
+
+std::size_t PhoneSession::PixelsOfColour(const fs::path& picture, const std::string& colour) {
+  const std::string count =
+      Tool({"convert", picture.string(), "-fill", "black", "+opaque", colour, "-fill", "white",
+            "-opaque", colour, "-format", "%[fx:round(mean*w*h)]", "info:"})
+          .output;
+  return count.empty() ? 0 : std::stoul(count);
+}
+
 std::string PhoneSession::KeyboardVisible() {
   const std::string answer =
       Tool({"gdbus", "call", "--session", "--dest", "sm.puri.OSK0", "--object-path",

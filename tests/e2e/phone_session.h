@@ -60,6 +60,11 @@ class PhoneSession : public DesktopSession {
   bool StartOnScreenKeyboard();
   // Its Visible property, "true" or "false"; empty when it does not answer.
   std::string KeyboardVisible();
+  // Starts mako, the wlroots compositors' notification daemon, on the session's bus (started
+  // first with StartSessionBus) with its default look; true once it answers there.
+  bool StartNotificationDaemon();
+  // How many pixels of a picture have this colour ("#285577").
+  std::size_t PixelsOfColour(const std::filesystem::path& picture, const std::string& colour);
 
   // The windows the compositor shows, the focused one marked "* ", as wayland_windows lists them.
   std::string Windows();

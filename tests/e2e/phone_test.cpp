@@ -63,8 +63,11 @@ TEST_F(PhoneTest, StartNewSaveAboutExit) {
 }
 
 // Typed ahead, saved, Pelorin left: the waiter starts the program at the call's second, its
-// window gets the phone's screen and the Talk key answers.
+// window gets the phone's screen, the call shows in mako's bubble too (what a locked screen
+// would show), and the Talk key answers, the bubble going with the call.
 TEST_F(PhoneTest, ACallTypedAheadRingsThroughTheWaiterAndTalkAnswers) {
+  StartSessionBus();
+  ASSERT_TRUE(StartNotificationDaemon()) << "mako did not answer";
   const int program = StartProgram();
   ASSERT_TRUE(FocusWindow(kMainTitle, 20s)) << Windows();
   Keys({"F1"});
@@ -89,8 +92,13 @@ TEST_F(PhoneTest, ACallTypedAheadRingsThroughTheWaiterAndTalkAnswers) {
   }
   EXPECT_GT(shown.size(), 1u) << "the shake does not show";
   TakePicture("07-incoming");
+  // mako's bubble, its background #285577, at the screen's top right.
+  EXPECT_GT(PixelsOfColour(Picture("07-incoming"), "#285577"), 5000u * kScale * kScale)
+      << "no notification shows the call";
   Keys({"F3"});  // Talk
   EXPECT_TRUE(WaitUntil([&] { return !WindowExists(kIncomingTitle); }, 10s)) << Windows();
+  TakePicture("08-answered");
+  EXPECT_EQ(PixelsOfColour(Picture("08-answered"), "#285577"), 0u) << "the notification stayed";
   EXPECT_EQ(CountCalls(ReadSchedule()), 0) << ReadSchedule();
 }
 
