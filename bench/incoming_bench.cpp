@@ -5,10 +5,14 @@
 //
 //   TimedLaunchColdStart   incoming_probe: the program's timed launch with the first paint timed
 //   ProgramColdStartToSound  the built program itself ("pelorin AppRunAtTime"), sound only
+//   TimedLaunchWithSilentNotifications  as TimedLaunchColdStart, on a session bus whose
+//                          notification service never answers (it must cost nothing)
 //
-// Counters: paint_ms / sound_ms (medians) and paint_vs_qt_window / sound_vs_qt_window. The sound
-// is heard through SDL's disk driver writing into a FIFO that this program reads. Offscreen
-// unless QT_QPA_PLATFORM says otherwise; no session bus, so the backlight request fails at once.
+// Counters: paint_ms / sound_ms (medians) and paint_vs_qt_window / sound_vs_qt_window; the
+// silent service's also paint_vs_no_bus / sound_vs_no_bus, against TimedLaunchColdStart. The
+// sound is heard through SDL's disk driver writing into a FIFO that this program reads.
+// Offscreen unless QT_QPA_PLATFORM says otherwise; no session bus but for the silent service's
+// runs, so the backlight request fails at once.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -29,6 +33,7 @@
 
 #include "platform/system/clock.h"
 #include "tests/support/local_time.h"
+#include "tests/support/session_bus.h"
 
 extern char** environ;
 
@@ -248,9 +253,25 @@ void QtWindowColdStart(benchmark::State& state) {
   Report(state, "paint", paints, baseline);
 }
 
-void TimedLaunchColdStart(benchmark::State& state) {
+// TimedLaunchColdStart's medians, for the runs on a bus to be compared with.
+double noBusPaint = 0;
+double noBusSound = 0;
+
+void TimedLaunchRuns(benchmark::State& state, bool silentNotifications) {
   const double baseline = QtWindowMedian();
   Scratch& scratch = SharedScratch();
+  test_support::PrivateSessionBus bus;
+  if (silentNotifications) {
+    const fs::path standIns =
+        fs::path(PELORIN_SOURCE_DIR) / "tests" / "screens" / "stand_in_services.py";
+    if (!bus.Start(scratch.path()) || !bus.StartService({"/usr/bin/python3", standIns.string(),
+                                                         "silent", "org.freedesktop.Notifications"},
+                                                        scratch.path() / "silent.txt", "ready")) {
+      state.SkipWithError("no bus with a silent notification service");
+      return;
+    }
+    setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().c_str(), 1);
+  }
   std::vector<double> paints;
   std::vector<double> sounds;
   for (auto _ : state) {
@@ -267,6 +288,22 @@ void TimedLaunchColdStart(benchmark::State& state) {
   }
   Report(state, "paint", paints, baseline);
   Report(state, "sound", sounds, baseline);
+  if (!silentNotifications) {
+    noBusPaint = Median(paints);
+    noBusSound = Median(sounds);
+  } else if (noBusPaint > 0 && !paints.empty()) {
+    state.counters["paint_vs_no_bus"] = Median(paints) / noBusPaint;
+    state.counters["sound_vs_no_bus"] = Median(sounds) / noBusSound;
+  }
+  PrepareEnvironment(scratch);  // no bus again
+}
+
+void TimedLaunchColdStart(benchmark::State& state) {
+  TimedLaunchRuns(state, false);
+}
+
+void TimedLaunchWithSilentNotifications(benchmark::State& state) {
+  TimedLaunchRuns(state, true);
 }
 
 void ProgramColdStartToSound(benchmark::State& state) {
@@ -289,6 +326,10 @@ void ProgramColdStartToSound(benchmark::State& state) {
 
 BENCHMARK(QtWindowColdStart)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(kRuns);
 BENCHMARK(TimedLaunchColdStart)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(kRuns);
+BENCHMARK(TimedLaunchWithSilentNotifications)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(kRuns);
 BENCHMARK(ProgramColdStartToSound)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)

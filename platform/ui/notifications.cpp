@@ -101,9 +101,9 @@ QDBusMessage NotifyMessage(const SHNOTIFICATIONDATA& data) {
     }
   }
   QVariantMap hints;
-  hints.insert(QStringLiteral("urgency"), QVariant::fromValue<uchar>(
-                                              (data.grfFlags & SHNF_CRITICAL) != 0 ? kCriticalUrgency
-                                                                                   : kNormalUrgency));
+  hints.insert(QStringLiteral("urgency"),
+               QVariant::fromValue<uchar>((data.grfFlags & SHNF_CRITICAL) != 0 ? kCriticalUrgency
+                                                                               : kNormalUrgency));
   if (data.pszCategory != nullptr) {
     hints.insert(QStringLiteral("category"), Text(data.pszCategory));
   }
@@ -221,9 +221,8 @@ LRESULT SHNotificationAdd(const SHNOTIFICATIONDATA* data) {
     Forget(posted);
     return S_OK;
   }
-  auto* capabilities =
-      new QDBusPendingCallWatcher(bus.asyncCall(Call(QStringLiteral("GetCapabilities")),
-                                                kAnswerLimit));
+  auto* capabilities = new QDBusPendingCallWatcher(
+      bus.asyncCall(Call(QStringLiteral("GetCapabilities")), kAnswerLimit));
   posted->answer = capabilities;
   QObject::connect(capabilities, &QDBusPendingCallWatcher::finished,
                    [bus, posted, notify](auto* finished) {
@@ -258,4 +257,3 @@ LRESULT SHNotificationRemove(DWORD id) {
   }
   return E_FAIL;
 }
-
