@@ -201,8 +201,24 @@ TEST_F(EntryOnDesktopTest, EveryStartOnAResettingServerShowsTheMainScreen) {
     const int program = StartProgram();
     ASSERT_TRUE(MainScreenShows(program)) << "start " << start << ": " << ProgramOutput();
     ::kill(program, SIGTERM);
-    WaitForProgram(program, std::chrono::seconds(10));
+    // Taken by the program, which ends its screen and says so in its exit status.
+    EXPECT_EQ(WaitForProgram(program, std::chrono::seconds(10)), 128 + SIGTERM);
   }
+}
+
+// Ctrl+C with the new call form open over the main screen: both end at once, nothing saved.
+TEST_F(EntryOnDesktopTest, AnInterruptEndsEveryScreenAndSavesNothing) {
+  const std::string schedule = ReadSchedule();
+  const int program = StartProgram();
+  ASSERT_TRUE(MainScreenShows(program)) << ProgramOutput();
+  ASSERT_TRUE(FocusWindow("Pelorin", std::chrono::seconds(10)));
+  Keys({"F1"});  // New
+  ASSERT_TRUE(FocusWindow("New Call", std::chrono::seconds(10)));
+  const auto told = std::chrono::steady_clock::now();
+  ::kill(program, SIGINT);
+  EXPECT_EQ(WaitForProgram(program, std::chrono::seconds(5)), 128 + SIGINT);
+  EXPECT_LT(std::chrono::steady_clock::now() - told, std::chrono::seconds(1));
+  EXPECT_EQ(ReadSchedule(), schedule);
 }
 
 // Started and left by a person, with no session bus and no XDG_RUNTIME_DIR: nothing printed,
