@@ -73,7 +73,7 @@ class Scratch {
     char pattern[] = "/tmp/pelorin-incoming-bench-XXXXXX";
     path_ = mkdtemp(pattern);
     const fs::path build = BenchDirectory().parent_path();
-    for (const char* file : {"pelorin", "ringtone1.mp3", "click.wav"}) {
+    for (const char* file : {"pelorin", "pelorin-sound.so", "ringtone1.mp3", "click.wav"}) {
       fs::copy_file(build / file, path_ / file);
     }
     mkfifo(Fifo().c_str(), 0600);

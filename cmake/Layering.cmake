@@ -11,6 +11,7 @@ set(PELORIN_LAYERS
   "pelorin_system:"
   "pelorin_launch:pelorin_system"
   "pelorin_sound:pelorin_system"
+  "pelorin_sound_output:pelorin_sound"
   "pelorin_ui:pelorin_system"
   "pelorin_ui_testing:pelorin_ui,pelorin_system"
   "pelorin_contacts:pelorin_system"
@@ -55,7 +56,7 @@ function(pelorin_check_layering)
         if(NOT link IN_LIST allowed)
           message(FATAL_ERROR "${target} must not depend on ${link}")
         endif()
-      elseif(NOT target MATCHES "^pelorin_(system|launch|sound|ui|ui_testing|contacts|files|sim|power)$")
+      elseif(NOT target MATCHES "^pelorin_(system|launch|sound|sound_output|ui|ui_testing|contacts|files|sim|power)$")
         if(target STREQUAL "pelorin_store" AND link IN_LIST PELORIN_STORE_OUTSIDE)
           continue()
         endif()

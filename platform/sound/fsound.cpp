@@ -1,17 +1,37 @@
 #include "fsound.h"
 
-#include "sdl_sound_library.h"
+#include <cstdio>
+#include <string>
+
+#include "platform/sound/sound_output.h"
+#include "platform/system/program_module.h"
 #include "sound_library.h"
 
 namespace {
 
 SoundLibrary* replacement = nullptr;
 
-// Made on first use. At exit it stops mixing before the decoders' own libraries go away, so
-// the audio thread never reads what is gone.
+// What stands for the output module when it cannot be loaded: no device, as on a machine
+// without sound.
+class NoOutput : public SoundLibrary {
+ public:
+  bool SetBufferSize(int) override { return true; }
+  bool Init(int, int, unsigned int) override { return false; }
+  void Close() override {}
+  FMUSIC_MODULE* LoadSong(const char*) override { return nullptr; }
+  int GetType(FMUSIC_MODULE*) override { return FMUSIC_TYPE_NONE; }
+  bool SetMasterVolume(FMUSIC_MODULE*, int) override { return false; }
+  bool SetPanSeparation(FMUSIC_MODULE*, float) override { return false; }
+  bool PlaySong(FMUSIC_MODULE*) override { return false; }
+  FSOUND_STREAM* StreamOpen(const char*, unsigned int, int, int) override { return nullptr; }
+  int StreamPlay(int, FSOUND_STREAM*) override { return -1; }
+  int GetError() override { return FMOD_ERR_INIT; }
+};
+
 SoundLibrary& RealLibrary() {
-  static SdlSoundLibrary library;
-  return library;
+  static NoOutput none;
+  const SoundOutput* output = LoadedSoundOutput();
+  return output != nullptr ? *output->library : none;
 }
 
 SoundLibrary& Library() {
@@ -19,6 +39,20 @@ SoundLibrary& Library() {
 }
 
 }  // namespace
+
+const SoundOutput* LoadedSoundOutput() {
+  static const SoundOutput* output = [] {
+    std::string why;
+    auto entry = reinterpret_cast<SoundOutputEntry>(
+        ProgramModuleEntry(kSoundOutputModule, kSoundOutputEntry, &why));
+    if (entry == nullptr) {
+      std::fprintf(stderr, "pelorin: no sound: %s\n", why.c_str());
+      return static_cast<const SoundOutput*>(nullptr);
+    }
+    return entry();
+  }();
+  return output;
+}
 
 void SetSoundLibrary(SoundLibrary* library) {
   replacement = library;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "fsound.h"
+#include "platform/sound/fsound.h"
 
 bool IsRegularFile(const char* path);
 

@@ -1,11 +1,11 @@
-#include "sdl_sound_library.h"
+#include "platform/sound/output/sdl_sound_library.h"
 
 #include <SDL.h>
 
 #include <algorithm>
 #include <cmath>
 
-#include "sound_file.h"
+#include "platform/sound/output/sound_file.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "stream_source.h"
+#include "platform/sound/output/stream_source.h"
 
 #include <samplerate.h>
 
 #include <algorithm>
 
-#include "sound_file.h"
+#include "platform/sound/output/sound_file.h"
 
 namespace {
 

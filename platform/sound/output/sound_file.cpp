@@ -1,4 +1,4 @@
-#include "sound_file.h"
+#include "platform/sound/output/sound_file.h"
 
 #include <errno.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "module_source.h"
+#include "platform/sound/output/module_source.h"
 
 #include <libopenmpt/libopenmpt.h>
 
@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "fsound.h"
-#include "sound_file.h"
+#include "platform/sound/fsound.h"
+#include "platform/sound/output/sound_file.h"
 
 namespace {
 

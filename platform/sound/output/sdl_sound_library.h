@@ -6,9 +6,9 @@
 #include <mutex>
 #include <vector>
 
-#include "module_source.h"
-#include "sound_library.h"
-#include "stream_source.h"
+#include "platform/sound/output/module_source.h"
+#include "platform/sound/output/stream_source.h"
+#include "platform/sound/sound_library.h"
 
 class SdlSoundLibrary : public SoundLibrary {
  public:

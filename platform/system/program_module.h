@@ -1,0 +1,9 @@
+#pragma once
+// The program's own modules: shared objects installed beside its executable, opened when a
+// screen first needs what they hold, so that a start maps only the libraries it uses.
+#include <string>
+
+// The address of `entry` in module `fileName` beside the running executable (the file itself,
+// not a directory tests point the program at); nullptr, with the reason in *why, when the
+// module is missing or cannot be loaded. A module, once opened, stays for the process's life.
+void* ProgramModuleEntry(const char* fileName, const char* entry, std::string* why);
