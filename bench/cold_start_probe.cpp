@@ -3,8 +3,10 @@
 //   cold_start_probe main DIRECTORY   the main screen listing DIRECTORY/pelorin.xml
 //   cold_start_probe empty DIRECTORY  an empty screen of the same platform: the baseline
 // Both save a picture of their screen (which paints it) before they end.
+#include <cstdio>
 #include <string>
 
+#include "bench/timing.h"
 #include "platform/launch/timed_launch.h"
 #include "platform/system/module_path.h"
 #include "platform/system/text.h"
@@ -49,6 +51,8 @@ int main(int argc, char** argv) {
   const std::string picture = directory + "/" + mode + ".png";
   RunLater([picture] {
     SaveScreenPicture(NewestScreen(), picture);
+    std::printf("libraries %d\n", MappedLibraries());
+    std::fflush(stdout);
     PressKey(VK_ESCAPE);
   });
   if (mode == "main") {

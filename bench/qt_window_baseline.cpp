@@ -18,7 +18,7 @@ class Window : public QWidget {
     QPainter(this).fillRect(rect(), QColor(241, 241, 241));
     if (!painted_) {
       painted_ = true;
-      std::printf("paint %lld\n", MonotonicNanoseconds());
+      std::printf("paint %lld\nlibraries %d\n", MonotonicNanoseconds(), MappedLibraries());
       std::fflush(stdout);
       QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     }

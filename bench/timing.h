@@ -4,6 +4,9 @@
 #include <time.h>
 
 #include <chrono>
+#include <fstream>
+#include <set>
+#include <string>
 
 // Runs `work` `runs` times; the seconds one run took on average.
 template <typename Work>
@@ -13,6 +16,19 @@ double SecondsPerRun(int runs, Work&& work) {
     work();
   }
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / runs;
+}
+
+// How many shared objects the process has mapped: each file named in /proc/self/maps once.
+inline int MappedLibraries() {
+  std::ifstream maps("/proc/self/maps");
+  std::set<std::string> files;
+  for (std::string line; std::getline(maps, line);) {
+    const std::size_t path = line.find('/');
+    if (path != std::string::npos && line.find(".so", path) != std::string::npos) {
+      files.insert(line.substr(path));
+    }
+  }
+  return static_cast<int>(files.size());
 }
 
 inline long long MonotonicNanoseconds() {

@@ -15,7 +15,9 @@ set(PELORIN_LAYERS
   "pelorin_ui:pelorin_system"
   "pelorin_ui_testing:pelorin_ui,pelorin_system"
   "pelorin_contacts:pelorin_system"
+  "pelorin_evolution:pelorin_contacts"
   "pelorin_sim:pelorin_system,pelorin_contacts"
+  "pelorin_ofono:pelorin_sim"
   "pelorin_files:pelorin_system"
   "pelorin_power:pelorin_system"
   "pelorin_store:pelorin_system,pelorin_launch"
@@ -56,7 +58,7 @@ function(pelorin_check_layering)
         if(NOT link IN_LIST allowed)
           message(FATAL_ERROR "${target} must not depend on ${link}")
         endif()
-      elseif(NOT target MATCHES "^pelorin_(system|launch|sound|sound_output|ui|ui_testing|contacts|files|sim|power)$")
+      elseif(NOT target MATCHES "^pelorin_(system|launch|sound|sound_output|evolution|ofono|ui|ui_testing|contacts|files|sim|power)$")
         if(target STREQUAL "pelorin_store" AND link IN_LIST PELORIN_STORE_OUTSIDE)
           continue()
         endif()

@@ -1,15 +1,17 @@
 #include "platform/sim/modem_sim.h"
 
 #include <dirent.h>
-#include <gio/gio.h>
 
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/contacts/vcard_reader.h"
+#include "platform/sim/ofono_reader.h"
+#include "platform/system/program_module.h"
 #include "platform/system/time_limit.h"
 
 namespace {
@@ -17,12 +19,6 @@ namespace {
 // Finding oFono and its modems takes a few messages; a system bus or an oFono that does not
 // answer within this is taken as absent.
 constexpr std::chrono::milliseconds kFindLimit{1000};
-// Reading the SIM's phone book is slow on real modems (one read per record over AT commands),
-// so the import gets longer.
-constexpr int kImportTimeoutMilliseconds = 3000;
-
-constexpr char kOfono[] = "org.ofono";
-constexpr char kPhonebook[] = "org.ofono.Phonebook";
 
 // The control ports a cellular modem shows on Linux: QMI and MBIM devices, the kernel's WWAN
 // ports, and USB serial AT ports.
@@ -39,81 +35,6 @@ bool HasModemDevice() {
   }
   closedir(devices);
   return found;
-}
-
-struct Connection {
-  ~Connection() {
-    if (bus != nullptr) {
-      g_dbus_connection_close_sync(bus, nullptr, nullptr);
-      g_object_unref(bus);
-    }
-  }
-  GDBusConnection* bus = nullptr;
-  std::vector<std::string> modems;  // those offering a phone book, in oFono's order
-};
-
-bool OffersPhonebook(GVariant* properties) {
-  GVariant* interfaces = g_variant_lookup_value(properties, "Interfaces", G_VARIANT_TYPE("as"));
-  if (interfaces == nullptr) return false;
-  bool offered = false;
-  GVariantIter iterator;
-  g_variant_iter_init(&iterator, interfaces);
-  const gchar* name = nullptr;
-  while (!offered && g_variant_iter_next(&iterator, "&s", &name)) {
-    offered = std::string_view(name) == kPhonebook;
-  }
-  g_variant_unref(interfaces);
-  return offered;
-}
-
-// A connection of its own to the system bus (the bus's shared one would outlive the reading),
-// and oFono's modems that offer a phone book. The connection stays empty when there is no bus
-// or oFono is not on it.
-void FindModems(GCancellable* cancellable, Connection* found) {
-  gchar* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SYSTEM, cancellable, nullptr);
-  if (address == nullptr) return;
-  GDBusConnection* bus = g_dbus_connection_new_for_address_sync(
-      address,
-      static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                        G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-      nullptr, cancellable, nullptr);
-  g_free(address);
-  if (bus == nullptr) return;
-  GVariant* reply = g_dbus_connection_call_sync(
-      bus, kOfono, "/", "org.ofono.Manager", "GetModems", nullptr, G_VARIANT_TYPE("(a(oa{sv}))"),
-      G_DBUS_CALL_FLAGS_NONE, static_cast<int>(kFindLimit.count()), cancellable, nullptr);
-  if (reply == nullptr) {
-    g_object_unref(bus);
-    return;
-  }
-  found->bus = bus;
-  GVariantIter* modems = nullptr;
-  g_variant_get(reply, "(a(oa{sv}))", &modems);
-  const gchar* path = nullptr;
-  GVariant* properties = nullptr;
-  while (g_variant_iter_next(modems, "(&o@a{sv})", &path, &properties)) {
-    if (OffersPhonebook(properties)) found->modems.emplace_back(path);
-    g_variant_unref(properties);
-  }
-  g_variant_iter_free(modems);
-  g_variant_unref(reply);
-}
-
-// The SIM's phone book as oFono exports it: vCard text, one card per entry. Empty when no
-// modem gives it.
-bool ImportPhonebook(const Connection& connection, std::string* cards) {
-  for (const std::string& modem : connection.modems) {
-    GVariant* reply = g_dbus_connection_call_sync(
-        connection.bus, kOfono, modem.c_str(), kPhonebook, "Import", nullptr, G_VARIANT_TYPE("(s)"),
-        G_DBUS_CALL_FLAGS_NONE, kImportTimeoutMilliseconds, nullptr, nullptr);
-    if (reply == nullptr) continue;
-    const gchar* text = nullptr;
-    g_variant_get(reply, "(&s)", &text);
-    *cards = text;
-    g_variant_unref(reply);
-    return true;
-  }
-  return false;
 }
 
 // A SIM entry holds one name: the card's FN, else its name parts as the contacts show them.
@@ -154,22 +75,46 @@ class ImportedSimCard : public SimCard {
   std::vector<std::u16string> names_;
 };
 
+// The module, opened on first use; nullptr (said once on stderr) when it is missing: then
+// there is no SIM, as without oFono.
+const OfonoReader* LoadedReader() {
+  static const OfonoReader* reader = [] {
+    std::string why;
+    auto entry =
+        reinterpret_cast<OfonoReaderEntry>(ProgramModuleEntry(kOfonoModule, kOfonoEntry, &why));
+    if (entry == nullptr) {
+      std::fprintf(stderr, "pelorin: no SIM phone book: %s\n", why.c_str());
+      return static_cast<const OfonoReader*>(nullptr);
+    }
+    return entry();
+  }();
+  return reader;
+}
+
 }  // namespace
 
 // oFono is the modem stack on Linux phones that offers the SIM's phone book over D-Bus;
 // ModemManager has no such interface, so a phone that runs it shows no SIM entries.
 std::unique_ptr<SimCard> OpenModemSimCard(int* failure) {
-  auto connection = std::make_shared<Connection>();
-  std::shared_ptr<GCancellable> cancellable(g_cancellable_new(), g_object_unref);
+  const OfonoReader* reader = LoadedReader();
+  if (reader == nullptr) {
+    *failure = SIM_E_NOBACKEND;
+    return nullptr;
+  }
+  std::shared_ptr<void> modems(reader->newModems(), reader->releaseModems);
+  std::shared_ptr<void> cancellable(reader->newCancellable(), reader->release);
   const bool answered = RunWithin(
-      kFindLimit, [connection, cancellable] { FindModems(cancellable.get(), connection.get()); },
-      [cancellable] { g_cancellable_cancel(cancellable.get()); });
-  if (!answered || connection->bus == nullptr) {
+      kFindLimit,
+      [reader, modems, cancellable] {
+        reader->findModems(cancellable.get(), static_cast<int>(kFindLimit.count()), modems.get());
+      },
+      [reader, cancellable] { reader->cancel(cancellable.get()); });
+  if (!answered || !reader->connected(modems.get())) {
     *failure = HasModemDevice() ? SIM_E_NOBACKEND : SIM_E_NOSIM;
     return nullptr;
   }
   std::string cards;
-  if (!ImportPhonebook(*connection, &cards)) {
+  if (!reader->importPhonebook(modems.get(), &cards)) {
     *failure = SIM_E_NOSIM;
     return nullptr;
   }

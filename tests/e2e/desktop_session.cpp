@@ -46,8 +46,8 @@ void DesktopSession::SetUp() {
   fs::create_directories(root_ / "run");
   fs::permissions(root_ / "run", fs::perms::owner_all);
   const fs::path build = std::getenv("PELORIN_BUILD_DIR");
-  for (const char* file :
-       {"pelorin", "pelorin-waiter", "pelorin-sound.so", "ringtone1.mp3", "click.wav"}) {
+  for (const char* file : {"pelorin", "pelorin-waiter", "pelorin-sound.so", "pelorin-evolution.so",
+                           "pelorin-ofono.so", "ringtone1.mp3", "click.wav"}) {
     fs::copy_file(build / file, program_ / file);
   }
   fs::copy_file(fs::path(std::getenv("PELORIN_SOURCE_DIR")) / "resources" / "pelorin.xml",

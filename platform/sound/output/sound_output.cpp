@@ -1,4 +1,6 @@
 // The click, played through SDL from its file to its end.
+#include "platform/sound/sound_output.h"
+
 #include <SDL.h>
 #include <sndfile.h>
 
@@ -9,7 +11,6 @@
 
 #include "platform/sound/output/sdl_sound_library.h"
 #include "platform/sound/output/sound_file.h"
-#include "platform/sound/sound_output.h"
 
 namespace {
 
