@@ -1,10 +1,10 @@
 // Evolution Data Server's address books read through libebook, for the caller picker.
+#include "platform/contacts/evolution_reader.h"
+
 #include <libebook/libebook.h>
 
 #include <string>
 #include <vector>
-
-#include "platform/contacts/evolution_reader.h"
 
 namespace {
 

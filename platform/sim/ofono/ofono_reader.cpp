@@ -1,11 +1,11 @@
 // oFono's modems and the SIM phone book they export, over the system bus through GIO.
+#include "platform/sim/ofono_reader.h"
+
 #include <gio/gio.h>
 
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "platform/sim/ofono_reader.h"
 
 namespace {
 
@@ -121,7 +121,7 @@ bool Connected(const void* modems) {
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) const OfonoReader* PelorinOfonoReader() {
-  static const OfonoReader reader{NewCancellable, Release,  Cancel,   NewModems,
+  static const OfonoReader reader{NewCancellable, Release,    Cancel,    NewModems,
                                   ReleaseModems,  FindModems, Connected, ImportPhonebook};
   return &reader;
 }
