@@ -115,6 +115,12 @@ class TimedRingTest : public e2e::DesktopSession {
         << "the ringtone was not heard";
     return ringing;
   }
+  // Whether the process shows a window on the session's display.
+  bool ShowsAWindow(int process) {
+    const e2e::Finished search =
+        Tool({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(process)});
+    return search.exitCode == 0 && !search.output.empty();
+  }
   test_support::PrivateSessionBus systemBus_;
 
   std::string Program() const { return (program_ / "pelorin").string(); }
@@ -180,13 +186,7 @@ TEST_F(TimedRingTest, TheWaiterStartsTheProgramOnTheSecondAndItRingsPurgesAndArm
       << "the next call is armed";
   EXPECT_TRUE(IsRunning(ringing)) << "it keeps ringing until answered";
 
-  EXPECT_TRUE(WaitUntil(
-      [&] {
-        const e2e::Finished search =
-            Tool({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(ringing)});
-        return search.exitCode == 0 && !search.output.empty();
-      },
-      10s))
+  EXPECT_TRUE(WaitUntil([&] { return ShowsAWindow(ringing); }, 10s))
       << "no window of the ringing program is shown";
 
   // F1, the left soft key "Accept", answers; the process ends and with it the inhibit.
@@ -262,14 +262,7 @@ TEST_F(TimedRingTest, WithoutTheSoundModuleTheCallShowsSilentlyWithOneLine) {
                 Call("Quiet", std::time(nullptr), 1, (program_ / "ringtone1.mp3").string()) +
                 "</CallInfo>\n");
   const int ringing = StartProgram({"AppRunAtTime"});
-  ASSERT_TRUE(WaitUntil(
-      [&] {
-        const e2e::Finished search =
-            Tool({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(ringing)});
-        return search.exitCode == 0 && !search.output.empty();
-      },
-      15s))
-      << "no window";
+  ASSERT_TRUE(WaitUntil([&] { return ShowsAWindow(ringing); }, 15s)) << "no window";
   EXPECT_TRUE(StoredNames().empty());
   EXPECT_TRUE(WaitUntil(
       [&] { return ReadFile(root_ / "program-output.txt").find("no sound") != std::string::npos; },
