@@ -2,6 +2,8 @@
 // transparent blit, each object owned by the screen that made it.
 #include "platform/ui/painting.h"
 
+#include <png.h>
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <span>
+#include <string_view>
 #include <unordered_map>
 
 #include "platform/ui/internal/dead_handles.h"
@@ -193,8 +196,32 @@ const char* ImageFormatOf(std::span<const unsigned char> bytes) {
   return nullptr;
 }
 
+// PNG pictures are decoded with libpng, which Qt decodes them with too: Qt's reader, even told
+// the format, first loads each image plugin it has (GIF, ICO, JPEG) to ask it.
+bool ReadPng(QImage& image, std::span<const unsigned char> bytes) {
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  if (png_image_begin_read_from_memory(&png, bytes.data(), bytes.size()) == 0) {
+    return false;
+  }
+  png.format = PNG_FORMAT_BGRA;  // QImage's ARGB32 as it lies in memory
+  QImage decoded(static_cast<int>(png.width), static_cast<int>(png.height), QImage::Format_ARGB32);
+  if (decoded.isNull() ||
+      png_image_finish_read(&png, nullptr, decoded.bits(),
+                            static_cast<png_int_32>(decoded.bytesPerLine()), nullptr) == 0) {
+    png_image_free(&png);
+    return false;
+  }
+  image = decoded;
+  return true;
+}
+
 bool LoadImageBytes(QImage& image, std::span<const unsigned char> bytes) {
-  return image.loadFromData(bytes.data(), static_cast<int>(bytes.size()), ImageFormatOf(bytes));
+  const char* format = ImageFormatOf(bytes);
+  if (format != nullptr && std::string_view(format) == "PNG") {
+    return ReadPng(image, bytes);
+  }
+  return image.loadFromData(bytes.data(), static_cast<int>(bytes.size()), format);
 }
 
 QImage LoadImage(HINSTANCE instance, int id, ResourceType type) {
