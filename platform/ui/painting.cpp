@@ -216,10 +216,56 @@ bool ReadPng(QImage& image, std::span<const unsigned char> bytes) {
   return true;
 }
 
+// The phone's own bitmap kind, an uncompressed 8-bit one with its palette, read here as an
+// indexed image, for the same reason; any other bitmap goes to Qt's reader.
+bool ReadPaletteBitmap(QImage& image, std::span<const unsigned char> bytes) {
+  const auto number = [&](std::size_t at, std::size_t size) {
+    std::uint32_t value = 0;
+    for (std::size_t i = size; i-- > 0;) {
+      value = value << 8 | bytes[at + i];
+    }
+    return value;
+  };
+  constexpr std::size_t kHeaders = 14 + 40;
+  if (bytes.size() < kHeaders || number(14, 4) != 40 || number(26, 2) != 1 || number(28, 2) != 8 ||
+      number(30, 4) != 0) {
+    return false;
+  }
+  const auto width = static_cast<std::int32_t>(number(18, 4));
+  const auto height = static_cast<std::int32_t>(number(22, 4));
+  const std::uint32_t colours = number(46, 4) == 0 ? 256 : number(46, 4);
+  const std::size_t pixels = number(10, 4);
+  const auto rows =
+      static_cast<std::size_t>(height < 0 ? -static_cast<std::int64_t>(height) : height);
+  const std::size_t stride = (static_cast<std::size_t>(width) + 3) / 4 * 4;
+  if (width <= 0 || rows == 0 || colours > 256 || kHeaders + 4 * colours > pixels ||
+      pixels + stride * rows > bytes.size()) {
+    return false;
+  }
+  QImage decoded(width, static_cast<int>(rows), QImage::Format_Indexed8);
+  QList<QRgb> palette;
+  for (std::uint32_t i = 0; i < colours; ++i) {
+    const std::size_t at = kHeaders + 4 * i;
+    palette.push_back(qRgb(bytes[at + 2], bytes[at + 1], bytes[at]));
+  }
+  palette.resize(256, qRgb(0, 0, 0));  // an index past the bitmap's colours stays in the table
+  decoded.setColorTable(palette);
+  for (std::size_t row = 0; row < rows; ++row) {
+    const std::size_t stored = height < 0 ? row : rows - 1 - row;  // bottom-up unless negative
+    std::copy_n(bytes.data() + pixels + stored * stride, width,
+                decoded.scanLine(static_cast<int>(row)));
+  }
+  image = decoded;
+  return true;
+}
+
 bool LoadImageBytes(QImage& image, std::span<const unsigned char> bytes) {
   const char* format = ImageFormatOf(bytes);
   if (format != nullptr && std::string_view(format) == "PNG") {
     return ReadPng(image, bytes);
+  }
+  if (format != nullptr && std::string_view(format) == "BMP" && ReadPaletteBitmap(image, bytes)) {
+    return true;
   }
   return image.loadFromData(bytes.data(), static_cast<int>(bytes.size()), format);
 }
