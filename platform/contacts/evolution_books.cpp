@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -29,16 +28,8 @@ bool SessionBusIsKnown() {
 // The module, opened on first use; nullptr (said once on stderr) when it is missing: then
 // there are no Evolution books, as without the data server.
 const EvolutionReader* LoadedReader() {
-  static const EvolutionReader* reader = [] {
-    std::string why;
-    auto entry = reinterpret_cast<EvolutionReaderEntry>(
-        ProgramModuleEntry(kEvolutionModule, kEvolutionEntry, &why));
-    if (entry == nullptr) {
-      std::fprintf(stderr, "pelorin: no Evolution address books: %s\n", why.c_str());
-      return static_cast<const EvolutionReader*>(nullptr);
-    }
-    return entry();
-  }();
+  static const EvolutionReader* reader = OpenProgramModule<EvolutionReader>(
+      kEvolutionModule, kEvolutionEntry, "no Evolution address books");
   return reader;
 }
 

@@ -18,4 +18,3 @@ struct EvolutionReader {
 
 inline constexpr char kEvolutionModule[] = "pelorin-evolution.so";
 inline constexpr char kEvolutionEntry[] = "PelorinEvolutionReader";
-using EvolutionReaderEntry = const EvolutionReader* (*)();

@@ -3,7 +3,6 @@
 #include <dirent.h>
 
 #include <chrono>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -78,16 +77,8 @@ class ImportedSimCard : public SimCard {
 // The module, opened on first use; nullptr (said once on stderr) when it is missing: then
 // there is no SIM, as without oFono.
 const OfonoReader* LoadedReader() {
-  static const OfonoReader* reader = [] {
-    std::string why;
-    auto entry =
-        reinterpret_cast<OfonoReaderEntry>(ProgramModuleEntry(kOfonoModule, kOfonoEntry, &why));
-    if (entry == nullptr) {
-      std::fprintf(stderr, "pelorin: no SIM phone book: %s\n", why.c_str());
-      return static_cast<const OfonoReader*>(nullptr);
-    }
-    return entry();
-  }();
+  static const OfonoReader* reader =
+      OpenProgramModule<OfonoReader>(kOfonoModule, kOfonoEntry, "no SIM phone book");
   return reader;
 }
 

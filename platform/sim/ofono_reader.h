@@ -22,4 +22,3 @@ struct OfonoReader {
 
 inline constexpr char kOfonoModule[] = "pelorin-ofono.so";
 inline constexpr char kOfonoEntry[] = "PelorinOfonoReader";
-using OfonoReaderEntry = const OfonoReader* (*)();

@@ -1,8 +1,5 @@
 #include "fsound.h"
 
-#include <cstdio>
-#include <string>
-
 #include "platform/sound/sound_output.h"
 #include "platform/system/program_module.h"
 #include "sound_library.h"
@@ -41,16 +38,8 @@ SoundLibrary& Library() {
 }  // namespace
 
 const SoundOutput* LoadedSoundOutput() {
-  static const SoundOutput* output = [] {
-    std::string why;
-    auto entry = reinterpret_cast<SoundOutputEntry>(
-        ProgramModuleEntry(kSoundOutputModule, kSoundOutputEntry, &why));
-    if (entry == nullptr) {
-      std::fprintf(stderr, "pelorin: no sound: %s\n", why.c_str());
-      return static_cast<const SoundOutput*>(nullptr);
-    }
-    return entry();
-  }();
+  static const SoundOutput* output =
+      OpenProgramModule<SoundOutput>(kSoundOutputModule, kSoundOutputEntry, "no sound");
   return output;
 }
 

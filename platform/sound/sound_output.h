@@ -12,7 +12,6 @@ struct SoundOutput {
 
 inline constexpr char kSoundOutputModule[] = "pelorin-sound.so";
 inline constexpr char kSoundOutputEntry[] = "PelorinSoundOutput";
-using SoundOutputEntry = const SoundOutput* (*)();
 
 // The module's output, loaded on first use; nullptr (said once on stderr) when it is missing:
 // then every sound fails as without an audio device.
