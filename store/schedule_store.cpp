@@ -13,10 +13,10 @@
 #include "platform/system/regular_file.h"
 #include "platform/system/text.h"
 #include "record_attributes.h"
+#include "schedule_location.h"
 
 namespace {
 
-constexpr char kScheduleFileName[] = "pelorin.xml";
 constexpr std::uint64_t kDueWindow = 100'000'000;  // 10 seconds in 100-ns units
 constexpr char kIndent[] = "  ";
 // Room for the indentation a save adds beyond the size of the file as it was loaded.
@@ -211,7 +211,11 @@ struct ScheduleStore::Schedule {
   }
 };
 
-ScheduleStore::ScheduleStore() : path_(ToUtf8(GetApplicationDirectory()) + kScheduleFileName) {}
+ScheduleStore::ScheduleStore() {
+  const ScheduleLocation location = FindScheduleFile();
+  path_ = location.path;
+  defaultPath_ = location.defaultPath;
+}
 
 ScheduleStore::~ScheduleStore() = default;
 
@@ -221,6 +225,15 @@ ScheduleStore::Schedule* ScheduleStore::Load() {
     return loaded_.get();
   }
   loaded_.reset();  // one document in memory at a time
+  if (file.status() == FileStatus::kMissing && !defaultPath_.empty()) {
+    // The person's own file is made from the installed one the first time it is needed.
+    std::string failure;
+    if (!ProvideScheduleFile({path_, defaultPath_}, &failure)) {
+      ReportProblem(path_, failure);
+      return nullptr;
+    }
+    file = RegularFile(path_);
+  }
 
   std::string bytes;
   if (!file.ReadAll(bytes)) {

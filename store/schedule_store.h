@@ -1,5 +1,6 @@
 #pragma once
-// The only code that touches the schedule file "pelorin.xml" beside the executable. Every
+// The only code that touches the schedule file "pelorin.xml" (where it lives:
+// schedule_location.h). Every
 // operation reads the file as it is on disk at that moment; the changing ones save it back
 // before returning. A problem with the file is said once per process on stderr, in one line
 // that names the file and the reason.
@@ -53,6 +54,8 @@ class ScheduleStore {
   bool Save(Schedule& schedule);
 
   std::string path_;
+  // The installed file a missing personal one is made from; empty beside the program.
+  std::string defaultPath_;
   // The last file parsed, kept while the file on disk keeps its identity (device, inode, size,
   // times), so that reading the rows of a long list parses it once instead of once per row.
   std::unique_ptr<Schedule> loaded_;

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -76,6 +77,38 @@ void RemoveStaleTemporaries(const std::string& directory, const std::string& nam
   closedir(listing);
 }
 
+// A new file beside path holding bytes, flushed to disk; its name, or empty on failure.
+std::string WriteTemporaryBeside(const std::string& path, std::string_view bytes, mode_t mode,
+                                 std::string* failure) {
+  const std::string directory = DirectoryOf(path);
+  std::string temporary = path + kTemporaryMark + "XXXXXX";
+  const int descriptor = mkstemp(temporary.data());
+  if (descriptor < 0) {
+    const bool denied = errno == EACCES || errno == EPERM || errno == EROFS;
+    RecordFailure(failure, denied ? "directory " + directory + " is not writable"
+                                  : "no new file can be made in " + directory);
+    return {};
+  }
+  const bool written =
+      fchmod(descriptor, mode) == 0 && WriteAll(descriptor, bytes) && fsync(descriptor) == 0;
+  const bool closed = close(descriptor) == 0;
+  if (!written || !closed) {
+    RecordFailure(failure, "its new content cannot be written");
+    unlink(temporary.c_str());
+    return {};
+  }
+  return temporary;
+}
+
+// Makes a rename or link in the directory survive a crash.
+void SyncDirectory(const std::string& directory) {
+  const int directoryDescriptor = open(directory.c_str(), O_RDONLY | O_DIRECTORY);
+  if (directoryDescriptor >= 0) {
+    fsync(directoryDescriptor);
+    close(directoryDescriptor);
+  }
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string* failure) {
@@ -91,23 +124,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
   }
   const std::string directory = DirectoryOf(target);
   RemoveStaleTemporaries(directory, FileNameOf(target));
-
-  std::string temporary = target + kTemporaryMark + "XXXXXX";
-  const int descriptor = mkstemp(temporary.data());
-  if (descriptor < 0) {
-    const bool denied = errno == EACCES || errno == EPERM || errno == EROFS;
-    RecordFailure(failure, denied ? "directory " + directory + " is not writable"
-                                  : "no new file can be made in " + directory);
-    return false;
-  }
   struct stat oldStatus {};
   const mode_t mode = stat(target.c_str(), &oldStatus) == 0 ? (oldStatus.st_mode & 07777) : 0644;
-  const bool written =
-      fchmod(descriptor, mode) == 0 && WriteAll(descriptor, bytes) && fsync(descriptor) == 0;
-  const bool closed = close(descriptor) == 0;
-  if (!written || !closed) {
-    RecordFailure(failure, "its new content cannot be written");
-    unlink(temporary.c_str());
+  const std::string temporary = WriteTemporaryBeside(target, bytes, mode, failure);
+  if (temporary.empty()) {
     return false;
   }
   if (rename(temporary.c_str(), target.c_str()) != 0) {
@@ -115,11 +135,42 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     unlink(temporary.c_str());
     return false;
   }
-  // Make the rename itself survive a crash.
-  const int directoryDescriptor = open(directory.c_str(), O_RDONLY | O_DIRECTORY);
-  if (directoryDescriptor >= 0) {
-    fsync(directoryDescriptor);
-    close(directoryDescriptor);
+  SyncDirectory(directory);
+  return true;
+}
+
+bool CreateFileOnce(const std::string& path, std::string_view bytes, std::string* failure) {
+  const std::string temporary = WriteTemporaryBeside(path, bytes, 0600, failure);
+  if (temporary.empty()) {
+    return false;
+  }
+  // A link never replaces a file: when another program made it first, that one stays.
+  const bool linked = link(temporary.c_str(), path.c_str()) == 0 || errno == EEXIST;
+  if (!linked) {
+    RecordFailure(failure, "it cannot be put in place");
+  }
+  unlink(temporary.c_str());
+  SyncDirectory(DirectoryOf(path));
+  return linked;
+}
+
+bool MakePrivateDirectories(const std::string& path, std::string* failure) {
+  std::string made;
+  std::size_t from = 1;
+  while (from <= path.size()) {
+    const std::size_t separator = std::min(path.find('/', from), path.size());
+    made = path.substr(0, separator);
+    if (mkdir(made.c_str(), 0700) != 0 && errno != EEXIST) {
+      RecordFailure(failure, "directory " + made + " cannot be made");
+      return false;
+    }
+    from = separator + 1;
+  }
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) {
+    errno = ENOTDIR;
+    RecordFailure(failure, path + " is no directory");
+    return false;
   }
   return true;
 }

@@ -14,3 +14,13 @@
 // False when nothing was replaced; failure (if given) then says why, with the system's reason.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes,
                          std::string* failure = nullptr);
+
+// Puts bytes at path (mode 0600) only when no file is there yet, in one step: written beside
+// it, then linked in, so that of two programs making it at once one file results, never a
+// mixture or a replaced one. True when a file is there afterwards.
+bool CreateFileOnce(const std::string& path, std::string_view bytes,
+                    std::string* failure = nullptr);
+
+// Makes the absolute directory path and every missing directory above it with mode 0700 (the
+// person's own); those already there are left as they are. True when path is a directory then.
+bool MakePrivateDirectories(const std::string& path, std::string* failure = nullptr);

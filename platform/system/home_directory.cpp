@@ -16,3 +16,12 @@ std::string HomeDirectory() {
   }
   return {};
 }
+
+std::string DataHomeDirectory() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data != nullptr && data[0] == '/') {
+    return data;
+  }
+  const std::string home = HomeDirectory();
+  return home.empty() ? home : home + "/.local/share";
+}

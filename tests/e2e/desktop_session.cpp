@@ -24,9 +24,9 @@ namespace {
 // The variables of the test's own environment that must not reach the program: another
 // display, a session bus or a systemd manager of the person running the tests.
 bool KeptFromProgram(const std::string& entry) {
-  for (const char* name :
-       {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=", "DBUS_SESSION_BUS_ADDRESS=",
-        "XDG_RUNTIME_DIR=", "XAUTHORITY=", "PELORIN_TIMED_LAUNCH=", "SDL_AUDIODRIVER="}) {
+  for (const char* name : {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=",
+                           "DBUS_SESSION_BUS_ADDRESS=", "XDG_RUNTIME_DIR=", "XDG_DATA_HOME=",
+                           "XAUTHORITY=", "PELORIN_TIMED_LAUNCH=", "SDL_AUDIODRIVER="}) {
     if (entry.rfind(name, 0) == 0) {
       return true;
     }
@@ -60,6 +60,7 @@ void DesktopSession::SetUp() {
     }
   }
   environment_.push_back("XDG_RUNTIME_DIR=" + (root_ / "run").string());
+  environment_.push_back("XDG_DATA_HOME=" + (root_ / "data").string());
   environment_.push_back("PELORIN_TIMED_LAUNCH=waiter");
   environment_.push_back("SDL_AUDIODRIVER=dummy");
   // Inherited by whatever the program starts, so the session finds what it left behind.

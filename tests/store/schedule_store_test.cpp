@@ -42,17 +42,13 @@ TEST_F(ScheduleStoreTest, EveryOperationFailsWithoutAUsableFileAndSaysWhyOnce) {
   struct Case {
     const char* content;
     const char* reason;
-  } cases[] = {{nullptr, "is missing"},
-               {"", "is not well-formed at line 1"},
+  } cases[] = {{"", "is not well-formed at line 1"},
                {"<CallInfo>\n<CI Name=\"a\"/>\n<CI></CallInfo>", "is not well-formed at line 3"},
                {"<Calls/>", "has no \"CallInfo\" element"},
                {"\nnot xml", "is not well-formed at line 2"}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.content ? c.content : "(missing file)");
-    std::filesystem::remove(SchedulePath());
-    if (c.content) {
-      WriteSchedule(c.content);
-    }
+    SCOPED_TRACE(c.content);
+    WriteSchedule(c.content);
     ScheduleStore store;
     CallRecord record = Record(u"kept", NowPlus(0));
     FILETIME time{1, 2};
@@ -69,11 +65,7 @@ TEST_F(ScheduleStoreTest, EveryOperationFailsWithoutAUsableFileAndSaysWhyOnce) {
     // One line for the lot, naming the file and the reason.
     EXPECT_THAT(test_support::Lines(::testing::internal::GetCapturedStderr()),
                 ElementsAre(AllOf(HasSubstr(SchedulePath().string()), HasSubstr(c.reason))));
-    // The file is never created or repaired.
-    EXPECT_EQ(std::filesystem::exists(SchedulePath()), c.content != nullptr);
-    if (c.content) {
-      EXPECT_EQ(ReadSchedule(), c.content);
-    }
+    EXPECT_EQ(ReadSchedule(), c.content);  // never repaired
   }
 
   // A FIFO, a device (through a link) or a directory under the file's name is no schedule, and
@@ -95,6 +87,56 @@ TEST_F(ScheduleStoreTest, EveryOperationFailsWithoutAUsableFileAndSaysWhyOnce) {
   }
   EXPECT_THAT(test_support::Lines(::testing::internal::GetCapturedStderr()),
               ElementsAre(HasSubstr("cannot be opened (not a regular file)")));
+}
+
+// Installed for every user, the program's directory holds no schedule file: each person's own
+// is made from the installed default where their data goes, the first time it is needed.
+TEST_F(ScheduleStoreTest, WithoutAFileBesideTheProgramEachPersonHasTheirOwn) {
+  namespace fs = std::filesystem;
+  const fs::path prefix = directory_ / "usr";
+  fs::create_directories(prefix / "lib" / "pelorin");
+  SetModuleFileNameForTesting(FromUtf8((prefix / "lib" / "pelorin" / "pelorin").string()));
+  const fs::path installed = prefix / "share" / "pelorin" / "pelorin.xml";
+  const fs::path own = directory_ / "data" / "pelorin" / "pelorin.xml";
+  CallRecord record = Record(u"Ada", NowPlus(60));
+
+  // No installed default either: nothing works, one line says why, nothing is made.
+  {
+    ScheduleStore store;
+    EXPECT_EQ(store.path(), own.string());
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(store.CountCalls(), 0);
+    EXPECT_EQ(store.AppendCall(record), -1);
+    EXPECT_THAT(test_support::Lines(::testing::internal::GetCapturedStderr()),
+                ElementsAre(AllOf(HasSubstr(own.string()), HasSubstr("is missing"),
+                                  HasSubstr(installed.string()))));
+    EXPECT_FALSE(fs::exists(directory_ / "data"));
+  }
+
+  fs::create_directories(installed.parent_path());
+  std::ofstream(installed) << "<CallInfo>\n</CallInfo>\n";
+  fs::permissions(installed, fs::perms::owner_read | fs::perms::group_read);
+  {
+    ScheduleStore store;
+    EXPECT_EQ(store.CountCalls(), 0);
+    EXPECT_EQ(store.AppendCall(record), 0);
+  }
+  EXPECT_EQ(ScheduleStore().CountCalls(), 1);  // made once, then kept
+  EXPECT_EQ(test_support::ReadFile(installed), "<CallInfo>\n</CallInfo>\n");
+  for (const fs::path& made : {own.parent_path(), own.parent_path().parent_path()}) {
+    EXPECT_EQ(fs::status(made).permissions(), fs::perms::owner_all) << made;
+  }
+  EXPECT_EQ(fs::status(own).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+  // A relative XDG_DATA_HOME is no data directory: the home's is used.
+  const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+  setenv("XDG_DATA_HOME", "data", 1);
+  setenv("HOME", directory_.c_str(), 1);
+  EXPECT_EQ(ScheduleStore().path(), (directory_ / ".local/share/pelorin/pelorin.xml").string());
+  setenv("HOME", home.c_str(), 1);
+  // Whatever is beside the program, even what cannot be read, is the file in effect.
+  fs::create_directory(prefix / "lib" / "pelorin" / "pelorin.xml");
+  EXPECT_EQ(ScheduleStore().path(), (prefix / "lib" / "pelorin" / "pelorin.xml").string());
 }
 
 TEST_F(ScheduleStoreTest, EmptyContainerHoldsNoCallsAndIsLeftAsItIs) {

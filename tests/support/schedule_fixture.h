@@ -24,12 +24,16 @@ class ScheduleFixture : public ::testing::Test {
   void SetUp() override {
     directory_ = test_support::MakeScratchDirectory("test");
     SetModuleFileNameForTesting(FromUtf8((directory_ / "pelorin").string()));
+    // Where a schedule file would be made when none is beside the program: never the home of
+    // the person running the tests.
+    setenv("XDG_DATA_HOME", (directory_ / "data").c_str(), 1);
     SetNow({2026, 12, 0, 7, 12, 0, 0, 0});
   }
 
   void TearDown() override {
     SetLocalTimeSource({});
     SetModuleFileNameForTesting({});
+    unsetenv("XDG_DATA_HOME");
     std::filesystem::permissions(directory_, std::filesystem::perms::owner_all);
     std::filesystem::remove_all(directory_);
   }
