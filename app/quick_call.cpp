@@ -201,8 +201,8 @@ int DeleteCall(const std::string& given) {
   const std::vector<CallRecord> calls = store.ReadCalls();
   if (number < 1 || static_cast<std::size_t>(number) > calls.size()) {
     return Refuse("--delete " + given + ": there is no call " + given + " (" +
-                  std::to_string(calls.size()) + (calls.size() == 1 ? " call" : " calls") +
-                  " in " + store.path() + ")");
+                  std::to_string(calls.size()) + (calls.size() == 1 ? " call" : " calls") + " in " +
+                  store.path() + ")");
   }
   const CallRecord& shown = calls[static_cast<std::size_t>(number) - 1];
   if (!store.DeleteCall(number - 1, shown)) {
