@@ -151,6 +151,10 @@ TEST_F(EntryTest, HelpAndVersionAnswerWithoutADisplay) {
   EXPECT_THAT(help.output, ::testing::HasSubstr("pelorin AppRunAtTime"));
   EXPECT_THAT(help.output, ::testing::HasSubstr((directory_ / "pelorin.xml").string()));
   EXPECT_THAT(help.output, ::testing::HasSubstr("README.md"));
+  for (const char* form : {"pelorin --in DURATION [--name NAME] [--ringtone FILE] [--mute]",
+                           "pelorin --at TIME", "pelorin --list", "pelorin --delete N"}) {
+    EXPECT_THAT(help.output, ::testing::HasSubstr(form));
+  }
 
   const Outcome version = Run({"--version"}, kNoDisplay);
   EXPECT_EQ(version.exitCode, 0);

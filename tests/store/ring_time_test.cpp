@@ -62,8 +62,8 @@ TEST(RingTimeTest, TextsThatAreNoDurationAreRefused) {
     EXPECT_THAT(Shown(RingTimeIn(text, now)), HasSubstr("no duration")) << '"' << text << '"';
   }
   // Past what the calendar can name (the year 30827), however many digits.
-  for (const char* text : {"99999999999999999999h", "300000000h", "1000000000000s",
-                           "1h99999999999999999999999999m"}) {
+  for (const char* text :
+       {"99999999999999999999h", "300000000h", "1000000000000s", "1h99999999999999999999999999m"}) {
     EXPECT_EQ(Shown(RingTimeIn(text, now)), "refused: is too far ahead") << text;
   }
   EXPECT_EQ(Shown(RingTimeIn("200000h", now)), "2049-10-03 02:00:00");
@@ -96,17 +96,17 @@ TEST(RingTimeTest, RingTimesLessThanElevenSecondsAheadAreRefused) {
 
 TEST(RingTimeTest, TextsThatAreNoTimeAreRefused) {
   const FILETIME now = At(2026, 12, 9, 18, 0, 0);
-  for (const char* text : {"", "12", "12:", "12:5", "12:00:", "12:00:5", "123:00", "12h",
-                           "12:00 ", " 12:00", "12.00", "2026-12-09", "2026-12-9 10:00",
-                           "2026/12/09 10:00", "2026-12-09  10:00", "26-12-09 10:00"}) {
+  for (const char* text : {"", "12", "12:", "12:5", "12:00:", "12:00:5", "123:00", "12h", "12:00 ",
+                           " 12:00", "12.00", "2026-12-09", "2026-12-9 10:00", "2026/12/09 10:00",
+                           "2026-12-09  10:00", "26-12-09 10:00"}) {
     EXPECT_THAT(Shown(RingTimeAt(text, now)), HasSubstr("no time such as")) << '"' << text << '"';
   }
   for (const char* text : {"24:00", "23:60", "12:00:60", "2026-12-10 24:00"}) {
     EXPECT_THAT(Shown(RingTimeAt(text, now)), HasSubstr("no time of day")) << text;
   }
-  for (const char* text : {"2026-02-29 10:00", "2026-02-30 10:00", "2026-04-31 10:00",
-                           "2026-13-01 10:00", "2026-00-10 10:00", "2026-12-00 10:00",
-                           "1600-12-31 10:00"}) {
+  for (const char* text :
+       {"2026-02-29 10:00", "2026-02-30 10:00", "2026-04-31 10:00", "2026-13-01 10:00",
+        "2026-00-10 10:00", "2026-12-00 10:00", "1600-12-31 10:00"}) {
     EXPECT_EQ(Shown(RingTimeAt(text, now)), "refused: is no date of the calendar") << text;
   }
 }
