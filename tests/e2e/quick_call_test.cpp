@@ -18,9 +18,9 @@
 namespace {
 
 namespace fs = std::filesystem;
+using test_support::WaiterTime;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-using test_support::WaiterTime;
 using namespace std::chrono_literals;
 
 class QuickCallTest : public e2e::DesktopSession {
@@ -47,8 +47,8 @@ class QuickCallTest : public e2e::DesktopSession {
     return times;
   }
   bool ArmedFor(const std::string& time) const {
-    return test_support::WaitUntil(
-        [&] { return ArmedTimes() == std::vector<std::string>{time}; }, 5s);
+    return test_support::WaitUntil([&] { return ArmedTimes() == std::vector<std::string>{time}; },
+                                   5s);
   }
 
   // The call's element as the new call screen's SAVE writes it, without its end.
@@ -102,8 +102,8 @@ TEST_F(QuickCallTest, CallsAreSavedAsTypedArmedListedAndDeleted) {
   EXPECT_EQ(third.output, "Tobrin rings at " + dated + "\n");
   EXPECT_THAT(ReadSchedule(), HasSubstr(Saved("Tobrin", later, 3, click, 1)));
 
-  const std::string listed = "1\t" + WaiterTime(momMoment) + "\tMom\n" + "2\t" +
-                             WaiterTime(soon) + "\tTobrin\n" + "3\t" + dated + "\tTobrin\n";
+  const std::string listed = "1\t" + WaiterTime(momMoment) + "\tMom\n" + "2\t" + WaiterTime(soon) +
+                             "\tTobrin\n" + "3\t" + dated + "\tTobrin\n";
   EXPECT_EQ(Run({"--list"}).output, listed);
 
   // The earliest call deleted: the next one is armed.
