@@ -1,9 +1,12 @@
 // Program entry: prepares the process and runs one top-level screen, chosen by how the
 // program was started. The timed launch starts it with the exact command line "AppRunAtTime".
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "app/quick_call.h"
 #include "incoming/incoming_call_screen.h"
 #include "platform/system/module_path.h"
 #include "platform/system/starting_environment.h"
@@ -39,7 +42,18 @@ void PrintUsage() {
   std::printf(
       "Usage: pelorin                the scheduled calls: list, add, delete\n"
       "       pelorin AppRunAtTime   ring the call due now (the timed launch starts it so)\n"
+      "       pelorin --in DURATION [--name NAME] [--ringtone FILE] [--mute] [--no-vibrate]\n"
+      "                              a call that rings after DURATION: 90s, 5m, 1h30m\n"
+      "       pelorin --at TIME [the same options]\n"
+      "                              a call at TIME: 18:30, 18:30:15 (today, or tomorrow\n"
+      "                              once passed), \"2026-12-09 18:30\"; local time\n"
+      "       pelorin --list         the calls, one a line: number, ring time, name\n"
+      "       pelorin --delete N     remove call N as --list numbers it\n"
       "       pelorin --help | --version\n"
+      "\n"
+      "A call not named rings from \"Tobrin\" with the default ringtone and vibrates.\n"
+      "Exit status of the forms with --: 0 done, 1 the schedule file cannot be read or\n"
+      "saved, 2 a wrong command line or a refused ring time (the file is left as it was).\n"
       "\n"
       "Schedule file: %s\n"
       "README:        %s\n",
@@ -82,6 +96,11 @@ int main(int argc, char** argv) {
   if (commandLine == kVersionCommandLine) {
     std::printf("pelorin %s\n", PELORIN_VERSION);
     return 0;
+  }
+  // Scheduled, listed and removed without the screens: no display is needed.
+  const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
+  if (IsQuickCallCommand(arguments)) {
+    return RunQuickCallCommand(arguments);
   }
   const bool timedLaunch = commandLine == kTimedLaunchCommandLine;
   std::string why;

@@ -4,19 +4,17 @@
 
 #include "platform/sound/system_sound.h"
 #include "platform/system/clock.h"
-#include "platform/system/module_path.h"
 #include "platform/system/text.h"
 #include "resources/resource_ids.h"
 #include "screens/caller_picker.h"
 #include "screens/ringtone_browser.h"
+#include "store/new_call.h"
 #include "store/schedule_store.h"
 #include "toolkit/process_state.h"
 #include "toolkit/screen_toolkit.h"
 
 namespace {
 
-constexpr char16_t kDefaultCallerName[] = u"Tobrin";
-constexpr char16_t kDefaultRingtoneFile[] = u"ringtone1.mp3";
 constexpr char16_t kRingTimeRefused[] = u"Ring time is not correct!";
 constexpr char16_t kSaveFailed[] = u"Error occured while saving record";
 constexpr char16_t kErrorCaption[] = u"Error";
@@ -24,10 +22,6 @@ constexpr char16_t kClickSound[] = u"MouseClick";
 
 // Five minutes in file-time units of 100 ns.
 constexpr std::uint64_t kFiveMinutes = 3'000'000'000ull;
-// The list's refresh after SAVE purges every call due within the next 10 seconds (the window
-// in which a timed launch rings and removes its call), so a call must be at least 11 seconds
-// ahead to ring at all.
-constexpr std::uint64_t kShortestLead = 110'000'000ull;
 // Room for one more character than the name holds, so a longer name is cut, not refused.
 constexpr int kNameReadCapacity = 256;
 
@@ -59,10 +53,7 @@ void ShowRingtone(HWND screen) {
 // A path that does not fit the record is refused: a cut path would name another file. The
 // record keeps what it held and false tells the caller so.
 bool TakeRingtonePath(const std::u16string& path) {
-  if (path.size() >= kRingtoneCapacity) {
-    return false;
-  }
-  return CopyToField(State().editedRecord.Ringtone, kRingtoneCapacity, path);
+  return SetRingtonePath(State().editedRecord, path);
 }
 
 void LayOutControls(HWND screen) {
@@ -94,7 +85,7 @@ void InitialiseScreen(HWND screen) {
   SetTick(screen, IDC_VIBRATE, BST_CHECKED);
   // A program directory too deep for the field leaves the call without a ringtone rather
   // than with the wrong file.
-  if (!TakeRingtonePath(GetApplicationDirectory() + kDefaultRingtoneFile)) {
+  if (!TakeRingtonePath(DefaultRingtonePath())) {
     State().editedRecord.Ringtone[0] = u'\0';
   }
   SetWindowTextW(GetDlgItem(screen, IDC_RINGTONE), State().editedRecord.Ringtone);
@@ -104,16 +95,9 @@ void SaveCall(HWND screen) {
   CallRecord& record = State().editedRecord;
   const SYSTEMTIME date = PickerTime(screen, IDC_RING_DATE);
   const SYSTEMTIME timeOfDay = PickerTime(screen, IDC_RING_TIME_OF_DAY);
-  SYSTEMTIME ringTime = timeOfDay;
-  ringTime.wYear = date.wYear;
-  ringTime.wMonth = date.wMonth;
-  ringTime.wDayOfWeek = date.wDayOfWeek;
-  ringTime.wDay = date.wDay;
-  SystemTimeToFileTime(&ringTime, &record.CallTime);
-
-  const FILETIME now = LocalNowAsFileTime();
-  const FILETIME earliest = Uint64ToFileTime(FileTimeToUint64(now) + kShortestLead);
-  if (CompareFileTime(&record.CallTime, &earliest) == -1) {
+  // Too soon to ring, or a time the clocks skip: either way the call would never ring.
+  if (!RingTimeOf(date, timeOfDay, &record.CallTime) ||
+      CheckRingTime(record.CallTime, LocalNowAsFileTime()) != RingTimeCheck::kAccepted) {
     MessageBoxW(screen, kRingTimeRefused, kErrorCaption, MB_ICONERROR);
     return;
   }

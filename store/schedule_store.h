@@ -17,6 +17,8 @@ class ScheduleStore {
   ScheduleStore(const ScheduleStore&) = delete;
   ScheduleStore& operator=(const ScheduleStore&) = delete;
 
+  // Whether the file loads and has its container; the reason is said when it does not.
+  bool Opens() { return Load() != nullptr; }
   // Number of children of the container, whatever they are; 0 when the file cannot be opened.
   int CountCalls();
   // Fills the record from the child at a 0-based position.

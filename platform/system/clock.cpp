@@ -1,6 +1,7 @@
 #include "clock.h"
 
 #include <ctime>
+#include <initializer_list>
 #include <mutex>
 
 namespace {
@@ -124,6 +125,35 @@ bool FileTimeToSystemTime(const FILETIME* file, SYSTEMTIME* calendar) {
   rest %= kTicksPerSecond;
   calendar->wMilliseconds = static_cast<std::uint16_t>(rest / kTicksPerMillisecond);
   return true;
+}
+
+int LocalTimeOccurrences(const SYSTEMTIME& time) {
+  // Read once as standard time and once as summer time: each reading that the clock shows
+  // again at its moment is one occurrence.
+  int occurrences = 0;
+  std::time_t first = -1;
+  for (const int summerTime : {0, 1}) {
+    std::tm calendar{};
+    calendar.tm_year = time.wYear - 1900;
+    calendar.tm_mon = time.wMonth - 1;
+    calendar.tm_mday = time.wDay;
+    calendar.tm_hour = time.wHour;
+    calendar.tm_min = time.wMinute;
+    calendar.tm_sec = time.wSecond;
+    calendar.tm_isdst = summerTime;
+    const std::time_t moment = std::mktime(&calendar);
+    std::tm shown{};
+    if (moment == -1 || localtime_r(&moment, &shown) == nullptr) {
+      continue;
+    }
+    if (shown.tm_year == time.wYear - 1900 && shown.tm_mon == time.wMonth - 1 &&
+        shown.tm_mday == time.wDay && shown.tm_hour == time.wHour && shown.tm_min == time.wMinute &&
+        shown.tm_sec == time.wSecond && moment != first) {
+      ++occurrences;
+      first = moment;
+    }
+  }
+  return occurrences;
 }
 
 long CompareFileTime(const FILETIME* first, const FILETIME* second) {

@@ -17,6 +17,11 @@ FILETIME LocalNowAsFileTime();
 bool SystemTimeToFileTime(const SYSTEMTIME* calendar, FILETIME* file);
 bool FileTimeToSystemTime(const FILETIME* file, SYSTEMTIME* calendar);
 
+// How often the local clock shows this calendar time (to the second), by the rules of the
+// time zone in force now: 0 for a time the clocks skip when they go forward, 2 for one they
+// show twice when they go back, 1 otherwise.
+int LocalTimeOccurrences(const SYSTEMTIME& time);
+
 // -1, 0 or 1 for first earlier than, equal to or later than second, as unsigned 64-bit numbers.
 long CompareFileTime(const FILETIME* first, const FILETIME* second);
 

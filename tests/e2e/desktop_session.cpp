@@ -179,6 +179,24 @@ int DesktopSession::StartProgram(const std::vector<std::string>& arguments) {
   return process;
 }
 
+Finished DesktopSession::RunProgram(const std::vector<std::string>& arguments,
+                                    std::string* errors) {
+  std::vector<std::string> command = launcher_;
+  command.push_back((program_ / "pelorin").string());
+  command.insert(command.end(), arguments.begin(), arguments.end());
+  const fs::path output = root_ / "run-output.txt";
+  const fs::path said = root_ / "run-errors.txt";
+  fs::remove(output);
+  fs::remove(said);
+  const int process = test_support::Spawn(command, environment_, output, said);
+  int status = 0;
+  if (process <= 0 || ::waitpid(process, &status, 0) != process) {
+    return {-1000, {}};
+  }
+  *errors = ReadFile(said);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1000, ReadFile(output)};
+}
+
 int DesktopSession::WaitForProgram(int process, std::chrono::seconds limit) {
   // Looked at often: rounds of short launches wait for many of them.
   int status = 0;

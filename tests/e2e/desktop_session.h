@@ -48,6 +48,9 @@ class DesktopSession : public ::testing::Test {
 
   // Starts the program copy with these arguments; returns its process id.
   int StartProgram(const std::vector<std::string>& arguments = {});
+  // Runs the program copy with these arguments to its end; what it printed on stderr goes to
+  // errors, its stdout to the result.
+  Finished RunProgram(const std::vector<std::string>& arguments, std::string* errors);
   // Waits for a program started with StartProgram to end; -1000 when it did not in time.
   int WaitForProgram(int process, std::chrono::seconds limit);
   // Whether a program started with StartProgram still runs (it is not waited for).

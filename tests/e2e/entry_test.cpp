@@ -38,8 +38,13 @@ class EntryTest : public ::testing::Test {
     fs::create_directories(directory_);
     const fs::path build = std::getenv("PELORIN_BUILD_DIR");
     fs::copy_file(build / "pelorin", directory_ / "pelorin");
+    // Without a schedule file beside the copy, the person's own would be in effect.
+    setenv("XDG_DATA_HOME", (directory_ / "data").c_str(), 1);
   }
-  void TearDown() override { fs::remove_all(directory_); }
+  void TearDown() override {
+    unsetenv("XDG_DATA_HOME");
+    fs::remove_all(directory_);
+  }
 
   void WriteSchedule(const std::string& text) { std::ofstream(directory_ / "pelorin.xml") << text; }
   std::string ReadSchedule() {
@@ -149,8 +154,16 @@ TEST_F(EntryTest, HelpAndVersionAnswerWithoutADisplay) {
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_EQ(help.errors, "");
   EXPECT_THAT(help.output, ::testing::HasSubstr("pelorin AppRunAtTime"));
-  EXPECT_THAT(help.output, ::testing::HasSubstr((directory_ / "pelorin.xml").string()));
+  EXPECT_THAT(help.output, ::testing::HasSubstr("Schedule file: " + directory_.string() +
+                                                "/data/pelorin/pelorin.xml\n"));
   EXPECT_THAT(help.output, ::testing::HasSubstr("README.md"));
+  WriteSchedule("<CallInfo/>");
+  EXPECT_THAT(Run({"--help"}, kNoDisplay).output,
+              ::testing::HasSubstr("Schedule file: " + (directory_ / "pelorin.xml").string()));
+  for (const char* form : {"pelorin --in DURATION [--name NAME] [--ringtone FILE] [--mute]",
+                           "pelorin --at TIME", "pelorin --list", "pelorin --delete N"}) {
+    EXPECT_THAT(help.output, ::testing::HasSubstr(form));
+  }
 
   const Outcome version = Run({"--version"}, kNoDisplay);
   EXPECT_EQ(version.exitCode, 0);

@@ -22,10 +22,12 @@ foreach(check "appstreamcli;validate-tree;--no-net;${SCRATCH}" "desktop-file-val
   endif()
 endforeach()
 
-# Phosh's app grid and Plasma Mobile's list a program only when it says it fits a phone.
+# Phosh's app grid and Plasma Mobile's list a program only when it says it fits a phone; the
+# long press's quick calls start the installed launcher too.
 file(READ "${entry}" text)
 foreach(key "X-Purism-FormFactor=Workstation;Mobile;" "X-KDE-FormFactor=desktop;tablet;handset;"
-            "Exec=${SCRATCH}/bin/pelorin\n")
+            "Exec=${SCRATCH}/bin/pelorin\n" "Exec=${SCRATCH}/bin/pelorin --in 1m\n"
+            "Exec=${SCRATCH}/bin/pelorin --in 5m\n")
   string(FIND "${text}" "${key}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "${entry} lacks ${key}")
