@@ -29,6 +29,26 @@ QFont WithFallback(const QString& face) {
   return font;
 }
 
+// The largest pixel size whose line is no taller than cellHeight. A line grows with the size,
+// nearly in proportion, so a guess from one size and a step or two find it: every size tried
+// costs a font engine and a font match, which a start would otherwise pay for each size from 1.
+int LargestPixelSizeWithin(QFont font, int cellHeight) {
+  const auto lineHeight = [&font](int size) {
+    font.setPixelSize(size);
+    return QFontMetrics(font).height();
+  };
+  const int reference = std::clamp(cellHeight, 1, kLargestPixelSize);
+  int size =
+      std::clamp(reference * cellHeight / std::max(lineHeight(reference), 1), 1, kLargestPixelSize);
+  while (size > 1 && lineHeight(size) > cellHeight) {
+    --size;
+  }
+  while (size < kLargestPixelSize && lineHeight(size + 1) <= cellHeight) {
+    ++size;
+  }
+  return size;
+}
+
 }  // namespace
 
 QFont FontWithCellHeight(const QString& face, int cellHeight) {
@@ -37,15 +57,7 @@ QFont FontWithCellHeight(const QString& face, int cellHeight) {
   const auto key = std::make_pair(face, cellHeight);
   auto known = pixelSizes.find(key);
   if (known == pixelSizes.end()) {
-    int chosen = 1;
-    for (int size = 1; size <= kLargestPixelSize; ++size) {
-      font.setPixelSize(size);
-      if (QFontMetrics(font).height() > cellHeight) {
-        break;
-      }
-      chosen = size;
-    }
-    known = pixelSizes.emplace(key, chosen).first;
+    known = pixelSizes.emplace(key, LargestPixelSizeWithin(font, cellHeight)).first;
   }
   font.setPixelSize(known->second);
   return font;

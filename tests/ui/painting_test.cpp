@@ -2,10 +2,12 @@
 // left out, the phone frame saved as a picture, the message box, and the vibrator's shake.
 #include <gmock/gmock.h>
 
+#include <QFontMetrics>
 #include <filesystem>
 #include <fstream>
 #include <set>
 
+#include "platform/ui/internal/fonts.h"
 #include "platform/ui/testing/screen_picture.h"
 #include "platform/ui/vibrator.h"
 #include "resources/resource_ids.h"
@@ -25,6 +27,22 @@ HINSTANCE Program() {
 }
 
 class PaintingTest : public ScreenTest {};
+
+// Each face's size is the largest whose line fits the cell, whichever face the host draws with.
+TEST_F(PaintingTest, AFontIsTheLargestWhoseLineFitsTheCell) {
+  for (const char* face : {"Tahoma", "DejaVu Sans", "DejaVu Serif", "MS Sans Serif"}) {
+    for (int cell = 4; cell <= 60; ++cell) {
+      QFont font = FontWithCellHeight(QString::fromLatin1(face), cell);
+      const int size = font.pixelSize();
+      SCOPED_TRACE(std::string(face) + " in a cell of " + std::to_string(cell));
+      if (size > 1) {
+        EXPECT_LE(QFontMetrics(font).height(), cell);
+      }
+      font.setPixelSize(size + 1);
+      EXPECT_GT(QFontMetrics(font).height(), cell);
+    }
+  }
+}
 
 TEST_F(PaintingTest, TheHandsetBitmapLoadsWithItsSizeAndDepth) {
   EXPECT_EQ(LoadBitmapW(Program(), 999), nullptr);

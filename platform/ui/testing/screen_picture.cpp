@@ -13,3 +13,8 @@ bool SaveScreenPicture(HWND window, const std::string& path) {
   }
   return frame->grab().save(QString::fromStdString(path), "PNG");
 }
+
+bool PaintScreenPicture(HWND window) {
+  PhoneFrame* frame = FrameOf(LiveWindow(window));
+  return frame != nullptr && !frame->grab().isNull();
+}

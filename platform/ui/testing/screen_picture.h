@@ -7,3 +7,8 @@
 // Saves the whole phone frame holding `window` (caption strip, client area, soft-key bar) as a
 // PNG file, at the frame's device pixels. False when there is no such window or no file.
 bool SaveScreenPicture(HWND window, const std::string& path);
+
+// Paints the whole phone frame holding `window` into a picture kept in memory, as it would be
+// saved; false when there is no such window. Measurements use it: encoding a PNG file loads
+// Qt's image plugins, which the program itself never does.
+bool PaintScreenPicture(HWND window);
