@@ -103,6 +103,9 @@ int main(int argc, char** argv) {
     return RunQuickCallCommand(arguments);
   }
   const bool timedLaunch = commandLine == kTimedLaunchCommandLine;
+  if (timedLaunch) {
+    IncomingCallScreen::PreparePictures(&ProgramResources());
+  }
   std::string why;
   if (!StartScreenPlatform(argc, argv, &why)) {
     std::fprintf(stderr, "pelorin: cannot show its screens: %s\n", why.c_str());

@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string directory = argv[1];
+  IncomingCallScreen::PreparePictures(&ProgramResources());  // as the program's entry does
   std::string why;
   if (!StartScreenPlatform(argc, argv, &why)) {
     std::fprintf(stderr, "incoming_probe: %s\n", why.c_str());

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 #include "bench/timing.h"
 
@@ -15,7 +16,11 @@ namespace {
 class Window : public QWidget {
  protected:
   void paintEvent(QPaintEvent*) override {
-    QPainter(this).fillRect(rect(), QColor(241, 241, 241));
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(241, 241, 241));
+    if (text_) {
+      painter.drawText(rect(), Qt::AlignCenter, QStringLiteral("Incoming"));
+    }
     if (!painted_) {
       painted_ = true;
       std::printf("paint %lld\nlibraries %d\n", MonotonicNanoseconds(), MappedLibraries());
@@ -24,7 +29,11 @@ class Window : public QWidget {
     }
   }
 
+ public:
+  explicit Window(bool text) : text_(text) {}
+
  private:
+  bool text_;
   bool painted_ = false;
 };
 
@@ -32,7 +41,8 @@ class Window : public QWidget {
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  Window window;
+  // "text": a line of text too, as any window with a caption or a label paints.
+  Window window(argc > 1 && std::string(argv[1]) == "text");
   window.resize(176, 220);
   window.show();
   return application.exec();

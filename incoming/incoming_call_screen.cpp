@@ -287,6 +287,10 @@ INT_PTR IncomingCallProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM l
 
 IncomingCallScreen::~IncomingCallScreen() = default;
 
+void IncomingCallScreen::PreparePictures(HINSTANCE instance) {
+  PrepareBitmap(instance, IDB_HANDSET);
+}
+
 void IncomingCallScreen::BeginScheduleWork() {
   auto dueCall = std::make_shared<std::promise<DueCall>>();
   ScheduleWork& work = PendingScheduleWork();

@@ -19,6 +19,9 @@ class IncomingCallScreen {
   // armed. Called once the screen platform is up (the platform's start adjusts the
   // environment, which the arming passes on).
   static void BeginScheduleWork();
+  // Decodes the screen's pictures on a thread of their own while the screen platform starts,
+  // so that the first paint does not wait for them. Called before the platform's start.
+  static void PreparePictures(HINSTANCE instance);
   int Run();
 };
 

@@ -8,8 +8,10 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <future>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string_view>
 #include <unordered_map>
@@ -279,20 +281,36 @@ QImage LoadImage(HINSTANCE instance, int id, ResourceType type) {
   return image;
 }
 
-// A bitmap's finer picture, decoded once: the incoming screen loads its bitmap on every paint.
-QImage LoadDetail(HINSTANCE instance, int id, int bitmapWidth) {
-  static std::map<std::pair<HINSTANCE, int>, QImage> details;
+// Bitmaps' finer pictures, each decoded once (the incoming screen loads its bitmap on every
+// paint): by the first load that needs one, or ahead of time on a thread of its own.
+std::shared_future<QImage> DecodeDetail(HINSTANCE instance, int id, std::launch how) {
+  static std::mutex guard;
+  static std::map<std::pair<HINSTANCE, int>, std::shared_future<QImage>> details;
+  const std::lock_guard<std::mutex> lock(guard);
   const auto key = std::make_pair(instance, id);
   if (auto known = details.find(key); known != details.end()) {
     return known->second;
   }
-  QImage detail;
-  const ImageResource* resource = FindBitmapDetail(instance, id);
-  if (resource != nullptr && !resource->bytes.empty() && bitmapWidth > 0 &&
-      LoadImageBytes(detail, resource->bytes)) {
-    detail.setDevicePixelRatio(static_cast<qreal>(detail.width()) / bitmapWidth);
+  std::shared_future<QImage> decoding = std::async(how, [instance, id] {
+                                          QImage detail;
+                                          const ImageResource* resource =
+                                              FindBitmapDetail(instance, id);
+                                          if (resource == nullptr || resource->bytes.empty() ||
+                                              !LoadImageBytes(detail, resource->bytes)) {
+                                            return QImage();
+                                          }
+                                          return detail;
+                                        }).share();
+  details.emplace(key, decoding);
+  return decoding;
+}
+
+QImage LoadDetail(HINSTANCE instance, int id, int bitmapWidth) {
+  QImage detail = DecodeDetail(instance, id, std::launch::deferred).get();
+  if (detail.isNull() || bitmapWidth <= 0) {
+    return QImage();
   }
-  details.emplace(key, detail);
+  detail.setDevicePixelRatio(static_cast<qreal>(detail.width()) / bitmapWidth);
   return detail;
 }
 
@@ -584,6 +602,12 @@ HICON LoadIconW(HINSTANCE instance, int id) {
     icon = std::make_unique<HICON__>(QPixmap::fromImage(image));
   }
   return icon.get();
+}
+
+void PrepareBitmap(HINSTANCE instance, int id) {
+  if (FindBitmapDetail(instance, id) != nullptr) {
+    DecodeDetail(instance, id, std::launch::async);
+  }
 }
 
 HBITMAP LoadBitmapW(HINSTANCE instance, int id) {

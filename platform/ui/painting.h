@@ -53,6 +53,10 @@ BOOL TransparentImage(HDC destination, LONG x, LONG y, LONG width, LONG height, 
 // empty 16 x 16 picture; an unknown number gives nullptr.
 HICON LoadIconW(HINSTANCE instance, int id);
 HBITMAP LoadBitmapW(HINSTANCE instance, int id);
+// Starts decoding a bitmap's finer picture (drawn on frames scaled past one device pixel per
+// pixel) on a thread of its own, so that a first paint soon after finds it ready. Usable
+// before the screen platform starts.
+void PrepareBitmap(HINSTANCE instance, int id);
 
 // Image lists of equal-sized pictures, shown beside list rows.
 HIMAGELIST ImageList_Create(int width, int height, UINT flags, int initial, int grow);
