@@ -343,7 +343,8 @@ class FrameAccessible : public QAccessibleWidget {
 // The soft key's popup, named by the key that opened it ("Menu").
 class PopupAccessible : public QAccessibleWidget {
  public:
-  explicit PopupAccessible(SoftKeyPopup* popup) : QAccessibleWidget(popup, QAccessible::PopupMenu) {}
+  explicit PopupAccessible(SoftKeyPopup* popup)
+      : QAccessibleWidget(popup, QAccessible::PopupMenu) {}
   QString text(QAccessible::Text kind) const override {
     return kind == QAccessible::Name ? Popup()->OpenedBy() : QAccessibleWidget::text(kind);
   }
@@ -354,8 +355,7 @@ class PopupAccessible : public QAccessibleWidget {
       return nullptr;
     }
     while (static_cast<int>(items_.size()) <= index) {
-      items_.push_back(
-          parts_.Add(new PopupItem(Popup(), static_cast<int>(items_.size()))));
+      items_.push_back(parts_.Add(new PopupItem(Popup(), static_cast<int>(items_.size()))));
     }
     return items_[static_cast<std::size_t>(index)];
   }
@@ -425,11 +425,40 @@ class StageAccessible : public QAccessibleWidget {
   QAccessibleInterface* childAt(int x, int y) const override { return ChildAtPoint(this, x, y); }
 };
 
+// The window's view holds the keyboard focus for the whole stage, so Qt tells a screen reader
+// that the view (a nameless filler) took the focus when the window becomes active: the control
+// focused on the stage is told after it, as the one a person is on.
+class StageFocusTeller : public QObject {
+ public:
+  StageFocusTeller(PhoneWindow* window, QObject* parent) : QObject(parent), window_(window) {}
+
+ protected:
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    if (event->type() == QEvent::FocusIn && window_ != nullptr) {
+      QPointer<QWidget> focus = window_->Stage()->focusWidget();
+      RunSoon(this, [focus] {
+        if (focus != nullptr && focus->isVisible()) {
+          QAccessibleEvent focused(focus, QAccessible::Focus);
+          QAccessible::updateAccessibility(&focused);
+        }
+      });
+    }
+    return false;
+  }
+
+ private:
+  QPointer<PhoneWindow> window_;
+};
+
 // The program's window: named by its title (the newest screen's caption), described by what
 // that screen says, with the stage as its one child (the view drawing it is left out).
 class WindowAccessible : public QAccessibleWidget {
  public:
-  explicit WindowAccessible(PhoneWindow* window) : QAccessibleWidget(window, QAccessible::Window) {}
+  explicit WindowAccessible(PhoneWindow* window) : QAccessibleWidget(window, QAccessible::Window) {
+    if (auto* view = window->findChild<QGraphicsView*>()) {
+      view->installEventFilter(new StageFocusTeller(window, view));
+    }
+  }
   QString text(QAccessible::Text kind) const override {
     if (kind == QAccessible::Description) {
       ScreenWindow* screen = NewestScreenWindow();

@@ -5,6 +5,9 @@
                                  depth, role, name, description, actions, extents in screen
                                  pixels and "showing" (with the key of each action)
   screen_reader.py press NAME    runs the first action of the showing accessible named NAME
+  screen_reader.py focus SECONDS prints, for that long, each accessible that takes the focus
+                                 or each window activated, as Orca hears of them:
+                                 event, role, name, description
 
 Exits 1 when the program is not on the bus, or nothing showing has that name.
 """
@@ -67,7 +70,26 @@ def Press(program, name):
     return found[0].queryAction().doAction(0)
 
 
+def Listen(seconds):
+    from gi.repository import GLib
+
+    def Heard(event):
+        if event.type.startswith("window:") or event.detail1 == 1:
+            source = event.source
+            description = source.description.replace("\n", "/")
+            print(f"{event.type}|{source.getRoleName()}|{source.name}|{description}", flush=True)
+
+    pyatspi.Registry.registerEventListener(Heard, "object:state-changed:focused",
+                                           "window:activate")
+    GLib.timeout_add(int(seconds * 1000), pyatspi.Registry.stop)
+    print("listening", flush=True)
+    pyatspi.Registry.start()
+    return 0
+
+
 def Main():
+    if sys.argv[1] == "focus":
+        return Listen(float(sys.argv[2]))
     program = Program()
     if program is None:
         return 1

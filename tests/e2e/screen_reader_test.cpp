@@ -2,16 +2,21 @@
 // with accessibility switched on, Qt's bridge feeding it, and the tree read and its actions run
 // with pyatspi (screen_reader.py), never a key pressed.
 #include <gmock/gmock.h>
+#include <sys/wait.h>
 
 #include <ctime>
+#include <filesystem>
 #include <sstream>
 
 #include "tests/e2e/desktop_session.h"
 #include "tests/support/processes.h"
+#include "tests/support/text_files.h"
 #include "tests/support/waiting.h"
 
 namespace {
 
+namespace fs = std::filesystem;
+using test_support::ReadFile;
 using test_support::WaitUntil;
 using ::testing::HasSubstr;
 using ::testing::Not;
@@ -121,13 +126,25 @@ TEST_F(ScreenReaderTest, MainScreenMenuAboutAndANewCallSaved) {
   EXPECT_TRUE(ProgramRuns(program));
 }
 
-// The incoming screen says who calls (the window's description, read as it comes up, and a
-// label), its soft keys are Accept and Reject, and Reject over the bus ends the call.
+// The incoming screen says who calls (the window's description, and the screen's, which takes
+// the focus last as it comes up, and a label), its soft keys are Accept and Reject, and Reject
+// over the bus ends the call.
 TEST_F(ScreenReaderTest, IncomingCallSaysTheCallerAndRejectEndsIt) {
   WriteSchedule("<?xml version=\"1.0\"?>\n<CallInfo>" + Call("Mum", std::time(nullptr), 1) +
                 "</CallInfo>\n");
+  const fs::path heard = root_ / "heard.txt";
+  const int listener =
+      test_support::Spawn({"/usr/bin/python3", Reader(), "focus", "8"}, environment_, heard, heard);
+  ASSERT_TRUE(
+      WaitUntil([&] { return ReadFile(heard).find("listening") != std::string::npos; }, 20s));
   const int ringing = StartProgram({"AppRunAtTime"});
   const std::string tree = TreeWith("|push button|Reject|");
+  ::waitpid(listener, nullptr, 0);
+  const std::string events = ReadFile(heard);
+  EXPECT_THAT(events, HasSubstr("window:activate|frame|Incoming|Incoming/Mum"));
+  const std::size_t lastFocus = events.rfind("object:state-changed:focused");
+  ASSERT_NE(lastFocus, std::string::npos) << events;
+  EXPECT_THAT(events.substr(lastFocus), HasSubstr("|dialog|Incoming|Incoming/Mum")) << events;
   EXPECT_THAT(tree, HasSubstr("1|frame|Incoming|Incoming/Mum|"));
   EXPECT_THAT(tree, HasSubstr("|label|Incoming|"));
   EXPECT_THAT(tree, HasSubstr("|label|Mum|"));
