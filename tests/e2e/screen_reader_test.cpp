@@ -61,9 +61,14 @@ class ScreenReaderTest : public e2e::DesktopSession {
         20s);
     return tree;
   }
-  // Runs the first action of the showing accessible of that name, as Orca's user would.
+  // Runs the first action of the showing accessible of that name, as Orca's user would, once
+  // it shows.
   bool Press(const std::string& name) {
-    return Tool({"/usr/bin/python3", Reader(), "press", name}).exitCode == 0;
+    return WaitUntil(
+        [&] {
+          return Tool({"/usr/bin/python3", Reader(), "press", name}).exitCode == 0;
+        },
+        10s);
   }
   static std::string Reader() {
     return std::string(std::getenv("PELORIN_SOURCE_DIR")) + "/tests/e2e/screen_reader.py";
@@ -80,10 +85,12 @@ class ScreenReaderTest : public e2e::DesktopSession {
   int launcher_ = 0;
 };
 
-// The main screen's soft keys and menu, the about texts, and a call scheduled through the new
-// call screen's named fields, all over the bus. At twice the frame's size (the desktop's start)
-// and at four times, places are in the screen's pixels.
-TEST_F(ScreenReaderTest, MainScreenMenuAboutAndANewCallSaved) {
+// The main screen's soft keys, list and menu (DEL deleting the listed call), the about texts,
+// and a call scheduled through the new call screen's named fields, all over the bus. At twice
+// the frame's size (the desktop's start) and at four times, places are in the screen's pixels.
+TEST_F(ScreenReaderTest, MainScreenDeleteAboutAndANewCallSaved) {
+  WriteSchedule("<?xml version=\"1.0\"?>\n<CallInfo>" + Call("Mum", std::time(nullptr) + 3600, 1) +
+                "</CallInfo>\n");
   const int program = StartProgram();
   std::string tree = TreeWith("|push button|Menu|");
   // One window, named by the screen's caption, with the stage under it (not a window beside).
@@ -92,19 +99,25 @@ TEST_F(ScreenReaderTest, MainScreenMenuAboutAndANewCallSaved) {
   EXPECT_THAT(tree, HasSubstr("|heading|Pelorin|||0,0,352,40|showing"));
   EXPECT_THAT(tree, HasSubstr("|push button|New||Press:F1|0,400,176,40|showing"));
   EXPECT_THAT(tree, HasSubstr("|push button|Menu||Press:F2|176,400,176,40|showing"));
+  EXPECT_THAT(tree, HasSubstr("|table cell|Mum||Toggle:|0,74,140,36|showing"));
 
   const std::string window =
       Tool({"xdotool", "search", "--onlyvisible", "--name", "^Pelorin$"}).output;
   Tool({"xdotool", "windowsize", window.substr(0, window.find('\n')), "704", "880"});
   tree = TreeWith("|push button|New||Press:F1|0,800,352,80|showing");
   EXPECT_THAT(tree, HasSubstr("|push button|New||Press:F1|0,800,352,80|showing"));
+  EXPECT_THAT(tree, HasSubstr("|table cell|Mum||Toggle:|0,148,280,72|showing"));
 
   ASSERT_TRUE(Press("Menu"));
   tree = TreeWith("|menu item|Exit||Press:3|");
   EXPECT_THAT(tree, HasSubstr("|popup menu|Menu|"));
   EXPECT_THAT(tree, HasSubstr("|menu item|DEL||Press:1|"));
   EXPECT_THAT(tree, HasSubstr("|menu item|About||Press:2|"));
+  ASSERT_TRUE(Press("DEL"));
+  EXPECT_TRUE(WaitUntil([&] { return CountCalls(ReadSchedule()) == 0; }, 10s)) << ReadSchedule();
+  EXPECT_THAT(TreeWith("|menu item|About||Press:2||hidden"), Not(HasSubstr("|table cell|Mum|")));
 
+  ASSERT_TRUE(Press("Menu"));
   ASSERT_TRUE(Press("About"));
   tree = TreeWith("|label|Fake calls, on time|");
   EXPECT_THAT(tree, HasSubstr("1|frame|About|Pelorin 0.2/Fake calls, on time/"));
