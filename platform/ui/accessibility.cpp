@@ -452,7 +452,8 @@ class StageFocusTeller : public QObject {
 };
 
 // The program's window: named by its title (the newest screen's caption), described by what
-// that screen says, with the stage as its one child (the view drawing it is left out).
+// that screen says (or the open message box), with the stage as its one child (the view that
+// draws it is left out).
 class WindowAccessible : public QAccessibleWidget {
  public:
   explicit WindowAccessible(PhoneWindow* window) : QAccessibleWidget(window, QAccessible::Window) {
@@ -462,6 +463,9 @@ class WindowAccessible : public QAccessibleWidget {
   }
   QString text(QAccessible::Text kind) const override {
     if (kind == QAccessible::Description) {
+      if (auto* box = qobject_cast<PhoneMessageBox*>(Window()->Cover())) {
+        return box->Text();
+      }
       ScreenWindow* screen = NewestScreenWindow();
       return screen != nullptr ? ScreenTexts(screen->frame) : QString();
     }

@@ -108,6 +108,13 @@ void SoftKeyPopup::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
   QAccessibleEvent closed(this, QAccessible::PopupMenuEnd);
   QAccessible::updateAccessibility(&closed);
+  // The focus a screen reader followed into the popup goes back to the control it left.
+  QWidget* back =
+      parentWidget()->focusWidget() != nullptr ? parentWidget()->focusWidget() : parentWidget();
+  if (back->isVisible()) {
+    QAccessibleEvent focused(back, QAccessible::Focus);
+    QAccessible::updateAccessibility(&focused);
+  }
 }
 
 void SoftKeyPopup::MoveHighlight(int step) {
