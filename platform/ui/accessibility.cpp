@@ -477,14 +477,15 @@ class ProgramAccessible : public QAccessibleApplication {
   }
 };
 
-bool makingStockInterface = false;
+// The object whose interface Qt's own factories are making now.
+QObject* makingStockInterfaceOf = nullptr;
 
 // Qt's own interface for the object, made by Qt's factories (and kept in Qt's cache, which
 // the wrapper then takes over for the object; the wrapper frees it).
 QAccessibleInterface* StockInterface(QObject* object) {
-  makingStockInterface = true;
+  makingStockInterfaceOf = object;
   QAccessibleInterface* stock = QAccessible::queryAccessibleInterface(object);
-  makingStockInterface = false;
+  makingStockInterfaceOf = nullptr;
   return stock;
 }
 
@@ -494,7 +495,7 @@ bool IsStage(const QWidget* widget) {
 }
 
 QAccessibleInterface* MakeInterface(const QString& /*className*/, QObject* object) {
-  if (makingStockInterface || object == nullptr) {
+  if (object == nullptr || object == makingStockInterfaceOf) {
     return nullptr;
   }
   if (object == QCoreApplication::instance()) {

@@ -70,4 +70,3 @@ QPoint LocalPoint(const QWidget* widget, const QPoint& screenPoint) {
   const QPointF onTop = top->graphicsProxyWidget()->mapFromScene(inScene);
   return widget->mapFrom(top, onTop).toPoint();
 }
-
