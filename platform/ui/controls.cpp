@@ -432,6 +432,55 @@ ControlWindow* CreateTemplateControl(ScreenWindow* screen, const ControlTemplate
   return control;
 }
 
+namespace {
+
+bool IsField(const ControlWindow* control) {
+  return control->controlKind == ControlKind::kEdit ||
+         control->controlKind == ControlKind::kDatePicker;
+}
+
+// The caption of `field`: of the captions above it, the lowest.
+ControlWindow* CaptionAbove(ScreenWindow* screen, const QRect& field) {
+  ControlWindow* caption = nullptr;
+  for (HWND__* child : screen->children) {
+    ControlWindow* label = LiveControl(child);
+    if (label == nullptr || label->widget == nullptr || label->text.empty()) {
+      continue;
+    }
+    const QRect place = label->widget->geometry();
+    const bool across = place.left() <= field.right() && place.right() >= field.left();
+    const bool above =
+        label->controlKind == ControlKind::kStaticText && place.bottom() < field.top();
+    const bool frames = label->controlKind == ControlKind::kGroupBox && place.top() < field.top() &&
+                        place.contains(field);
+    if (across && (above || frames) &&
+        (caption == nullptr || place.top() > caption->widget->geometry().top())) {
+      caption = label;
+    }
+  }
+  return caption;
+}
+
+}  // namespace
+
+void NameFieldsByCaptions(ScreenWindow* screen) {
+  for (HWND__* child : screen->children) {
+    ControlWindow* field = LiveControl(child);
+    if (field == nullptr || !IsField(field) || field->widget == nullptr ||
+        !field->widget->accessibleName().isEmpty()) {
+      continue;
+    }
+    if (ControlWindow* caption = CaptionAbove(screen, field->widget->geometry())) {
+      field->widget->setAccessibleName(ToQString(caption->text).trimmed());
+      caption->namesField = true;
+    }
+  }
+}
+
+bool NamesField(const ControlWindow* control) {
+  return control->namesField;
+}
+
 bool TakesTabStop(const HWND__* window) {
   if (window == nullptr || window->kind != WindowKind::kControl || window->widget == nullptr) {
     return false;

@@ -8,6 +8,7 @@
 
 #include "platform/ui/application.h"
 #include "platform/ui/dialogs.h"
+#include "platform/ui/internal/accessibility.h"
 #include "platform/ui/internal/controls.h"
 #include "platform/ui/internal/fonts.h"
 #include "platform/ui/internal/key_router.h"
@@ -44,6 +45,7 @@ ScreenWindow* MakeScreen(HINSTANCE instance, const DialogTemplate& dialog, DLGPR
       screen->children.push_back(made);
     }
   }
+  NameFieldsByCaptions(screen);
   frame->UpdateContentHeight();
   return screen;
 }
@@ -115,6 +117,7 @@ INT_PTR DialogBoxIndirectParamW(HINSTANCE instance, const DLGTEMPLATE* dialog, H
   }
   SetEndRequestHandler(EndEveryScreen);
   InstallKeyRouter();
+  InstallAccessibility();
   ScreenWindow* previous = NewestScreenWindow();
   ScreenWindow* screen = MakeScreen(instance, *dialog, procedure);
   ScreenStack().push_back(screen);

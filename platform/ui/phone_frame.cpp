@@ -1,6 +1,7 @@
 // The phone frame: caption strip, client area, soft-key bar and the soft-key popup.
 #include "platform/ui/internal/phone_frame.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QGraphicsScene>
 #include <QGraphicsView>
@@ -73,6 +74,7 @@ SoftKeyPopup::SoftKeyPopup(ScreenWindow* screen, QWidget* parent)
 
 void SoftKeyPopup::Open(const SoftKey& key, bool onLeft) {
   entries_.assign(key.popup.begin(), key.popup.end());
+  openedBy_ = CaptionOf(key);
   highlighted_ = 0;
   const QFontMetrics metrics(font());
   int width = 0;
@@ -87,6 +89,32 @@ void SoftKeyPopup::Open(const SoftKey& key, bool onLeft) {
   show();
   raise();
   update();
+  QAccessibleEvent opened(this, QAccessible::PopupMenuStart);
+  QAccessible::updateAccessibility(&opened);
+  TellHighlight();
+}
+
+// A screen reader follows the highlighted entry as it follows the focus.
+void SoftKeyPopup::TellHighlight() {
+  if (entries_.empty()) {
+    return;
+  }
+  QAccessibleEvent focused(this, QAccessible::Focus);
+  focused.setChild(highlighted_);
+  QAccessible::updateAccessibility(&focused);
+}
+
+void SoftKeyPopup::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  QAccessibleEvent closed(this, QAccessible::PopupMenuEnd);
+  QAccessible::updateAccessibility(&closed);
+  // The focus a screen reader followed into the popup goes back to the control it left.
+  QWidget* back =
+      parentWidget()->focusWidget() != nullptr ? parentWidget()->focusWidget() : parentWidget();
+  if (back->isVisible()) {
+    QAccessibleEvent focused(back, QAccessible::Focus);
+    QAccessible::updateAccessibility(&focused);
+  }
 }
 
 void SoftKeyPopup::MoveHighlight(int step) {
@@ -95,6 +123,7 @@ void SoftKeyPopup::MoveHighlight(int step) {
   }
   highlighted_ = (highlighted_ + step + EntryCount()) % EntryCount();
   update();
+  TellHighlight();
 }
 
 int SoftKeyPopup::CommandOf(int index) const {
@@ -108,8 +137,14 @@ QString SoftKeyPopup::EntryText(int index) const {
   if (index < 0 || index >= EntryCount()) {
     return {};
   }
-  return QString::number(index + 1) + " " +
-         ToQString(entries_[static_cast<std::size_t>(index)].caption);
+  return QString::number(index + 1) + " " + EntryCaption(index);
+}
+
+QString SoftKeyPopup::EntryCaption(int index) const {
+  if (index < 0 || index >= EntryCount()) {
+    return {};
+  }
+  return ToQString(entries_[static_cast<std::size_t>(index)].caption);
 }
 
 QRect SoftKeyPopup::EntryRect(int index) const {
@@ -267,6 +302,14 @@ QRect PhoneFrame::SoftKeyRect(bool left) const {
   return QRect(left ? 0 : half, height() - kBarHeight, half, kBarHeight);
 }
 
+QString PhoneFrame::SoftKeyCaption(bool left) const {
+  BarWindow* bar = LiveBar(screen_->bar);
+  if (bar == nullptr || bar->resource == nullptr) {
+    return {};
+  }
+  return CaptionOf(left ? bar->resource->left : bar->resource->right);
+}
+
 void PhoneFrame::ShiftContent(int offset) {
   const QPoint step(offset - shift_, 0);
   shift_ = offset;
@@ -286,17 +329,13 @@ void PhoneFrame::paintEvent(QPaintEvent*) {
   painter.setFont(ScreenFont());
   painter.drawText(QRect(4, 0, kFrameWidth - 8, kCaptionHeight), Qt::AlignVCenter | Qt::AlignLeft,
                    caption_);
-  BarWindow* bar = LiveBar(screen_->bar);
-  if (bar == nullptr || bar->resource == nullptr) {
-    return;
-  }
   QFont bold = ScreenFont();
   bold.setBold(true);
   painter.setFont(bold);
   painter.drawText(SoftKeyRect(true).adjusted(4, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                   CaptionOf(bar->resource->left));
+                   SoftKeyCaption(true));
   painter.drawText(SoftKeyRect(false).adjusted(0, 0, -4, 0), Qt::AlignVCenter | Qt::AlignRight,
-                   CaptionOf(bar->resource->right));
+                   SoftKeyCaption(false));
 }
 
 void PhoneFrame::mousePressEvent(QMouseEvent* event) {
@@ -355,6 +394,7 @@ PhoneWindow::PhoneWindow() : QWidget(nullptr), view_(new QGraphicsView(this)), s
   resize(kFrameWidth, kFrameHeight);
   SetFrameHeight(kFrameHeight);
   stage_->setFocusPolicy(Qt::NoFocus);
+  stage_->setObjectName(QLatin1String(kStageName));
   stage_->resize(kFrameWidth, kFrameHeight);
   auto* scene = new QGraphicsScene(this);
   scene->addWidget(stage_);  // the scene owns it from here
@@ -415,6 +455,10 @@ void PhoneWindow::Present(PhoneFrame* frame, bool onTop, bool firstShow) {
     raise();
   }
   activateWindow();
+  // The window's description is what the newest screen says (an incoming call's caller): a
+  // screen reader hears it as the screen comes up.
+  QAccessibleEvent described(this, QAccessible::DescriptionChanged);
+  QAccessible::updateAccessibility(&described);
   if (cover_ != nullptr) {
     return;
   }

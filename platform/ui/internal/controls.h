@@ -17,6 +17,11 @@ std::u16string ControlText(const ControlWindow* control);
 // What of its text the control shows now: an edit field's visible stretch, a static text's
 // text as drawn (cut with an ellipsis when it is too long for its one line).
 std::u16string ShownControlText(const ControlWindow* control);
+// Names each field (an edit field, a date or time picker) for a screen reader by the caption
+// above it: the nearest static text that ends above it, or group box that frames it, across
+// its width ("Call from", "Ring Time"). Runs once the screen's controls are all made.
+void NameFieldsByCaptions(ScreenWindow* screen);
+bool NamesField(const ControlWindow* control);
 // Whether Up and Down move the focus past the control (a list moves its own selection).
 bool TakesTabStop(const HWND__* window);
 

@@ -38,6 +38,9 @@ class ScreenClient : public QWidget {
   ScreenWindow* screen_;
 };
 
+// The object name of the window's stage.
+inline constexpr char kStageName[] = "PhoneStage";
+
 class SoftKeyPopup : public QWidget {
   Q_OBJECT
  public:
@@ -46,20 +49,28 @@ class SoftKeyPopup : public QWidget {
   bool IsOpen() const { return isVisible(); }
   int EntryCount() const { return static_cast<int>(entries_.size()); }
   int Highlighted() const { return highlighted_; }
+  // The caption of the soft key that opened it last ("Menu").
+  QString OpenedBy() const { return openedBy_; }
   void MoveHighlight(int step);
   // The command of entry `index`, 0 when there is none.
   int CommandOf(int index) const;
   // "1 DEL", "2 About", ...
   QString EntryText(int index) const;
+  // "DEL", "About", ...: what a screen reader calls the entry.
+  QString EntryCaption(int index) const;
   QRect EntryRect(int index) const;  // in the popup's coordinates
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
+  void TellHighlight();
+
   ScreenWindow* screen_;
   std::vector<PopupEntry> entries_;
+  QString openedBy_;
   int highlighted_ = 0;
 };
 
@@ -68,6 +79,7 @@ class PhoneFrame : public QWidget {
  public:
   PhoneFrame(ScreenWindow* screen, const QString& caption);
   ScreenClient* Client() const { return client_; }
+  ScreenWindow* Screen() const { return screen_; }
   QScrollArea* ClientArea() const { return area_; }
   // The bar over the client area's right edge; nullptr for screens that do not scroll.
   QScrollBar* ScrollBar() const { return scrollBar_; }
@@ -81,6 +93,8 @@ class PhoneFrame : public QWidget {
   void UpdateContentHeight();
   void EnsureVisible(QWidget* child);
   QRect SoftKeyRect(bool left) const;
+  // The soft key's caption ("New", "Menu"); empty when the bar has no such key.
+  QString SoftKeyCaption(bool left) const;
   // The vibration's stand-in moves everything the frame shows this far sideways inside the
   // window: a Wayland window cannot move itself, and a window that jumps about is not a phone.
   void ShiftContent(int offset);

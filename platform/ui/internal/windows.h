@@ -65,6 +65,7 @@ struct ControlWindow : HWND__ {
   SYSTEMTIME time{};  // date pickers: the full value, of which the picker shows a part
   bool settingTime = false;
   HINSTANCE instance = nullptr;
+  bool namesField = false;  // a static text or group box that is a field's caption
 };
 
 struct ListWindow : HWND__ {
