@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Program entry: prepares the process and runs one top-level screen, chosen by how the
 // program was started. The timed launch starts it with the exact command line "AppRunAtTime".
 #include <algorithm>

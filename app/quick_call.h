@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Calls scheduled, listed and removed from the command line, without the screens:
 //

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One arming of the timed launch through a real systemd user manager of the bench's own: the
 // time CeRunAppAtTime takes, as the main screen's refresh and a ringing launch wait for it.
 // "ms" is one arming's milliseconds; "to_systemctl" the same as a multiple of one

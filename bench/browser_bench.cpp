@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Filling the ringtone browser's list for directories of 100, 1,000 and 10,000 entries, against
 // a bare listing of the same directory (names and kinds through std::filesystem). The
 // "ratio_to_bare_listing" counter says how many bare listings one fill costs. The fills run

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One user launch, started cold, up to its first screen painted, then ended. Run by
 // main_list_bench in a fresh process per measurement:
 //   cold_start_probe main DIRECTORY   the main screen listing DIRECTORY/pelorin.xml

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A timed launch's cold start: from the moment the process is started to the incoming-call
 // screen first painted and to the ringtone's first audible samples, as multiples of the cold
 // start of a minimal Qt program that opens one window (qt_window_baseline), measured in the

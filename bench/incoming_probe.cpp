@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // One timed launch, started cold, as the program's entry runs it: the screen platform, the
 // program's resources, then the incoming-call screen for the call due in DIRECTORY/pelorin.xml.
 // When the screen is first painted it writes the monotonic clock (nanoseconds) on stdout:

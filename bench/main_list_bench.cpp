@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A user launch's cold start, from the process start to the main list painted, with 0, 10 and
 // 100 scheduled calls (and an empty screen of the program's own platform), against the cold
 // start of a minimal Qt program that opens one window, measured in the same run. Counters:

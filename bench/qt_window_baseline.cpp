@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The baseline of the incoming-call cold start: the least a Qt program does to show a window.
 // It opens one window the size of the phone frame and, when the window is first painted,
 // writes the monotonic clock (nanoseconds) on stdout and ends.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The schedule file the benchmarks measure against: `calls` calls far in the future, so that a
 // wake-up's purge keeps them all.

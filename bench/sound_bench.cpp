@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Time from PlayRingtone to the first sound reaching the audio device, for the default MP3
 // ringtone and for a small module. SDL's disk driver stands in for the device, paced like one:
 // it takes a buffer, writes it to a file, then waits the buffer's length. The device starts

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A list refresh's store work (wake-up scheduling, then CountCalls and n ReadCall) against one
 // plain parse of the same file, for schedules of 10, 100, 1,000 and 10,000 calls. The "ratio"
 // counter says how many plain parses one refresh costs.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The benchmarks' clocks: the time one run of some work takes, and the monotonic moment a
 // probe prints for its parent to compare with the moment it started the probe.

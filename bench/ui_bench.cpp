@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Opening and closing a list screen (the main screen's template, bar, two columns and row
 // icon) holding 10, 100 and 1,000 rows, filled with redrawing off, against the same screen with
 // no rows. The "ratio_to_empty" counter says how many empty-screen openings one opening with

@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 The Pelorin developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Dependency direction between the program's folders, checked when the build is configured.
 # A library may link only the libraries named for it here, and its sources may include only
 # headers of its own folder and of those libraries' folders; outside libraries (Qt, SDL, ...)

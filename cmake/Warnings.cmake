@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 The Pelorin developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The warnings every source of the program, its tests and benchmarks is built with, and by the
 # fuzz targets' clang build too. PELORIN_WERROR (on in the test command) makes them errors.
 # Outside headers come in as system headers through their imported targets, so only the

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The screen a timed launch shows: "Incoming" and the caller's name on a pale background with
 // the handset picture in the bottom-right corner, while the backlight is held on, the vibrator

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Plays the ringing call's ringtone: as a tracker module when it is one, else as a looping
 // stream (MP3, WAV). Returns as soon as the sound is set going; the sound library plays it on

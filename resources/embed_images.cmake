@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 The Pelorin developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Writes OUTPUT, a C++ file holding the bytes of each picture in IMAGES ("ID=path,ID=path",
 # each ID a name from resource_ids.h) as the program's icon or bitmap resources (KIND: icons,
 # bitmaps or details).

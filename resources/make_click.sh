@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Pelorin developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Makes click.wav, the "MouseClick" system sound: a 12 ms tick (a 2.5 kHz tone over a little
 # noise, falling away fast), quiet enough not to startle. Needs sox (a Debian package). Run
 # from anywhere; writes beside this script.

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Pelorin developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Makes the program's pictures with ImageMagick (a Debian package), beside this script:
 #   handset.bmp        bitmap 137: 112 x 105, 8-bit palette, a yellow handset on a light shaded
 #                      disc cut by the right and bottom edges, pure magenta (the transparent key

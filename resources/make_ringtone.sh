@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 The Pelorin developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Makes ringtone1.mp3: a classic two-burst phone ring (two tones at 400 and 450 Hz, warbled
 # at 25 Hz), 0.4 s on, 0.2 s off, 0.4 s on, then 2 s of quiet, so that it loops like a phone.
 # Needs sox and lame (Debian packages). Run from anywhere; writes beside this script.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The screen templates and soft-key bars of every screen, as data.
 #include "resources/resource_table.h"
 

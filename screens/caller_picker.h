@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Picks a caller name from the contacts and the SIM phone book. End code 0: the name is in
 // State().chosenCallerName; -1: cancelled, the earlier choice kept.

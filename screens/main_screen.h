@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The list of scheduled calls, one row per call with the caller and the ring time. "New" adds
 // a call, "Menu" offers "DEL", "About" and "Exit". Every refresh of the list first purges the

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The form on which one call is entered: caller name, ring date and time, ringtone, "Mute" and
 // "Vibrate". End code 0: the call was appended to the schedule file; -1: cancelled, or the

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Browses the file system for an MP3 or WAV ringtone, from the root on every opening. End code
 // 0: the full path is in State().chosenRingtonePath; -1: cancelled.

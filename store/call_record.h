@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // One scheduled call as the program holds it: fixed-size, zero-terminated UTF-16 texts and the
 // ring time as a local-time file time. Copied and overwritten field by field.

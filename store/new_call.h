@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What a new call gets when nothing else is chosen, how its typed date and time become its
 // ring time, and the rule that ring time must pass. The new call screen and the command line

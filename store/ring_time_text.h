@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Ring times as a person types them on the command line: a duration from now ("90s", "5m",
 // "1h30m") or a local time of day or date ("18:30", "18:30:15", "2026-12-09 18:30"). The

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Where the schedule file lives. Beside the program when the program's directory holds one (a
 // build tree, a per-user install); otherwise in the person's own data directory

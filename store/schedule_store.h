@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The only code that touches the schedule file "pelorin.xml" (where it lives:
 // schedule_location.h). Every

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "wakeup_scheduler.h"
 
 #include "platform/launch/timed_launch.h"

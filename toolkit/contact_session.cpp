@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "toolkit/contact_session.h"
 
 // The host has no component runtime to start or stop around the application object: it is made

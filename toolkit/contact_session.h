@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The caller picker's hold on the contacts database: the application object, logged on while the
 // picker runs. The picker's constructor makes it, its initialisation opens it, its destructor

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Everything the program keeps for the life of the process, in one place. Made empty at first
 // use and destroyed at exit; screens keep their state here, not in members.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What every screen shares: running a screen, its full-screen frame and soft-key bar, the key
 // overrides, the text unit, fonts, the report list and its rows, and the pale background.

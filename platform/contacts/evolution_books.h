@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The address books of Evolution Data Server, where GNOME Contacts and Phosh's Calls and Chats
 // keep the people of a Linux phone, read over the session bus through libebook.

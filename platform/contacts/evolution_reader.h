@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the Evolution Data Server module (pelorin-evolution.so beside the program: libebook and
 // its stack) gives the caller picker: the card texts of every enabled address book. It is

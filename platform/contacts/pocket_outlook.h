@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The contacts database, shaped like the phone's Pocket Outlook object model: an application
 // object that logs on and hands out the default contacts folder, whose item collection counts

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Reads the names of the cards in vCard text (versions 2.1, 3.0 and 4.0), in UTF-8, in the
 // charsets the cards name, or in UTF-16 with a byte-order mark.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Decoding of one vCard property value: transfer encoding, character set, then the structured
 // parts with their backslash escapes.

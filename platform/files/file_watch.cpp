@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // File watches over Qt's file system watcher (inotify on Linux).
 #include "platform/files/file_watch.h"
 

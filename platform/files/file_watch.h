@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Notice of changes to one file made by any process: written in place, replaced by a new file
 // renamed over it, created or removed. Notices arrive from the screens' event loop.

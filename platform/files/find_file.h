@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // File enumeration, shaped like the phone's FindFirstFileW / FindNextFileW / FindClose, over
 // the host file system: the separator is "/" and the root is "/".

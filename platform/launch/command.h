@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Runs a helper program (the waiter) without a shell: every argument is passed as
 // an argument. Its standard input and output are /dev/null; what it writes on stderr is kept

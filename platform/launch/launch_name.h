@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The name under which one executable's pending launch is kept: its systemd unit pair and the
 // waiter's state file. A hash of the path gives a short name that is safe in both places.

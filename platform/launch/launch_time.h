@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A launch's target travels as local calendar text, "YYYY-MM-DD HH:MM:SS": the form
 // systemd's OnCalendar= reads and the form the waiter's command line shows in `ps`.

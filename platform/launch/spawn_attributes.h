@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // How every child of the timed launch starts: with each signal at its default and none
 // blocked, whatever the starting process ignores or blocks. A waiter that inherited an ignored

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The timed launch through the user's systemd manager. In the running manager each arming is
 // a transient timer of its own, which starts the service at the second; the program's

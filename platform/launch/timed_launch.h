@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The timed launch: starts an executable at a local calendar time with the command line
 // "AppRunAtTime". One launch is pending per executable; arming again replaces it.

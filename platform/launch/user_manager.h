@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The user's systemd manager, spoken to over D-Bus (sd-bus): on its private socket, the way
 // systemctl --user reaches it, else through the user's session bus. Every call has a time

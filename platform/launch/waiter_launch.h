@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The timed launch without a service manager: Pelorin's own waiter process, one per
 // executable, that sleeps until the local time and then starts `executable AppRunAtTime`.

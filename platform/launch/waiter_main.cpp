@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // pelorin-waiter: starts a program with the command line "AppRunAtTime" at a local time.
 //
 //   pelorin-waiter EXECUTABLE "YYYY-MM-DD HH:MM:SS"

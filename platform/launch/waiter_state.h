@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The waiters' state: per executable, a small file that names the process id of the one
 // waiter allowed to fire. Every change and every firing happens under an exclusive lock on

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The backlight request of the phone's power manager. Here the screen is kept on by asking the
 // desktop's screen saver not to start (org.freedesktop.ScreenSaver.Inhibit over the session

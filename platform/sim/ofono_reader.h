@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the oFono module (pelorin-ofono.so beside the program: GIO) gives the SIM card: the
 // phone book of the first modem that offers one, read over the system bus. It is opened when

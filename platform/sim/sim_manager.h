@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The SIM card's phone book, shaped like the phone's SIM manager: a session is opened with
 // SimInitialize, asked for its phone-book index range, read one entry at a time by index and

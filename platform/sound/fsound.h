@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The sound library the ringtone player drives, with the phone library's names and meanings:
 // FSOUND_ calls start the output and play streams (MP3, WAV), FMUSIC_ calls play tracker

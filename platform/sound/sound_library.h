@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The seam behind the FSOUND_ and FMUSIC_ calls: they forward to one SoundLibrary, the real
 // SDL-backed one unless a test puts its own in place.

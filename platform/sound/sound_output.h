@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the sound output module (pelorin-sound.so beside the program: SDL2, libsndfile,
 // libopenmpt, libsamplerate) gives the FSOUND calls and the system sounds. It is opened the

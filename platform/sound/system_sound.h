@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The phone's named system sounds. Only "MouseClick" exists: a short click of the program's
 // own, click.wav beside the executable.

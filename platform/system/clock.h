@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Local time and file-time arithmetic. All times here are local: a file time made from a
 // local calendar time is never converted to or from universal time.

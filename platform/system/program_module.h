@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The program's own modules: shared objects installed beside its executable, opened when a
 // screen first needs what they hold, so that a start maps only the libraries it uses.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Reading a file that must be a plain file: a FIFO, a device or a directory in its place is
 // refused at once instead of blocking the program or being read as text.

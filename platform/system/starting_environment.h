@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The environment as the person started the program, before it set variables for its own use
 // (its desktop scaling, a session bus it refused to start). What the program arms or starts

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Text crosses from the program's UTF-16 to UTF-8 only here, at the edge of the host.
 #include <string>

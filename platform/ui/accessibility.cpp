@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What a screen reader reads of the screens: interfaces for the parts the frame paints itself,
 // the window, the stage and the program, and the factory that hands them (and Qt's own, for
 // the stage's controls, wrapped) to Qt.

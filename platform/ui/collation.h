@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Text order for lists people read: the order of the user's language, as address books sort.
 #include "platform/ui/window_types.h"

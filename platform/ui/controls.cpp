@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The template controls: edit fields, automatic check boxes, group boxes, static texts, static
 // icons and date pickers, each a Qt widget on the screen's window with the control's id.
 #include "platform/ui/controls.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Calls on dead handles: one line per call name, every one counted.
 #include "platform/ui/internal/dead_handles.h"
 

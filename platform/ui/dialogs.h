@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Modal screens. Every screen is a top-level window in the phone frame: a 20-pixel caption
 // strip, a 176 x 180 client area, a 20-pixel soft-key bar. With this header come the window

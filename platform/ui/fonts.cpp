@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Fonts of the phone frame. The phone's face is "Tahoma"; a host without it draws with a sans
 // about as narrow (DejaVu Sans Condensed), else the system sans: the phone's columns are
 // measured for Tahoma's widths.

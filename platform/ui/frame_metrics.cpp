@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The frame's height, which follows the shape of the program's window.
 #include "platform/ui/internal/frame_metrics.h"
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The vibrator on a phone: feedbackd runs the haptic motor for the event of an incoming call.
 // The sound is Pelorin's own, so the request is capped at feedbackd's "quiet" profile, which
 // gives haptic feedback and never a sound. The run is endless and ended explicitly; feedbackd

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Hot keys: a key that reaches one screen's procedure whichever screen is the newest.
 #include "platform/ui/keys.h"

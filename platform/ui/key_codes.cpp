@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The phone's virtual-key codes for the keys of a desktop keyboard.
 #include "platform/ui/internal/key_codes.h"
 

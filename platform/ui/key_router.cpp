@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The phone's keys on a desktop keyboard. Every key event for a screen's frame passes here
 // first, whether it comes from a keyboard, from xdotool or from the screen driver: registered
 // hot keys, the open soft-key popup, the bar's key overrides, then the keys' own meanings

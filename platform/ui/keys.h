@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The phone's keys. On a desktop keyboard: F1 and F2 the soft keys, Enter the action key,
 // Escape Back, F3 Talk; the arrows, Tab and Backspace as themselves.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The report list view over a QTreeWidget: columns, rows with small images, the selection
 // mark (the selected row), redraw off and on.
 #include "platform/ui/list_view.h"

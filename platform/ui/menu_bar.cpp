@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The smartphone shell's calls: full-screen screens, soft-key bars and their key overrides,
 // and Back handed to the focused edit field.
 #include "platform/ui/menu_bar.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The smartphone shell's calls: full-screen screens and their soft-key bars.
 #include "platform/ui/window_types.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Message boxes: modal over the newest screen, with the error icon when asked for.
 #include "platform/ui/message_box.h"
 

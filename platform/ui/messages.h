@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Messages a screen procedure receives, and the platform's own commands.
 #include "platform/ui/window_types.h"

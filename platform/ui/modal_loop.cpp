@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Modal screens: a screen is made from its template, its procedure gets WM_INITDIALOG, and
 // unless it ended there the screen is shown over the newest screen and runs its own event loop
 // until EndDialog. Then the screen and everything it made are freed.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Notifications through the desktop's notification service, over the session bus. Posting never
 // waits: a notification with keys first asks the service whether it offers actions (300 ms at
 // most), then posts; the answers come back in the event loop. A notification whose sink window

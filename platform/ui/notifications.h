@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The shell's notifications, as the phone's SHNotificationAdd gives them: a title, a text and up
 // to two soft keys, shown over whatever the screen shows, a locked screen included. Here they go

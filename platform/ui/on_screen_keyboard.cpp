@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "platform/ui/internal/on_screen_keyboard.h"
 
 #include <wayland-client.h>

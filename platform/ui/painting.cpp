@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Device contexts, text measuring, fonts, brushes, bitmaps, icons, image lists and the
 // transparent blit, each object owned by the screen that made it.
 #include "platform/ui/painting.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The phone frame: caption strip, client area, soft-key bar and the soft-key popup.
 #include "platform/ui/internal/phone_frame.h"
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Resource lookup by number in the module an instance handle points at.
 #include "platform/ui/resource_module.h"
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The program's resources as plain data, looked up by number: screen templates with their
 // controls, soft-key bars, icons and bitmaps. The program's instance handle points at one

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Where the stage's widgets show on the screen, in its pixels.
 #include "platform/ui/internal/screen_places.h"
 

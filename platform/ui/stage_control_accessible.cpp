@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Qt's own interfaces of the stage's controls, with their places in the screen's pixels.
 #include "platform/ui/internal/stage_control_accessible.h"
 

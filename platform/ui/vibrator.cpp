@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The vibrator: on a phone, feedbackd runs the haptic motor while it is on. Where the motor
 // cannot run (no session bus, no feedbackd, no motor, no answer in time), the newest screen's
 // frame shakes its content a few pixels back and forth inside the window instead, and puts it

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The phone's vibrator. On a phone feedbackd runs the haptic motor while the vibrator is on.
 // Without one (no session bus, no feedbackd, no motor, no answer within 300 ms) the phone frame

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The window calls a screen procedure makes, and SendMessageW, which hands each message to the
 // kind of window it is sent to.
 #include "platform/ui/window_calls.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The window calls a screen procedure makes: its controls by id, texts, places, the focus, the
 // answer to the message being handled, timers, and every message sent to a window.

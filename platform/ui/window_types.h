@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The phone's window-system types, kept with their own names so that screen code reads the same
 // here. Handles are opaque; texts are UTF-16 (`char16_t`), as everywhere in the program.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The registry of live window records, the screen stack, dispatch to a screen's procedure, and
 // the count of running modal loops.
 #include "platform/ui/internal/windows.h"

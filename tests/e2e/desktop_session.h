@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A desktop of its own for tests that use the real program as a person does: an Xvfb display,
 // a copy of the built program in a temporary program directory, real key presses (xdotool),

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Starts the built program the way a person or the timed launch does, in a program directory
 // of its own, and checks what it leaves behind.
 #include <gmock/gmock.h>

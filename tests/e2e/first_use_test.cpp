@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The real program on a real X display, driven by real key presses: a person's first use, and
 // a call that rings through the real timed launch. Pictures of every screen are kept under
 // <build>/artifacts/ for looking at.

@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 The Pelorin developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs the build into a scratch prefix as a person would (cmake --install) and checks what
 # app grids and software centres read there: the desktop entry and the AppStream metainfo.
 # cmake -DBUILD=<build dir> -DSCRATCH=<empty dir> -DVERSION=<project version> -P this file

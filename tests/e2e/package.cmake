@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 The Pelorin developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds the Debian package with scripts/package, lints it, and runs the program from its
 # unpacked files as a user who has never run it: the schedule file in effect is the person's
 # own, made from the package's default, and nothing is written beside the program.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The desktop session on a phone's compositor: phoc, Phosh's own, with one output of a phone's
 // size (360 x 720 at scale 1, or 720 x 1440 at scale 2 where the test program is built with

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The real program on a phone's own compositor (phoc, Wayland only, a 360 x 720 screen),
 // driven by keys typed through the compositor's seat: a person's first use, and a call that
 // rings through the real waiter. Pictures of every screen go to <build>/artifacts/wayland/.

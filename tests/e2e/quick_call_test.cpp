@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Calls made, listed and removed from the command line by the built program, without a
 // display: the file as the new call screen's SAVE leaves it, the waiter armed as after a save,
 // and every refusal leaving the file as it was.

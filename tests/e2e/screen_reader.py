@@ -1,4 +1,9 @@
 #!/usr/bin/python3
+
+# SPDX-FileCopyrightText: 2026 The Pelorin developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Reads Pelorin's windows over AT-SPI as a screen reader does (pyatspi).
 
   screen_reader.py tree          prints every accessible of the program, one a line:

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The real program read as Orca reads it: an AT-SPI bus of the session's own (at-spi-bus-launcher)
 // with accessibility switched on, Qt's bridge feeding it, and the tree read and its actions run
 // with pyatspi (screen_reader.py), never a key pressed.

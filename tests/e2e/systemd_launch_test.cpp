@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Timed launches through a real systemd user manager, as every systemd desktop and phone
 // makes them: the calls are armed by the program's own starts (a desktop start, display-less
 // timed launches), and each launch is seen the moment the manager's service opens

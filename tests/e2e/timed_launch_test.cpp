@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Timed launches without a display, as the waiter starts them on a machine whose screen is
 // gone: each purges the schedule file and arms the next call. A file that cannot be saved
 // must not make the launch start itself again and again; launches killed at any moment while

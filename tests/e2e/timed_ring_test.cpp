@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The launch contract for real: a copy of the built program in a directory of its own, on an
 // Xvfb display of its own, with a session bus carrying a stand-in screen saver and the sound
 // going to a file (SDL's disk driver). A timed launch with nothing due arms the next call

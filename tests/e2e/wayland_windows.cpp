@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Lists the windows a wlroots compositor (phoc, sway) shows, one line each in the order they
 // were mapped: "* " before the one that has the keyboard focus, then its title. The Wayland
 // counterpart of `xdotool search` for the tests: it asks the compositor through the

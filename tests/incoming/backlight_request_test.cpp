@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The backlight request for real: a private session bus (dbus-daemon) with a stand-in screen
 // saver on it (fake_screen_saver), and a process that asks as the incoming call does. Each
 // asking process is a fresh child, as each timed launch is, so that its leaving the bus can be

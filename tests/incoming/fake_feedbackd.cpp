@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // feedbackd as far as the session bus shows it: it owns org.sigxcpu.Feedback, answers
 // TriggerFeedback with a new event id and ends an event on EndFeedback, announcing the end
 // with FeedbackEnded as the real one does. It runs no motor. Arguments: the log file, and

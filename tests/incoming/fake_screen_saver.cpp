@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A desktop screen saver as far as the session bus shows one: it owns
 // org.freedesktop.ScreenSaver, answers Inhibit with a cookie and, as real ones do, drops an
 // inhibit when the process that asked for it leaves the bus. Every event is one line in the

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The vibrator of an incoming call for real: the screen runs with the platform's own vibrator
 // on a private session bus, with feedbackd's stand-in (fake_feedbackd), the real feedbackd
 // without a motor, or nothing at all on it. The bus serves the whole test program, as a

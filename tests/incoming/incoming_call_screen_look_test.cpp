@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What a person sees of the ringing screen, read back from the phone frame's pixels: the two
 // lines of text in their bands, the handset picture unscaled in the bottom-right corner with
 // its magenta left out, and the pale background behind everything.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The incoming call screen as the timed launch runs it: which call rings, what the vibrator,
 // backlight and sound library are asked, what the schedule file and the next launch look like
 // once it is up, and how each key ends it.

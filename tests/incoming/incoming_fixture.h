@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The incoming call screen run offscreen in the test process, in a program directory of its
 // own at a clock the test sets, with recorders in the place of the vibrator, the backlight,

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Scratch directories, environment changes and file reading shared by the timed-launch tests.
 #include <gtest/gtest.h>

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The systemd backend as a real user manager of the test's own sees it: the timers it holds
 // pending, their services, and the unit pair written for its next start.
 #include <gtest/gtest.h>

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The waiter for real: programs that record how and when they were started are armed a few
 // seconds ahead, and the test watches them start (or not).
 #include <gtest/gtest.h>

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The address book as a directory of vCard files, and the contacts database over it.
 #include "platform/contacts/address_book.h"
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // File enumeration over the host's file system, rooted at a temporary directory.
 #include "platform/files/find_file.h"
 

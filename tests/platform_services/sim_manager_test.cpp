@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // SIM phone-book sessions over the machine's modem and over a scripted card.
 #include "platform/sim/sim_manager.h"
 

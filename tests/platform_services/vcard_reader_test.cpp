@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Names read from vCard text as real address books write it: versions 2.1, 3.0 and 4.0,
 // folded lines, escapes, quoted-printable and base64, charsets, and damaged files.
 #include "platform/contacts/vcard_reader.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The main, new call and about screens run offscreen in the test process, in a program
 // directory of their own, at a clock the test sets, with the timed launch recorded instead of

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The caller picker driven by keys, over an address book of vCard files in a temporary
 // directory (or a scripted contacts database) and a scripted SIM card.
 #include "screens/caller_picker.h"

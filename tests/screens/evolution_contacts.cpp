@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Adds people to Evolution Data Server's personal address book on the session bus through
 // libebook, as GNOME Contacts does: each argument is one vCard. Waits for the data server's
 // registry and address book factory to be on the bus first, then prints "added N" and ends; a

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What a report list shows, read back through the list's own messages: row texts, images and
 // the selection, for the picker and browser screen tests.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main screen driven by keys: the rows it lists, the wake-up it arms at each refresh, and
 // what "New", "DEL", "About" and "Exit" do to the list and the schedule file.
 #include "screens/main_screen.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The new call screen driven by keys: what SAVE writes to the schedule file, what it refuses,
 // and what "Mute", Back and the action key do to the fields.
 #include "screens/new_call_screen.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The caller picker over a Linux phone's own books, picked from through the new call screen's
 // keys and saved: the real Evolution Data Server on a session bus of the test's own, and a
 // stand-in oFono (stand_in_services.py) on a bus of its own used as the system bus.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The ringtone browser driven by keys over a tree made in a temporary directory, which the
 // file enumeration takes as its root: the program still sees "/".
 #include "screens/ringtone_browser.h"

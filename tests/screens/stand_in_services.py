@@ -1,4 +1,9 @@
 #!/usr/bin/python3
+
+# SPDX-FileCopyrightText: 2026 The Pelorin developers
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Stand-ins for a phone's services on the bus named by DBUS_SESSION_BUS_ADDRESS.
 
   stand_in_services.py ofono LOG    oFono with one modem whose SIM phone book holds three

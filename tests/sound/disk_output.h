@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // What the audio device played, caught with SDL's disk driver: it writes every buffer the
 // device plays into a file as raw 16-bit samples, here at many times real speed. The device

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The ringtone player on the real sound library, heard through SDL's disk driver.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

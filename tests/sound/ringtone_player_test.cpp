@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The ringtone player's calls into the sound library, written down in order by a library that
 // plays nothing. The player's pauses land in the same list, so a test sees when it waited.
 #include "incoming/ringtone_player.h"

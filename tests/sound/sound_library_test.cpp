@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The sound library's own rules that the ringtone player does not show, on the real library
 // with SDL's disk driver.
 #include <gtest/gtest.h>

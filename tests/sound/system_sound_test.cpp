@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The "MouseClick" system sound, heard through SDL's disk driver.
 #include "platform/sound/system_sound.h"
 

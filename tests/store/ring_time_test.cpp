@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Ring times typed on the command line, and the rule every new call's ring time must pass.
 #include <gmock/gmock.h>
 

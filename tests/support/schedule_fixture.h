@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A program directory of its own for each test: a temporary folder that stands where the
 // executable lives, with the schedule file the test writes, and a clock the test sets.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A session bus of a test's own (dbus-daemon) and, on it, the stand-in screen saver
 // (fake_screen_saver, built beside the tests), which writes "ready" and then a line for each

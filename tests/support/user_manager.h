@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // A real systemd user manager of a test's own: its runtime directory, home and unit directory
 // in a scratch directory, so timers really fire. A machine not booted with systemd (a

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Modal screens driven by keys: end codes, what the procedure receives and in what order,
 // screens that end while starting, nested screens, controls and timers.
 #include <gmock/gmock.h>

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What a person sees: the program's bitmaps and icons, a picture painted with its key colour
 // left out, the phone frame saved as a picture, the message box, and the vibrator's shake.
 #include <gmock/gmock.h>

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The screen toolkit through the real platform: running screens, the bar, the text unit, the
 // report list and its rows, row icons and the pale background.
 #include "toolkit/screen_toolkit.h"

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The soft-key bar and the phone's keys: captions, the popup chosen by digit, arrows or mouse,
 // Escape closing it, and keys a screen takes over (Back that erases, Talk on release).
 #include <gmock/gmock.h>

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Test screens for the platform's screen services: a resource module of their own, and screen
 // procedures that record every message they get and answer as each test tells them.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Evolution Data Server's address books read through libebook, for the caller picker.
 #include "platform/contacts/evolution_reader.h"
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // oFono's modems and the SIM phone book they export, over the system bus through GIO.
 #include "platform/sim/ofono_reader.h"
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "platform/sound/output/module_source.h"
 
 #include <libopenmpt/libopenmpt.h>

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // One tracker module (MOD, S3M, XM or IT) decoded by libopenmpt, rendered at the device rate
 // and repeated without end.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // The real sound library: one SDL audio device, mixed on SDL's audio thread from the playing
 // modules and stream channels.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Checks made before a decoder sees a file: only regular files are opened, so a directory, a
 // pipe or a device never reaches a decoder and nothing waits on a writer that never comes.

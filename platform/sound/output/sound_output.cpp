@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The click, played through SDL from its file to its end.
 #include "platform/sound/sound_output.h"
 

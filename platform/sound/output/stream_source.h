@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // One MP3 or WAV file decoded by libsndfile, resampled to the device rate by libsamplerate,
 // played once or repeated.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Used only inside platform/ui: what a screen reader (Orca, through AT-SPI and Qt's bridge)
 // reads of the screens. Qt exposes its own controls; the parts the frame paints itself get

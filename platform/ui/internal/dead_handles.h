@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Used only inside platform/ui: a call on a handle that names nothing (any more) does nothing
 // and says so in one line on stderr, once per call name, so that a screen that keeps a handle

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Used only inside platform/ui: the phone frame's fonts. Faces the host lacks ("Tahoma",
 // "MS Sans Serif") fall back to the system sans.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Used only inside platform/ui: the records behind device contexts, fonts, brushes, bitmaps,
 // icons and image lists. Fonts, brushes, bitmaps, image lists and memory device contexts belong

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Used only inside platform/ui: the message box, drawn as the phone draws its own: a caption
 // strip like the frame's top strip, the icon beside the wrapped text, and an OK button, no

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Used only inside platform/ui: Phosh's on-screen keyboard (squeekboard) for a program whose
 // Qt speaks no text-input protocol that the compositor offers (Qt 6.4 on phoc, which offers

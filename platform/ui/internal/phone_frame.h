@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Used only inside platform/ui: the phone frame every screen fills. Top to bottom: a 20-pixel
 // caption strip, the client area holding the screen's own window (176 x 180, taller in a

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Used only inside platform/ui: where a widget of the window's stage shows on the screen. The
 // view draws the stage scaled, and Qt's own scale factor (QT_SCALE_FACTOR) scales the window

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Drives the screens with real key and mouse events, through the same path as a keyboard.
 #include "platform/ui/testing/screen_driver.h"
 

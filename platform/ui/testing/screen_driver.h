@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 // Drives the screens as a person does: keys pressed on the newest screen (or on the message box
 // over it), text typed into the focused control. For tests and for scripted demonstrations.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A picture of the whole phone frame, as a person sees it.
 #include "platform/ui/testing/screen_picture.h"
 

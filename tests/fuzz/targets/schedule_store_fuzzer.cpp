@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The schedule store on any bytes as pelorin.xml, through every operation, with what the
 // program relies on:
 // - a save that reports success leaves a file that loads again, near the loaded file's size;

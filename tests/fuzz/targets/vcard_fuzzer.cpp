@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 The Pelorin developers
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The vCard reader on any bytes, as a file in the address book: the names it gives are valid
 // UTF-16. The value decoders on any bytes: the charset conversion gives valid UTF-8 whatever
 // charset a card names. The input's first line is taken as that charset.
