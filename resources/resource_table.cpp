@@ -51,8 +51,8 @@ constexpr ControlTemplate kNewCallControls[] = {
 constexpr ControlTemplate kAboutControls[] = {
     {IDC_ABOUT_ICON, ControlKind::kStaticIcon, u"", 0, 3, 17, 16, 16, IDI_PROGRAM},
     {IDC_ABOUT_NAME, ControlKind::kStaticText, u"  Pelorin 0.2", 0, 19, 17, 157, 17, 0},
-    {IDC_ABOUT_NOTICE, ControlKind::kStaticText, u"Licence: GPL-3.0-or-later", kControlEdged, 2, 33,
-     174, 17, 0},
+    {IDC_ABOUT_NOTICE, ControlKind::kStaticText, u"GPL-3.0-or-later", kControlEdged, 2, 33, 174, 17,
+     0},
     {IDC_ABOUT_WEB, ControlKind::kStaticText, u"Help: README.md in", kControlEdged, 2, 51, 174, 17,
      0},
     // The README's folder, filled in when the screen starts.

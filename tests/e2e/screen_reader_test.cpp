@@ -123,8 +123,8 @@ TEST_F(ScreenReaderTest, MainScreenDeleteAboutAndANewCallSaved) {
 
   ASSERT_TRUE(Press("Menu"));
   ASSERT_TRUE(Press("About"));
-  tree = TreeWith("|label|Licence: GPL-3.0-or-later|");
-  EXPECT_THAT(tree, HasSubstr("1|frame|About|Pelorin 0.2/Licence: GPL-3.0-or-later/"));
+  tree = TreeWith("|label|GPL-3.0-or-later|");
+  EXPECT_THAT(tree, HasSubstr("1|frame|About|Pelorin 0.2/GPL-3.0-or-later/"));
   EXPECT_THAT(tree, HasSubstr("|label|Pelorin 0.2|"));
   ASSERT_TRUE(Press("Cancel"));
   ASSERT_THAT(TreeWith("1|frame|Pelorin|"), HasSubstr("1|frame|Pelorin|"));
