@@ -240,7 +240,8 @@ TEST_F(TimedRingTest, TermIntAndHupEndARingingCallWithinASecond) {
                                   : notifications == "no-actions" ? 1
                                                                   : 0;
     ASSERT_TRUE(
-        WaitUntil([&] { return Lines(ReadFile(NotificationLog())).size() == questions; }, 10s));
+        WaitUntil([&] { return Lines(ReadFile(NotificationLog())).size() == questions; }, 10s))
+        << ReadFile(NotificationLog()) << ReadFile(root_ / "program-output.txt");
     const auto told = std::chrono::steady_clock::now();
     kill(ringing, signal);
     EXPECT_EQ(WaitForProgram(ringing, 5s), 128 + signal);

@@ -83,12 +83,14 @@ class PrivateSessionBus {
     }
     std::vector<std::string> environment = EnvironmentWith("DBUS_SESSION_BUS_ADDRESS", address_);
     environment.insert(environment.end(), variables.begin(), variables.end());
+    // The log is appended to: a service started before with the same log said "ready" too.
+    const std::size_t said = ReadFile(log).size();
     const int service = Spawn(command, environment, log, log);
     if (service <= 0) {
       return false;
     }
     services_.push_back(service);
-    return WaitUntil([&] { return ReadFile(log).find(ready) != std::string::npos; },
+    return WaitUntil([&] { return ReadFile(log).find(ready, said) != std::string::npos; },
                      std::chrono::seconds(20));
   }
 
