@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+#include "platform/system/clock.h"
+
 std::string FormatLaunchTime(const SYSTEMTIME& time) {
   char text[40];
   std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", unsigned{time.wYear},
@@ -43,12 +45,5 @@ std::time_t LocalCalendarToEpoch(const std::tm& calendar) {
 }
 
 std::time_t LocalCalendarToEpoch(const SYSTEMTIME& time) {
-  std::tm calendar{};
-  calendar.tm_year = time.wYear - 1900;
-  calendar.tm_mon = time.wMonth - 1;
-  calendar.tm_mday = time.wDay;
-  calendar.tm_hour = time.wHour;
-  calendar.tm_min = time.wMinute;
-  calendar.tm_sec = time.wSecond;
-  return LocalCalendarToEpoch(calendar);
+  return LocalCalendarToEpoch(CalendarOf(time));
 }

@@ -131,19 +131,25 @@ bool FileTimeToSystemTime(const FILETIME* file, SYSTEMTIME* calendar) {
   return true;
 }
 
+std::tm CalendarOf(const SYSTEMTIME& time) {
+  std::tm calendar{};
+  calendar.tm_year = time.wYear - 1900;
+  calendar.tm_mon = time.wMonth - 1;
+  calendar.tm_mday = time.wDay;
+  calendar.tm_hour = time.wHour;
+  calendar.tm_min = time.wMinute;
+  calendar.tm_sec = time.wSecond;
+  calendar.tm_isdst = -1;
+  return calendar;
+}
+
 int LocalTimeOccurrences(const SYSTEMTIME& time) {
   // Read once as standard time and once as summer time: each reading that the clock shows
   // again at its moment is one occurrence.
   int occurrences = 0;
   std::time_t first = -1;
   for (const int summerTime : {0, 1}) {
-    std::tm calendar{};
-    calendar.tm_year = time.wYear - 1900;
-    calendar.tm_mon = time.wMonth - 1;
-    calendar.tm_mday = time.wDay;
-    calendar.tm_hour = time.wHour;
-    calendar.tm_min = time.wMinute;
-    calendar.tm_sec = time.wSecond;
+    std::tm calendar = CalendarOf(time);
     calendar.tm_isdst = summerTime;
     const std::time_t moment = std::mktime(&calendar);
     std::tm shown{};

@@ -5,6 +5,7 @@
 #pragma once
 // Local time and file-time arithmetic. All times here are local: a file time made from a
 // local calendar time is never converted to or from universal time.
+#include <ctime>
 #include <functional>
 
 #include "phone_types.h"
@@ -25,6 +26,9 @@ bool FileTimeToSystemTime(const FILETIME* file, SYSTEMTIME* calendar);
 // time zone in force now: 0 for a time the clocks skip when they go forward, 2 for one they
 // show twice when they go back, 1 otherwise.
 int LocalTimeOccurrences(const SYSTEMTIME& time);
+// The date and time of day as the C library's calendar fields, summer time left to the zone
+// (tm_isdst -1); the day of the week and of the year are not filled in.
+std::tm CalendarOf(const SYSTEMTIME& time);
 
 // -1, 0 or 1 for first earlier than, equal to or later than second, as unsigned 64-bit numbers.
 long CompareFileTime(const FILETIME* first, const FILETIME* second);
