@@ -329,14 +329,31 @@ void PhoneSession::DoubleTapBrowserRow(const fs::path& directory, const std::str
   const auto found = std::find(rows.begin(), rows.end(), name);
   ASSERT_NE(found, rows.end()) << name << " is not listed in " << directory;
   const double index = static_cast<double>(found - rows.begin());
-  // A new listing shows its first row selected, at the top.
-  TakePicture("browser");
-  const auto [top, bottom] = HighlightedRow(Picture("browser"), 300);
+  // A new listing shows its first row selected, at the top, once it is read (a long folder
+  // in a sanitizer build takes a while).
+  std::pair<double, double> highlighted{-1, -1};
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  do {
+    TakePicture("browser");
+    highlighted = HighlightedRow(Picture("browser"), 300);
+  } while (highlighted.first < 0 && std::chrono::steady_clock::now() < deadline);
+  const auto [top, bottom] = highlighted;
   ASSERT_GE(top, 0) << "no row selected in " << directory;
   const double row = OnScreen(kFingerRow);
   double middle = (top + bottom) / 2 + index * row;
   if (middle > OnScreen(kBarTop) - row / 2) {
-    Drag(180, 600, 100, true);
+    // Flicked on until the rows stop moving (a long folder takes more than one flick): its
+    // last row then lies just above the bar.
+    std::string before;
+    for (int flicks = 0; flicks < 10; ++flicks) {
+      Drag(180, 600, 100, true);
+      TakePicture("browser");
+      const std::string now = test_support::ReadFile(Picture("browser"));
+      if (now == before) {
+        break;
+      }
+      before = now;
+    }
     middle = OnScreen(kBarTop) - (static_cast<double>(rows.size()) - index - 0.5) * row;
   }
   DoubleTap(180, middle);
