@@ -6,8 +6,11 @@
 // program's resources, then the incoming-call screen for the call due in DIRECTORY/pelorin.xml.
 // When the screen is first painted it writes the monotonic clock (nanoseconds) on stdout:
 //   incoming_probe DIRECTORY
-// It rings until it is killed; incoming_bench hears the sound through SDL's disk driver.
+// It rings until it is killed; incoming_bench hears the sound through SDL's disk driver. With
+// a second argument, "paint", it ends right after that paint instead (for perf stat and the
+// like: incoming_probe DIRECTORY paint).
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <string>
 
@@ -24,6 +27,8 @@
 
 namespace {
 
+bool endAfterPaint = false;
+
 // The screen's own procedure, timed at the end of its first paint.
 INT_PTR TimedProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM lParam) {
   static bool painted = false;
@@ -32,6 +37,9 @@ INT_PTR TimedProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM lParam) 
     painted = true;
     std::printf("paint %lld\n", MonotonicNanoseconds());
     std::fflush(stdout);
+    if (endAfterPaint) {
+      std::_Exit(0);
+    }
   }
   return answer;
 }
@@ -39,9 +47,10 @@ INT_PTR TimedProcedure(HWND screen, UINT message, WPARAM wParam, LPARAM lParam) 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
+  if (argc != 2 && !(argc == 3 && std::string(argv[2]) == "paint")) {
     return 2;
   }
+  endAfterPaint = argc == 3;
   const std::string directory = argv[1];
   IncomingCallScreen::PreparePictures(&ProgramResources());  // as the program's entry does
   std::string why;

@@ -26,6 +26,7 @@
 
 #include "platform/system/module_path.h"
 #include "platform/system/text.h"
+#include "platform/ui/internal/fonts.h"
 #include "platform/ui/internal/on_screen_keyboard.h"
 
 namespace {
@@ -350,6 +351,7 @@ bool StartScreenPlatform(int& argc, char** argv, std::string* why) {
   if (platform.empty()) {
     return false;
   }
+  PrepareFontConfiguration();
   ScaleFrameForDesktop(platform);
   LeaveDecorationToTheFrame(platform);
   QuietKnownHarmlessLines();

@@ -7,10 +7,13 @@
 // measured for Tahoma's widths.
 #include "platform/ui/internal/fonts.h"
 
+#include <fontconfig/fontconfig.h>
+
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QStringList>
 #include <algorithm>
+#include <future>
 #include <map>
 
 #include "platform/ui/internal/frame_metrics.h"
@@ -24,7 +27,15 @@ int TextUnit() {
 }
 constexpr int kLargestPixelSize = 200;
 
+std::future<void>& FontConfiguration() {
+  static std::future<void> reading;
+  return reading;
+}
+
 QFont WithFallback(const QString& face) {
+  if (FontConfiguration().valid()) {
+    FontConfiguration().get();
+  }
   QFont font;
   font.setFamilies(QStringList{face, QStringLiteral("Tahoma"),
                                QStringLiteral("DejaVu Sans Condensed"),
@@ -54,6 +65,15 @@ int LargestPixelSizeWithin(QFont font, int cellHeight) {
 }
 
 }  // namespace
+
+// Fontconfig parses its configuration (dozens of XML files) when the first font is matched:
+// a few milliseconds of the first paint, which the platform's start can overlap instead.
+// Fontconfig makes its configuration once even when Qt asks for it meanwhile.
+void PrepareFontConfiguration() {
+  if (!FontConfiguration().valid()) {
+    FontConfiguration() = std::async(std::launch::async, [] { FcInit(); });
+  }
+}
 
 QFont FontWithCellHeight(const QString& face, int cellHeight) {
   static std::map<std::pair<QString, int>, int> pixelSizes;

@@ -9,6 +9,10 @@
 
 #include "platform/ui/window_types.h"
 
+// Begins reading the font configuration on a thread of its own (at the platform's start); the
+// first font made here waits for it.
+void PrepareFontConfiguration();
+
 // The frame's default font: "Tahoma", sized so that the cell height of "A" is 16 pixels (18 on
 // a finger's screen).
 QFont ScreenFont();
