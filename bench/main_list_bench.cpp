@@ -104,66 +104,59 @@ Launch LaunchOnce(const std::string& mode, const fs::path& directory) {
   return launch;
 }
 
-// The baseline: median of a few cold starts of the minimal Qt program, measured once per run;
-// with `text`, of the same window painting one line of text (the font database and a font,
-// which every screen needs).
-const Launch& MinimalQtWindow(bool text = false) {
-  const auto measure = [](const std::string& mode) {
-    const fs::path directory = PrepareDirectory(0);
-    std::vector<Launch> runs;
-    for (int i = 0; i < 7; ++i) {
-      runs.push_back(LaunchOnce(mode, directory));
-    }
-    std::sort(runs.begin(), runs.end(),
-              [](const Launch& a, const Launch& b) { return a.seconds < b.seconds; });
-    fs::remove_all(directory);
-    return runs[runs.size() / 2];
-  };
-  static const Launch plain = measure("");
-  static const Launch withText = measure("text");
-  return text ? withText : plain;
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t middle = values.size() / 2;
+  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
+// Each launch of the probe follows one of the minimal Qt program and one of the same window
+// painting a line of text (the font database and a font, which every screen needs), so that
+// all three meet the same machine: a baseline measured apart drifts with what else runs. The
+// ratios are of medians.
 void Measure(benchmark::State& state, const std::string& mode, int calls) {
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
   }
-  const Launch& baseline = MinimalQtWindow();
-  if (!baseline.ok) {
-    state.SkipWithError("the minimal Qt program did not start");
-    return;
-  }
   const fs::path directory = PrepareDirectory(calls);
-  double total = 0;
-  double totalToExit = 0;
+  std::vector<double> probe, probeToExit, plain, plainToExit, text;
   long peak = 0;
+  long plainPeak = 0;
   int libraries = 0;
+  int plainLibraries = 0;
   for (auto _ : state) {
+    const Launch window = LaunchOnce("", directory);
+    const Launch textWindow = LaunchOnce("text", directory);
     const Launch launch = LaunchOnce(mode, directory);
+    if (!window.ok || !textWindow.ok) {
+      state.SkipWithError("the minimal Qt program did not start");
+      break;
+    }
     if (!launch.ok) {
       state.SkipWithError("the probe did not end well");
       break;
     }
     state.SetIterationTime(launch.seconds);
-    total += launch.seconds;
-    totalToExit += launch.toExit;
+    probe.push_back(launch.seconds);
+    probeToExit.push_back(launch.toExit);
+    plain.push_back(window.seconds);
+    plainToExit.push_back(window.toExit);
+    text.push_back(textWindow.seconds);
     peak = std::max(peak, launch.peakKilobytes);
+    plainPeak = std::max(plainPeak, window.peakKilobytes);
     libraries = std::max(libraries, launch.libraries);
+    plainLibraries = std::max(plainLibraries, window.libraries);
   }
   fs::remove_all(directory);
-  if (state.iterations() > 0) {
-    const double mean = total / static_cast<double>(state.iterations());
-    state.counters["vs_qt_window"] = mean / baseline.seconds;
-    state.counters["vs_qt_text_window"] = mean / MinimalQtWindow(true).seconds;
-    state.counters["exit_vs_qt_window"] =
-        totalToExit / static_cast<double>(state.iterations()) / baseline.toExit;
+  if (!probe.empty()) {
+    state.counters["vs_qt_window"] = Median(probe) / Median(plain);
+    state.counters["vs_qt_text_window"] = Median(probe) / Median(text);
+    state.counters["exit_vs_qt_window"] = Median(probeToExit) / Median(plainToExit);
     state.counters["peak_rss_kb"] = static_cast<double>(peak);
-    state.counters["rss_vs_qt_window"] =
-        static_cast<double>(peak) / static_cast<double>(baseline.peakKilobytes);
+    state.counters["rss_vs_qt_window"] = static_cast<double>(peak) / static_cast<double>(plainPeak);
     state.counters["libraries"] = libraries;
-    if (baseline.libraries > 0) {
-      state.counters["libraries_vs_qt_window"] =
-          static_cast<double>(libraries) / baseline.libraries;
+    if (plainLibraries > 0) {
+      state.counters["libraries_vs_qt_window"] = static_cast<double>(libraries) / plainLibraries;
     }
   }
 }
