@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
@@ -109,6 +110,10 @@ void DesktopSession::TearDown() {
   // up in their output, never in an exit code the test sees.
   const std::string output = ReadFile(root_ / "program-output.txt");
   EXPECT_EQ(output.find("Sanitizer"), std::string::npos) << output;
+  // What the program said is gone with the test's directory: a failed case shows it.
+  if (HasFailure() && !output.empty()) {
+    std::fprintf(stderr, "The program said:\n%s\n", output.c_str());
+  }
   std::error_code ignored;
   fs::remove_all(root_, ignored);
 }
