@@ -36,6 +36,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/timing.h"
 #include "platform/system/clock.h"
 #include "tests/support/local_time.h"
 #include "tests/support/session_bus.h"
@@ -55,15 +56,6 @@ double Monotonic() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-double Median(std::vector<double> values) {
-  if (values.empty()) {
-    return 0;
-  }
-  std::sort(values.begin(), values.end());
-  const std::size_t middle = values.size() / 2;
-  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 fs::path BenchDirectory() {

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "bench/schedule_file.h"
+#include "bench/timing.h"
 
 extern char** environ;
 
@@ -102,12 +103,6 @@ Launch LaunchOnce(const std::string& mode, const fs::path& directory) {
   launch.seconds = since(painted);
   launch.ok = launch.ok && painted > 0;
   return launch;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t middle = values.size() / 2;
-  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 // Each launch of the probe follows one of the minimal Qt program and one of the same window

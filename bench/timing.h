@@ -7,10 +7,12 @@
 // probe prints for its parent to compare with the moment it started the probe.
 #include <time.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <set>
 #include <string>
+#include <vector>
 
 // Runs `work` `runs` times; the seconds one run took on average.
 template <typename Work>
@@ -39,4 +41,14 @@ inline long long MonotonicNanoseconds() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<long long>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+// The middle of `values`, or the mean of the two middle ones; 0 for none.
+inline double Median(std::vector<double> values) {
+  if (values.empty()) {
+    return 0;
+  }
+  std::sort(values.begin(), values.end());
+  const std::size_t middle = values.size() / 2;
+  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
